@@ -1,0 +1,42 @@
+# Entry points for people and CI. Every target installs what it needs first.
+BUILD ?= build
+SAN_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build demo test test-sanitize install uninstall bench fuzz clean format
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	@scripts/demo $(BUILD)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTHERMAL_SANITIZE=ON
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+install: build
+	cmake --install $(BUILD)
+
+uninstall:
+	@if [ -f $(BUILD)/install_manifest.txt ]; then xargs -r rm -fv < $(BUILD)/install_manifest.txt; \
+	else echo "nothing installed from $(BUILD)"; fi
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD) out
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')

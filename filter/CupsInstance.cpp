@@ -1,0 +1,223 @@
+#include "filter/CupsInstance.h"
+
+#include <fcntl.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <cups/cups.h>
+#include <cups/ppd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "filter/FilterMessages.h"
+#include "filter/OutputWriter.h"
+#include "filter/RenderFactory.h"
+#include "render/BaseRender.h"
+
+int ModelNumber = 0;
+int Page = 0;
+volatile sig_atomic_t Canceled = 0;
+
+namespace {
+CStdRefPtr<CBaseRender> g_pRender;
+
+// Largest page the filter takes into memory: a page at the image memory cap
+// in 32-bit raster form, with some room. Bigger pages are skipped.
+constexpr unsigned long long kMaxPageBytes = 0x18000000ULL;  // 384 MiB
+constexpr unsigned kDiscardChunk = 65536;
+
+bool PageFitsInMemory(const cups_page_header2_t& h) {
+    unsigned long long bytes = 1ULL * h.cupsBytesPerLine * h.cupsHeight;
+    if (bytes > 0x7FFFFFFFULL || bytes > kMaxPageBytes) return false;
+    return CRasterImage::FitsMemoryCap(h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
+}
+
+// Reads the page's lines into one buffer; lines missing at the end of a
+// truncated stream stay zero.
+void ReadPage(cups_raster_t* ras, const cups_page_header2_t& h, CMyBuffer& page) {
+    std::vector<unsigned char> line(h.cupsBytesPerLine);
+    page.SetBufferSize(static_cast<int>(h.cupsBytesPerLine * h.cupsHeight));
+    for (unsigned y = 0; y < h.cupsHeight; y++) {
+        if (cupsRasterReadPixels(ras, line.data(), h.cupsBytesPerLine) == 0) break;
+        page.AddBuffer(line.data(), static_cast<int>(h.cupsBytesPerLine));
+    }
+    int full = static_cast<int>(h.cupsBytesPerLine * h.cupsHeight);
+    if (page.GetBufferLength() < full) {
+        std::vector<unsigned char> zeros(static_cast<size_t>(full - page.GetBufferLength()));
+        page.AddBuffer(zeros.data(), static_cast<int>(zeros.size()));
+    }
+}
+
+// Reads a page that cannot be held in memory and throws its lines away.
+void DiscardPage(cups_raster_t* ras, const cups_page_header2_t& h) {
+    std::vector<unsigned char> chunk(kDiscardChunk);
+    for (unsigned y = 0; y < h.cupsHeight; y++) {
+        for (unsigned left = h.cupsBytesPerLine; left > 0;) {
+            unsigned n = left < kDiscardChunk ? left : kDiscardChunk;
+            if (cupsRasterReadPixels(ras, chunk.data(), n) == 0) return;
+            left -= n;
+        }
+    }
+}
+
+void LogHeader(const cups_page_header2_t& h) {
+    syslog(LOG_DEBUG, "DEBUG: Duplex = %d\n", h.Duplex);
+    syslog(LOG_DEBUG, "DEBUG: HWResolution = [ %d %d ]\n", h.HWResolution[0], h.HWResolution[1]);
+    syslog(LOG_DEBUG, "DEBUG: ImagingBoundingBox = [ %d %d %d %d ]\n", h.ImagingBoundingBox[0],
+           h.ImagingBoundingBox[1], h.ImagingBoundingBox[2], h.ImagingBoundingBox[3]);
+    syslog(LOG_DEBUG, "DEBUG: Margins = [ %d %d ]\n", h.Margins[0], h.Margins[1]);
+    syslog(LOG_DEBUG, "DEBUG: ManualFeed = %d\n", h.ManualFeed);
+    syslog(LOG_DEBUG, "DEBUG: MediaPosition = %d\n", h.MediaPosition);
+    syslog(LOG_DEBUG, "DEBUG: NumCopies = %d\n", h.NumCopies);
+    syslog(LOG_DEBUG, "DEBUG: Orientation = %d\n", h.Orientation);
+    syslog(LOG_DEBUG, "DEBUG: PageSize = [ %d %d ]\n", h.PageSize[0], h.PageSize[1]);
+    syslog(LOG_DEBUG, "DEBUG: cupsWidth = %d\n", h.cupsWidth);
+    syslog(LOG_DEBUG, "DEBUG: cupsHeight = %d\n", h.cupsHeight);
+    syslog(LOG_DEBUG, "DEBUG: cupsMediaType = %d\n", h.cupsMediaType);
+    syslog(LOG_DEBUG, "DEBUG: cupsBitsPerColor = %d\n", h.cupsBitsPerColor);
+    syslog(LOG_DEBUG, "DEBUG: cupsBitsPerPixel = %d\n", h.cupsBitsPerPixel);
+    syslog(LOG_DEBUG, "DEBUG: cupsBytesPerLine = %d\n", h.cupsBytesPerLine);
+    syslog(LOG_DEBUG, "DEBUG: cupsColorOrder = %d\n", h.cupsColorOrder);
+    syslog(LOG_DEBUG, "DEBUG: cupsColorSpace = %d\n", h.cupsColorSpace);
+    syslog(LOG_DEBUG, "DEBUG: cupsCompression = %d\n", h.cupsCompression);
+}
+
+ppd_file_t* OpenPpd() {
+    const char* path = std::getenv("PPD");
+    ppd_file_t* ppd = path ? ppdOpenFile(path) : nullptr;
+    if (!ppd) {
+        PrintFilterMessage("ERROR", "The PPD file could not be opened.");
+        int line = 0;
+        ppd_status_t status = ppdLastError(&line);
+        std::fprintf(stderr, "DEBUG: %s on line %d.\n", ppdErrorString(status), line);
+    }
+    return ppd;
+}
+
+std::string ReadAttributes(ppd_file_t* ppd) {
+    std::string modelName;
+    if (ppd_attr_t* attr = ppdFindAttr(ppd, "ModelName", nullptr); attr && attr->value) {
+        syslog(LOG_DEBUG, "ModelName=%s", attr->value);
+        modelName = attr->value;
+    }
+    if (ppd_attr_t* attr = ppdFindAttr(ppd, "Personality", nullptr); attr && attr->value)
+        syslog(LOG_DEBUG, "lang=%s", attr->value);
+    return modelName;
+}
+}  // namespace
+
+CStdRefPtr<CBaseRender>& RenderHandle() { return g_pRender; }
+
+void CancelJob(int) { Canceled = 1; }
+
+int CCupsInstance::Run(int argc, char* argv[]) {
+    setbuf(stderr, nullptr);
+    if (argc != 6 && argc != 7) {
+        PrintFilterMessage("ERROR", "%s job-id user title copies options [file]",
+                           "rastertothermal");
+        return 1;
+    }
+    int fd = 0;
+    if (argc == 7 && (fd = open(argv[6], O_RDONLY)) == -1) {
+        PrintFilterError("ERROR", "Unable to open raster file");
+        sleep(1);
+        return 1;
+    }
+    cups_raster_t* ras = cupsRasterOpen(fd, CUPS_RASTER_READ);
+
+    Canceled = 0;
+    struct sigaction action = {};
+    sigemptyset(&action.sa_mask);
+    action.sa_handler = CancelJob;
+    sigaction(SIGTERM, &action, nullptr);
+    // A vanished backend shows up as a write error, reported as such.
+    signal(SIGPIPE, SIG_IGN);
+    ResetPrinterOutput();
+
+    cups_option_t* options = nullptr;
+    int numOptions = cupsParseOptions(argv[5], 0, &options);
+
+    ppd_file_t* ppd = OpenPpd();
+    if (!ppd) return 1;
+    ppdMarkDefaults(ppd);
+    cupsMarkOptions(ppd, numOptions, options);
+    std::string modelName = ReadAttributes(ppd);
+
+    ModelNumber = ppd->model_number;
+    syslog(LOG_DEBUG, "ModelNumber = %d\n", ModelNumber);
+    CBaseRender* created = CreateRender(ModelNumber);
+    if (!created) {
+        syslog(LOG_ERR, "ERR: Unknow ModelNumber = %d\n", ModelNumber);
+        PrintFilterMessage("ERROR", "Unknow ModelNumber.");
+        return 1;
+    }
+    g_pRender = MakeRefPtr<CBaseRender>(created);
+    g_pRender->ppd = ppd;
+    g_pRender->GetPrinterParameters();
+    g_pRender->SetModelName(modelName.c_str());
+    g_pRender->OnStartDoc(0);
+
+    Page = 0;
+    cups_page_header2_t header;
+    while (cupsRasterReadHeader2(ras, &header)) {
+        if (Canceled) break;
+        Page++;
+        std::fprintf(stderr, "PAGE: %d 1\n", Page);
+        PrintFilterMessage("INFO", "Starting page %d.", Page);
+        {
+            CMyBuffer page;
+            if (PageFitsInMemory(header)) {
+                ReadPage(ras, header, page);
+                StartPage(ppd, &header, page);
+            } else {
+                DiscardPage(ras, header);
+                syslog(LOG_ERR, "create image error\n");
+            }
+            PrintFilterMessage("INFO", "Finished page %d.", Page);
+            EndPage(ppd, &header);
+        }
+        if (Canceled) break;
+    }
+
+    g_pRender->OnEndDoc();
+    cupsRasterClose(ras);
+    if (fd != 0) close(fd);
+    ppdClose(ppd);
+    g_pRender->ppd = nullptr;
+    cupsFreeOptions(numOptions, options);
+
+    if (Page == 0) {
+        PrintFilterMessage("ERROR", "No pages were found.");
+        return 1;
+    }
+    return PrinterOutputFailed() ? 1 : 0;
+}
+
+void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, CMyBuffer& page) {
+    LogHeader(*header);
+    CBaseRender* render = g_pRender;
+    render->header = header;
+    render->iDpi = static_cast<int>(header->HWResolution[0]);
+    if (!render->image.CreateFromArray(page.GetBuffer(), header->cupsWidth, header->cupsHeight,
+                                       header->cupsBitsPerPixel, header->cupsBytesPerLine,
+                                       false)) {
+        syslog(LOG_ERR, "create image error\n");
+        return;
+    }
+    syslog(LOG_DEBUG, "create image width=%d, height=%d, bitsPerPixel=%d, bytesPerLine=%d",
+           header->cupsWidth, header->cupsHeight, header->cupsBitsPerPixel,
+           header->cupsBytesPerLine);
+    render->image.SetXDPI(static_cast<int>(header->HWResolution[0]));
+    render->image.SetYDPI(static_cast<int>(header->HWResolution[1]));
+    render->OnStartPage();
+    render->OnBeginBmp();
+    render->OnPaintBmp();
+    render->OnEndBmp();
+}
+
+void CCupsInstance::EndPage(ppd_file_t*, cups_page_header2_t*) { g_pRender->OnEndPage(); }
+#pragma GCC diagnostic pop

@@ -1,0 +1,3 @@
+#include "printers/PrinterCPCL.h"
+
+void CPrinterCPCL::OnPaintBmp() {}

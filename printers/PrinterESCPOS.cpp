@@ -1,0 +1,3 @@
+#include "printers/PrinterESCPOS.h"
+
+void CPrinterESCPOS::OnPaintBmp() {}

@@ -1,0 +1,3 @@
+#include "printers/PrinterPaperang.h"
+
+void CPrinterPaperang::OnPaintBmp() {}

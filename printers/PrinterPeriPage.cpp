@@ -1,0 +1,3 @@
+#include "printers/PrinterPeriPage.h"
+
+void CPrinterPeriPage::OnPaintBmp() {}

@@ -1,0 +1,3 @@
+#include "printers/PrinterTSPL.h"
+
+void CPrinterTSPL::OnPaintBmp() {}
