@@ -110,9 +110,13 @@ std::string ReadAttributes(ppd_file_t* ppd) {
 }
 }  // namespace
 
-CStdRefPtr<CBaseRender>& RenderHandle() { return g_pRender; }
+CStdRefPtr<CBaseRender>& RenderHandle() {
+    return g_pRender;
+}
 
-void CancelJob(int) { Canceled = 1; }
+void CancelJob(int) {
+    Canceled = 1;
+}
 
 int CCupsInstance::Run(int argc, char* argv[]) {
     setbuf(stderr, nullptr);
@@ -203,8 +207,7 @@ void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, CMyBuffe
     render->header = header;
     render->iDpi = static_cast<int>(header->HWResolution[0]);
     if (!render->image.CreateFromArray(page.GetBuffer(), header->cupsWidth, header->cupsHeight,
-                                       header->cupsBitsPerPixel, header->cupsBytesPerLine,
-                                       false)) {
+                                       header->cupsBitsPerPixel, header->cupsBytesPerLine, false)) {
         syslog(LOG_ERR, "create image error\n");
         return;
     }
@@ -219,5 +222,7 @@ void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, CMyBuffe
     render->OnEndBmp();
 }
 
-void CCupsInstance::EndPage(ppd_file_t*, cups_page_header2_t*) { g_pRender->OnEndPage(); }
+void CCupsInstance::EndPage(ppd_file_t*, cups_page_header2_t*) {
+    g_pRender->OnEndPage();
+}
 #pragma GCC diagnostic pop

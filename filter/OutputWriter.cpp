@@ -32,6 +32,12 @@ bool WriteToPrinter(const void* data, int length) {
     return true;
 }
 
-bool PrinterOutputFailed() { return g_failed; }
-void ResetPrinterOutput() { g_failed = false; }
-void SetPrinterOutputFd(int fd) { g_outputFd = fd; }
+bool PrinterOutputFailed() {
+    return g_failed;
+}
+void ResetPrinterOutput() {
+    g_failed = false;
+}
+void SetPrinterOutputFd(int fd) {
+    g_outputFd = fd;
+}

@@ -92,10 +92,18 @@ void* CRasterImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32
         return nullptr;
     }
     switch (bpp) {
-        case 1: m_head.biClrUsed = 2; break;
-        case 4: m_head.biClrUsed = 16; break;
-        case 8: m_head.biClrUsed = 256; break;
-        default: m_head.biClrUsed = 0; break;
+        case 1:
+            m_head.biClrUsed = 2;
+            break;
+        case 4:
+            m_head.biClrUsed = 16;
+            break;
+        case 8:
+            m_head.biClrUsed = 256;
+            break;
+        default:
+            m_head.biClrUsed = 0;
+            break;
     }
     m_info.effWidth = ((bpp * width + 31) / 32) * 4;
     m_info.type = type;
@@ -223,12 +231,14 @@ void CRasterImage::SetXDPI(int32_t dpi) {
     if (dpi <= 0) dpi = 96;
     m_info.xDpi = dpi;
     m_head.biXPelsPerMeter = DpiToPelsPerMeter(dpi);
-    if (m_pDib) reinterpret_cast<tagBITMAPINFOHEADER*>(m_pDib)->biXPelsPerMeter = m_head.biXPelsPerMeter;
+    if (m_pDib)
+        reinterpret_cast<tagBITMAPINFOHEADER*>(m_pDib)->biXPelsPerMeter = m_head.biXPelsPerMeter;
 }
 
 void CRasterImage::SetYDPI(int32_t dpi) {
     if (dpi <= 0) dpi = 96;
     m_info.yDpi = dpi;
     m_head.biYPelsPerMeter = DpiToPelsPerMeter(dpi);
-    if (m_pDib) reinterpret_cast<tagBITMAPINFOHEADER*>(m_pDib)->biYPelsPerMeter = m_head.biYPelsPerMeter;
+    if (m_pDib)
+        reinterpret_cast<tagBITMAPINFOHEADER*>(m_pDib)->biYPelsPerMeter = m_head.biYPelsPerMeter;
 }

@@ -1,6 +1,6 @@
 #include <cstdlib>
-#include <utility>
 #include <cstring>
+#include <utility>
 
 #include "image/RasterImage.h"
 

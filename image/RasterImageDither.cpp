@@ -1,4 +1,6 @@
 #include "image/RasterImage.h"
 
 // Placeholder until dithering lands.
-bool CRasterImage::Dither(int32_t) { return false; }
+bool CRasterImage::Dither(int32_t) {
+    return false;
+}

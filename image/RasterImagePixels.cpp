@@ -8,10 +8,14 @@
 uint8_t CRasterImage::BlindGetPixelIndex(int32_t x, int32_t y) const {
     const uint8_t* row = m_pRows + static_cast<size_t>(y) * m_info.effWidth;
     switch (m_head.biBitCount) {
-        case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-        case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-        case 8: return row[x];
-        default: return 0;
+        case 1:
+            return (row[x >> 3] >> (7 - (x & 7))) & 1;
+        case 4:
+            return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+        case 8:
+            return row[x];
+        default:
+            return 0;
     }
 }
 
@@ -41,8 +45,11 @@ void CRasterImage::BlindSetPixelIndex(int32_t x, int32_t y, uint8_t i) {
                         : static_cast<uint8_t>((b & 0x0F) | ((i & 0x0F) << 4));
             break;
         }
-        case 8: row[x] = i; break;
-        default: break;
+        case 8:
+            row[x] = i;
+            break;
+        default:
+            break;
     }
 }
 
@@ -67,8 +74,7 @@ tagRGBQUAD CRasterImage::GetPixelColor(int32_t x, int32_t y, bool getAlpha) cons
     if (!m_pDib) return m_info.background;
     if (!IsInside(x, y)) {
         if (m_info.transIndex >= 0) {
-            if (m_head.biClrUsed)
-                return GetPaletteColor(static_cast<uint8_t>(m_info.transIndex));
+            if (m_head.biClrUsed) return GetPaletteColor(static_cast<uint8_t>(m_info.transIndex));
             return m_info.background;
         }
         return GetPixelColor(0, 0, true);

@@ -29,10 +29,17 @@ void CBaseRender::AdjustImage() {
     if (reg.iMirror) image.Mirror(false, true);
     if (reg.iNegative) Negative();
     switch (reg.iRotate) {
-        case 1: image.Rotate(180.0f, nullptr); break;
-        case 2: image.Rotate(90.0f, nullptr); break;
-        case 3: image.Rotate(270.0f, nullptr); break;
-        default: break;
+        case 1:
+            image.Rotate(180.0f, nullptr);
+            break;
+        case 2:
+            image.Rotate(90.0f, nullptr);
+            break;
+        case 3:
+            image.Rotate(270.0f, nullptr);
+            break;
+        default:
+            break;
     }
     AdjustEffWidthBits();
 }

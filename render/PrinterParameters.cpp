@@ -10,7 +10,9 @@
 #include "render/OptionValue.h"
 
 namespace {
-const char* Text(const char* s) { return s ? s : "(null)"; }
+const char* Text(const char* s) {
+    return s ? s : "(null)";
+}
 
 struct MediaTracking {
     const char* choice;
@@ -18,9 +20,8 @@ struct MediaTracking {
 };
 
 constexpr MediaTracking kMediaTracking[] = {
-    {"Continuous", 0, 0, 0}, {"A4Stock", 0, 0, 0},    {"Gap", 1, 3, 0},
-    {"BLine", 2, 0, 0},      {"BLine_Fold", 2, 0, 0}, {"Perforated", 3, 0, 0},
-    {"Roll", 4, 0, 0},       {"Recording", 5, 0, 0},
+    {"Continuous", 0, 0, 0}, {"A4Stock", 0, 0, 0},    {"Gap", 1, 3, 0},  {"BLine", 2, 0, 0},
+    {"BLine_Fold", 2, 0, 0}, {"Perforated", 3, 0, 0}, {"Roll", 4, 0, 0}, {"Recording", 5, 0, 0},
 };
 
 // Sets a field from a non-empty choice and logs its new value.

@@ -8,38 +8,38 @@ struct tagREGSTRUCT {
     int64_t reserved0 = 1;
     int8_t reserved1 = 0;
     int8_t reserved2 = 0;
-    int32_t iSpeed = 14;         // negative: not set
-    int32_t iDensity = 8;        // negative: not set
+    int32_t iSpeed = 14;   // negative: not set
+    int32_t iDensity = 8;  // negative: not set
     int32_t iReference[2] = {0, 0};
-    int32_t iRotate = 0;         // 0 none, 1 180°, 2 90°, 3 270°
+    int32_t iRotate = 0;  // 0 none, 1 180°, 2 90°, 3 270°
     uint8_t iMirror = 0;
     uint8_t iNegative = 0;
-    int32_t iScale = 100;        // percent
+    int32_t iScale = 100;  // percent
     uint8_t iDottedline = 0;
     uint8_t iPauseKey = 1;
     uint8_t iWaterMark = 1;
     // Media: 0 continuous, 1 gap, 2 black mark, 3 perforated, 4 roll,
     // 5 recording paper; then gap length and offset in millimetres.
     int32_t iGap[3] = {0, 3, 0};
-    int32_t iOffset = 0;         // millimetres
-    int32_t iPeelCutMode = 0;    // 1 tear, 2 cutter, 3 peel, 4 partial cutter
+    int32_t iOffset = 0;       // millimetres
+    int32_t iPeelCutMode = 0;  // 1 tear, 2 cutter, 3 peel, 4 partial cutter
     int32_t reserved3 = 0;
-    int32_t iPrinttype = 0;      // 0 direct thermal, 1 thermal transfer
-    int32_t iCutMode = 0;        // 1/2 cut at document end, 3/4 after every page
+    int32_t iPrinttype = 0;  // 0 direct thermal, 1 thermal transfer
+    int32_t iCutMode = 0;    // 1/2 cut at document end, 3/4 after every page
     int32_t reserved4 = 0;
     int32_t reserved5 = 0;
-    int32_t iFeedBefore = 0;     // millimetres
-    int32_t iFeedAfter = 0;      // millimetres
+    int32_t iFeedBefore = 0;  // millimetres
+    int32_t iFeedAfter = 0;   // millimetres
     int32_t reserved6 = 0;
-    int32_t iCashDrawer = 0;     // 1 pulse before the page, 2 after
+    int32_t iCashDrawer = 0;  // 1 pulse before the page, 2 after
 };
 
 struct tagREGSTRUCTWITHALFTONE {
-    int32_t iGrayMethod = 3;     // < 1: threshold; n: dither method n - 1
+    int32_t iGrayMethod = 3;  // < 1: threshold; n: dither method n - 1
     int32_t iThreValue = 175;
-    int32_t iLiangdu = 0;        // brightness
-    int32_t iDuibidu = 0;        // contrast
-    int32_t iCropTopEdge = 0;    // millimetres; 0 off, negative unlimited
+    int32_t iLiangdu = 0;      // brightness
+    int32_t iDuibidu = 0;      // contrast
+    int32_t iCropTopEdge = 0;  // millimetres; 0 off, negative unlimited
     int32_t iCropBottomEdge = 0;
     int32_t iCropLeftEdge = 0;
     int32_t iCropRightEdge = 0;

@@ -116,7 +116,9 @@ void FilterProcess::Write(const std::vector<uint8_t>& bytes, size_t from, size_t
     }
 }
 
-void FilterProcess::Signal(int sig) { kill(m_pid, sig); }
+void FilterProcess::Signal(int sig) {
+    kill(m_pid, sig);
+}
 
 void FilterProcess::CloseInput() {
     if (m_stdin >= 0) close(m_stdin);

@@ -19,7 +19,7 @@ struct FilterRun {
     std::string ppdPath;
     std::string options;
     std::vector<uint8_t> raster;
-    bool rasterAsFile = false;           // pass the raster as the 7th argument
+    bool rasterAsFile = false;              // pass the raster as the 7th argument
     std::vector<std::string> argsOverride;  // when set: exact argv after argv[0]
     bool usePpdEnv = true;
 };

@@ -2,8 +2,8 @@
 
 #include "support/TempDir.h"
 
-std::string WritePpd(int modelNumber, const std::vector<PpdOption>& options,
-                     bool withModelName, const std::string& extraLines) {
+std::string WritePpd(int modelNumber, const std::vector<PpdOption>& options, bool withModelName,
+                     const std::string& extraLines) {
     std::string text =
         "*PPD-Adobe: \"4.3\"\n"
         "*FormatVersion: \"4.3\"\n"
@@ -19,7 +19,9 @@ std::string WritePpd(int modelNumber, const std::vector<PpdOption>& options,
         "*NickName: \"Test Printer\"\n"
         "*PSVersion: \"(3010.000) 0\"\n"
         "*cupsVersion: 2.4\n"
-        "*cupsModelNumber: " + std::to_string(modelNumber) + "\n"
+        "*cupsModelNumber: " +
+        std::to_string(modelNumber) +
+        "\n"
         "*cupsFilter: \"application/vnd.cups-raster 0 rastertothermal\"\n";
     text += extraLines;
     for (const PpdOption& o : options) {
