@@ -1,6 +1,8 @@
 # Entry points for people and CI. Every target installs what it needs first.
 BUILD ?= build
 SAN_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build demo test test-sanitize install uninstall bench fuzz clean format
@@ -28,6 +30,14 @@ test-sanitize: deps
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# Every fuzz target for FUZZ_SECONDS each, built with clang, AddressSanitizer
+# and UndefinedBehaviorSanitizer; any finding fails.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTHERMAL_FUZZ=ON -DTHERMAL_SANITIZE=ON -DTHERMAL_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 install: build
 	cmake --install $(BUILD)
 
@@ -36,7 +46,7 @@ uninstall:
 	else echo "nothing installed from $(BUILD)"; fi
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) out
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) out
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

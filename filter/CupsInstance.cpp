@@ -9,7 +9,11 @@
 #include <cups/cups.h>
 #include <cups/ppd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -36,20 +40,11 @@ bool PageFitsInMemory(const cups_page_header2_t& h) {
     return CRasterImage::FitsMemoryCap(h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
 }
 
-// Reads the page's lines into one buffer; lines missing at the end of a
-// truncated stream stay zero.
-void ReadPage(cups_raster_t* ras, const cups_page_header2_t& h, CMyBuffer& page) {
-    std::vector<unsigned char> line(h.cupsBytesPerLine);
-    page.SetBufferSize(static_cast<int>(h.cupsBytesPerLine * h.cupsHeight));
-    for (unsigned y = 0; y < h.cupsHeight; y++) {
-        if (cupsRasterReadPixels(ras, line.data(), h.cupsBytesPerLine) == 0) break;
-        page.AddBuffer(line.data(), static_cast<int>(h.cupsBytesPerLine));
-    }
+// Sizes the page buffer for the whole page; false when memory runs out.
+bool AllocatePage(const cups_page_header2_t& h, CMyBuffer& page) {
     int full = static_cast<int>(h.cupsBytesPerLine * h.cupsHeight);
-    if (page.GetBufferLength() < full) {
-        std::vector<unsigned char> zeros(static_cast<size_t>(full - page.GetBufferLength()));
-        page.AddBuffer(zeros.data(), static_cast<int>(zeros.size()));
-    }
+    page.SetBufferSize(full);
+    return page.GetBufferCapacity() >= full;
 }
 
 // Reads a page that cannot be held in memory and throws its lines away.
@@ -64,16 +59,59 @@ void DiscardPage(cups_raster_t* ras, const cups_page_header2_t& h) {
     }
 }
 
+// Reads the page's lines into the buffer and returns how many arrived: fewer
+// than the page's height when the stream ends inside the page. The line
+// buffer is left uninitialised, so that only what the stream delivers is
+// ever touched: a header that merely promises long lines costs no memory.
+unsigned ReadPage(cups_raster_t* ras, const cups_page_header2_t& h, CMyBuffer& page) {
+    std::unique_ptr<unsigned char[]> line(new (std::nothrow) unsigned char[h.cupsBytesPerLine]);
+    if (!line) {
+        DiscardPage(ras, h);
+        return 0;
+    }
+    unsigned y = 0;
+    for (; y < h.cupsHeight; y++) {
+        if (cupsRasterReadPixels(ras, line.get(), h.cupsBytesPerLine) == 0) break;
+        page.AddBuffer(line.get(), static_cast<int>(h.cupsBytesPerLine));
+    }
+    return y;
+}
+
+// Keeps descriptors 0 to 2 taken, so that nothing the filter opens later
+// (the raster file, the system log socket) lands on them: a closed standard
+// output stays unwritable instead of sending printer data elsewhere, and a
+// closed standard input reads as empty.
+void ReserveStandardDescriptors() {
+    for (int fd = 0; fd <= 2; fd++) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        int opened = open("/dev/null", fd == 2 ? O_WRONLY : O_RDONLY);
+        if (opened > fd) {
+            dup2(opened, fd);
+            close(opened);
+        }
+    }
+}
+
+// The header's enum fields hold whatever the stream carried; they are read
+// as the plain numbers they are stored as, never as out-of-range enums.
+template <class Field>
+int Number(const Field& field) {
+    static_assert(sizeof(Field) == sizeof(int));
+    int value;
+    std::memcpy(&value, &field, sizeof value);
+    return value;
+}
+
 void LogHeader(const cups_page_header2_t& h) {
-    syslog(LOG_DEBUG, "DEBUG: Duplex = %d\n", h.Duplex);
+    syslog(LOG_DEBUG, "DEBUG: Duplex = %d\n", Number(h.Duplex));
     syslog(LOG_DEBUG, "DEBUG: HWResolution = [ %d %d ]\n", h.HWResolution[0], h.HWResolution[1]);
     syslog(LOG_DEBUG, "DEBUG: ImagingBoundingBox = [ %d %d %d %d ]\n", h.ImagingBoundingBox[0],
            h.ImagingBoundingBox[1], h.ImagingBoundingBox[2], h.ImagingBoundingBox[3]);
     syslog(LOG_DEBUG, "DEBUG: Margins = [ %d %d ]\n", h.Margins[0], h.Margins[1]);
-    syslog(LOG_DEBUG, "DEBUG: ManualFeed = %d\n", h.ManualFeed);
+    syslog(LOG_DEBUG, "DEBUG: ManualFeed = %d\n", Number(h.ManualFeed));
     syslog(LOG_DEBUG, "DEBUG: MediaPosition = %d\n", h.MediaPosition);
     syslog(LOG_DEBUG, "DEBUG: NumCopies = %d\n", h.NumCopies);
-    syslog(LOG_DEBUG, "DEBUG: Orientation = %d\n", h.Orientation);
+    syslog(LOG_DEBUG, "DEBUG: Orientation = %d\n", Number(h.Orientation));
     syslog(LOG_DEBUG, "DEBUG: PageSize = [ %d %d ]\n", h.PageSize[0], h.PageSize[1]);
     syslog(LOG_DEBUG, "DEBUG: cupsWidth = %d\n", h.cupsWidth);
     syslog(LOG_DEBUG, "DEBUG: cupsHeight = %d\n", h.cupsHeight);
@@ -81,8 +119,8 @@ void LogHeader(const cups_page_header2_t& h) {
     syslog(LOG_DEBUG, "DEBUG: cupsBitsPerColor = %d\n", h.cupsBitsPerColor);
     syslog(LOG_DEBUG, "DEBUG: cupsBitsPerPixel = %d\n", h.cupsBitsPerPixel);
     syslog(LOG_DEBUG, "DEBUG: cupsBytesPerLine = %d\n", h.cupsBytesPerLine);
-    syslog(LOG_DEBUG, "DEBUG: cupsColorOrder = %d\n", h.cupsColorOrder);
-    syslog(LOG_DEBUG, "DEBUG: cupsColorSpace = %d\n", h.cupsColorSpace);
+    syslog(LOG_DEBUG, "DEBUG: cupsColorOrder = %d\n", Number(h.cupsColorOrder));
+    syslog(LOG_DEBUG, "DEBUG: cupsColorSpace = %d\n", Number(h.cupsColorSpace));
     syslog(LOG_DEBUG, "DEBUG: cupsCompression = %d\n", h.cupsCompression);
 }
 
@@ -119,6 +157,7 @@ void CancelJob(int) {
 }
 
 int CCupsInstance::Run(int argc, char* argv[]) {
+    ReserveStandardDescriptors();
     setbuf(stderr, nullptr);
     if (argc != 6 && argc != 7) {
         PrintFilterMessage("ERROR", "%s job-id user title copies options [file]",
@@ -174,8 +213,10 @@ int CCupsInstance::Run(int argc, char* argv[]) {
         PrintFilterMessage("INFO", "Starting page %d.", Page);
         {
             CMyBuffer page;
-            if (PageFitsInMemory(header)) {
-                ReadPage(ras, header, page);
+            if (PageFitsInMemory(header) && AllocatePage(header, page)) {
+                // A truncated page is printed as the lines that came, with
+                // nothing made up for the rest.
+                header.cupsHeight = ReadPage(ras, header, page);
                 StartPage(ppd, &header, page);
             } else {
                 DiscardPage(ras, header);
