@@ -6,10 +6,9 @@ target_link_libraries(make_raster PRIVATE Cups::Cups)
 add_library(thermal_syslog_capture SHARED
   ${CMAKE_CURRENT_SOURCE_DIR}/reliability/syslog_capture.cpp)
 
-target_compile_definitions(unit_tests PRIVATE
-  SYSLOG_CAPTURE_PATH="$<TARGET_FILE:thermal_syslog_capture>"
-  MAKE_RASTER_PATH="$<TARGET_FILE:make_raster>")
-add_dependencies(unit_tests thermal_syslog_capture make_raster)
+target_compile_definitions(testsupport PUBLIC
+  SYSLOG_CAPTURE_PATH="$<TARGET_FILE:thermal_syslog_capture>")
+add_dependencies(testsupport thermal_syslog_capture)
 
 # Memory figures mean nothing under AddressSanitizer, and valgrind cannot run
 # a sanitized program: that build checks exits and leaks with the sanitizer.
