@@ -182,22 +182,6 @@ TEST(Paperang, ChecksumFollowsTheSeed) {
         EXPECT_FALSE(CPrinterPaperang::ParseSeed(bad, seed)) << bad;
 }
 
-TEST(Paperang, CommandParameters) {
-    CPrinterPaperang printer;
-    std::vector<Packet> packets;
-    printer.cmdFeed(0x12345);
-    printer.cmdPaperLocate(100);
-    const uint8_t chunk[3] = {1, 2, 3};
-    printer.cmdBitmap(65537, false, chunk, 3);
-    const uint8_t* b = printer.pageBuffer.GetBuffer();
-    ASSERT_TRUE(
-        ParsePackets(Bytes(b, b + printer.pageBuffer.GetBufferLength()), kFieldSeed, packets));
-    ASSERT_EQ(Codes(packets), (Bytes{0x16, 0x21, 0x1B}));
-    EXPECT_EQ(packets[0].params, (Bytes{0x45, 0x23}));
-    EXPECT_EQ(packets[1].params, (Bytes{0x64, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(packets[2].params, (Bytes{0x01, 0x00, 11, 0, 1, 0, 0, 0, 0, 0, 3, 0, 1, 2, 3}));
-}
-
 // Without a codable bitmap the page still carries begin, end and positioning.
 TEST(Paperang, PageWithoutBitmapSendsOnlyControlPackets) {
     CapturePaperang empty;
