@@ -87,6 +87,13 @@ else
     install -m 0755 "$filter" "$work/serverbin/filter/rastertothermal"
 fi
 
+# libcups leaks a few bytes inside cupsMarkOptions when a job carries
+# print-color-mode (every job from cupsd does); a filter built with the leak
+# sanitizer would fail on that. Only this leak is suppressed.
+printf 'leak:_ppdCacheCreateWithPPD\n' >"$work/lsan.supp"
+chmod 644 "$work/lsan.supp"
+lsan_options=suppressions=$work/lsan.supp:fast_unwind_on_malloc=0:print_suppressions=0
+
 write_config() {
     cat >"$work/etc/cupsd.conf" <<EOF
 Listen 127.0.0.1:$1
@@ -117,14 +124,15 @@ ErrorLog $work/log/error_log
 AccessLog $work/log/access_log
 PageLog $work/log/page_log
 Printcap $work/printcap
+SetEnv LSAN_OPTIONS $lsan_options
 EOF
 }
 
 port_in_use() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
 start_cupsd() {
-    local attempt port i
-    for attempt in 1 2 3 4 5; do
+    local port
+    for _ in 1 2 3 4 5; do
         port=$((20000 + RANDOM % 40000))
         port_in_use "$port" && continue
         write_config "$port"
@@ -132,7 +140,7 @@ start_cupsd() {
             >"$work/log/cupsd.out" 2>&1 &
         cupsd_pid=$!
         export CUPS_SERVER=127.0.0.1:$port
-        for i in $(seq 100); do
+        for _ in $(seq 100); do
             kill -0 "$cupsd_pid" 2>/dev/null || break
             lpstat -r 2>/dev/null | grep -q 'is running' && return 0
             sleep 0.05
@@ -210,7 +218,7 @@ for spec in "${jobs[@]}"; do
     queue_ppd=$work/etc/ppd/$queue.ppd
     PPD=$queue_ppd "$serverbin/filter/pdftopdf" "$job" user title "$argv4" "$argv5" "$data_dir/$pdf" 2>/dev/null |
         PPD=$queue_ppd "$serverbin/filter/pdftoraster" "$job" user title "$argv4" "$argv5" 2>/dev/null |
-        PPD=$queue_ppd "$filter" "$job" user title "$argv4" "$argv5" >"$work/out/$queue.ref" 2>/dev/null
+        LSAN_OPTIONS=$lsan_options PPD=$queue_ppd "$filter" "$job" user title "$argv4" "$argv5" >"$work/out/$queue.ref" 2>/dev/null
     cmp -s "$device" "$work/out/$queue.ref" ||
         fail "$queue: device file ($(stat -c %s "$device") bytes) differs from the filter run by hand ($(stat -c %s "$work/out/$queue.ref") bytes): $(cmp "$device" "$work/out/$queue.ref" 2>&1 | head -1)"
 

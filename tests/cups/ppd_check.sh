@@ -94,7 +94,7 @@ for ppd in "$@"; do
     read -r head mode <<<"$(head_dots "$ppd")"
     [ -n "$head" ] || { fail "$name: no head width known for this PPD"; continue; }
     dpi=$(sed -n 's/^\*DefaultResolution: \([0-9]*\)dpi.*/\1/p' "$ppd")
-    for size in $(sed -n 's/^\*PageSize \([^/:]*\)[/:].*/\1/p' "$ppd"); do
+    while read -r size; do
         raster="$work/page.ras"
         PPD=$ppd "$cups_filters/pdftopdf" 1 user title 1 "PageSize=$size" "$sample" 2>/dev/null |
             PPD=$ppd "$cups_filters/pdftoraster" 1 user title 1 "PageSize=$size" >"$raster" 2>/dev/null
@@ -114,7 +114,7 @@ for ppd in "$@"; do
         else
             [ "$width" -le "$head" ] || fail "$name $size: $width dots wide, the head prints $head"
         fi
-    done
+    done < <(sed -n 's/^\*PageSize \([^/:]*\)[/:].*/\1/p' "$ppd")
 done
 
 if [ $failures -gt 0 ]; then
