@@ -156,16 +156,16 @@ say "scheduler running as PID $cupsd_pid on $CUPS_SERVER"
 
 # --- Queues and jobs --------------------------------------------------------
 declare -A job_of
-for spec in "${jobs[@]}"; do
-    IFS='|' read -r queue ppd pdf copies options _ <<<"$spec"
+for job_line in "${jobs[@]}"; do
+    IFS='|' read -r queue ppd pdf copies options _ <<<"$job_line"
     [ -f "$ppd_dir/$ppd.ppd" ] || die "no PPD $ppd_dir/$ppd.ppd"
     [ -f "$data_dir/$pdf" ] || die "no PDF $data_dir/$pdf"
     # lpadmin warns that PPD drivers are deprecated; only failures matter.
     lpadmin -p "$queue" -E -v "file://$work/out/$queue.bin" -P "$ppd_dir/$ppd.ppd" \
         2>"$work/log/lpadmin.err" || { cat "$work/log/lpadmin.err"; die "lpadmin $queue"; }
 done
-for spec in "${jobs[@]}"; do
-    IFS='|' read -r queue ppd pdf copies options _ <<<"$spec"
+for job_line in "${jobs[@]}"; do
+    IFS='|' read -r queue ppd pdf copies options _ <<<"$job_line"
     args=(-d "$queue" -n "$copies")
     for option in $options; do args+=(-o "$option"); done
     reply=$(lp "${args[@]}" "$data_dir/$pdf" 2>&1) || die "lp $queue: $reply"
@@ -191,8 +191,8 @@ done
 job_log() { grep "\[Job $1\]" "$work/log/error_log" | grep -v '\] argv\|\] envp' | tail -"${2:-25}"; }
 
 # --- Checks -----------------------------------------------------------------
-for spec in "${jobs[@]}"; do
-    IFS='|' read -r queue ppd pdf copies options lang pages width height expect <<<"$spec"
+for job_line in "${jobs[@]}"; do
+    IFS='|' read -r queue ppd pdf copies options lang pages width height expect <<<"$job_line"
     job=${job_of[$queue]}
     device=$work/out/$queue.bin
     say "--- $queue (job $job, $lang, $pdf, options: ${options:-none})"
