@@ -75,6 +75,8 @@ void CRasterImage::SetLastError(const char* text) {
 }
 
 bool CRasterImage::FitsMemoryCap(uint32_t width, uint32_t height, uint32_t bpp) {
+    // The header holds signed sizes: anything beyond them cannot be an image.
+    if (width > INT32_MAX || height > INT32_MAX) return false;
     bpp = NormaliseBpp(bpp);
     return static_cast<float>(width) * static_cast<float>(height) * static_cast<float>(bpp) / 8.0 <=
            kMaxImageBytes;

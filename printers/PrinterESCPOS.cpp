@@ -1,3 +1,170 @@
 #include "printers/PrinterESCPOS.h"
 
-void CPrinterESCPOS::OnPaintBmp() {}
+#include <syslog.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+// Room for the commands around the bitmap, besides one header per band.
+constexpr size_t kPageSlack = 4096;
+constexpr size_t kBandHeaderRoom = 16;
+
+uint8_t LowByte(int v) {
+    return static_cast<uint8_t>(v & 0xFF);
+}
+uint8_t HighByte(int v) {
+    return static_cast<uint8_t>((v >> 8) & 0xFF);
+}
+}  // namespace
+
+CPrinterESCPOS::CPrinterESCPOS() {
+    // A page may exceed the buffer's default maximum; reaching it must not
+    // discard the page assembled so far.
+    pageBuffer.SetMaxBufferSize(0);
+    syslog(LOG_DEBUG, "new CPrinterESCPOS()");
+}
+
+void CPrinterESCPOS::cmdInit() {
+    AddBytes({0x1B, 0x40, 0x00});
+}
+
+void CPrinterESCPOS::cmdAlignCenter() {
+    AddBytes({0x1B, 0x61, 0x01});
+}
+
+void CPrinterESCPOS::cmdCutPaper(int partial) {
+    AddBytes({0x1D, 0x56, static_cast<uint8_t>(partial ? 0x31 : 0x30)});
+}
+
+void CPrinterESCPOS::cmdOpenMoneyBox() {
+    AddBytes({0x1B, 0x70, 0x00, 0xFF, 0xFF});
+}
+
+int CPrinterESCPOS::FeedDots(int mm) const {
+    // 64-bit product: any resolution and length are safe; the result is then
+    // held to a sane range.
+    const double dots = std::trunc(static_cast<double>(static_cast<int64_t>(iDpi) * mm) / 25.4);
+    return static_cast<int>(std::clamp(dots, 0.0, static_cast<double>(kMaxFeedDots)));
+}
+
+void CPrinterESCPOS::PrintAndFeedPaper(int mm) {
+    const int dots = FeedDots(mm);
+    if (dots <= 255) {
+        AddBytes({0x1B, 0x4A, LowByte(dots)});
+        return;
+    }
+    for (int q = dots / 255; q > 0; q--) AddBytes({0x1B, 0x4A, 0xFF});
+    if (const int r = dots % 255; r > 0) AddBytes({0x1B, 0x4A, LowByte(r)});
+}
+
+uint8_t CPrinterESCPOS::ModeByte(int xDpi, int yDpi) {
+    const bool xHigh = xDpi > 202, yHigh = yDpi > 202;
+    const bool xLow = xDpi == 100, yLow = yDpi == 100;
+    if (xHigh && yLow) return 0x01;
+    if (xLow && yHigh) return 0x02;
+    if (xLow && yLow) return 0x03;
+    return 0x00;
+}
+
+void CPrinterESCPOS::PrintBMP(int xDpi, int yDpi, int rowBytes, int rows, const void* data,
+                              int length) {
+    if (!FitsCommand(rowBytes, rows) || length < 0 || (length > 0 && !data)) {
+        AddLog("PrintBMP: %d bytes x %d rows do not fit one raster command", rowBytes, rows);
+        return;
+    }
+    if (!Reserve(8 + static_cast<size_t>(length))) {
+        AddLog("PrintBMP: out of memory for %d bytes", length);
+        return;
+    }
+    AddBytes({0x1D, 0x76, 0x30, ModeByte(xDpi, yDpi), LowByte(rowBytes), HighByte(rowBytes),
+              LowByte(rows), HighByte(rows)});
+    pageBuffer.AddBuffer(data, length);
+}
+
+bool CPrinterESCPOS::AcceptRowBytes(int rowBytes) {
+    if (rowBytes <= kMaxCommandField) return true;
+    AddLog("Page skipped: %d bytes per row, a raster command carries at most %d", rowBytes,
+           kMaxCommandField);
+    return false;
+}
+
+bool CPrinterESCPOS::GatherRows(int rowBytes, CMyBuffer& rows) {
+    const uint8_t* bits = image.GetBits(0);
+    const size_t eff = image.GetEffWidth(), height = image.GetHeight();
+    const size_t size = eff * height;
+    if (!bits || rowBytes < 0 || static_cast<size_t>(rowBytes) > eff || size > INT_MAX) {
+        AddLog("Page skipped: no bitmap to send");
+        return false;
+    }
+    rows.SetBufferSize(static_cast<int>(size));
+    if (static_cast<size_t>(rows.GetBufferCapacity()) < size) {
+        AddLog("Page skipped: out of memory for %zu bytes", size);
+        return false;
+    }
+    for (size_t y = 0; y < height; y++) rows.AddBuffer(bits + y * eff, rowBytes);
+    return true;
+}
+
+void CPrinterESCPOS::PrintRaster(int rowBytes, int rows, const CMyBuffer& data) {
+    const unsigned char* start = data.GetBuffer();
+    const size_t bands = static_cast<size_t>(rows) / kMaxCommandField + 1;
+    Reserve(static_cast<size_t>(data.GetBufferLength()) + bands * kBandHeaderRoom + kPageSlack);
+    int done = 0;
+    do {
+        const int band = std::min(rows - done, kMaxCommandField);
+        const size_t offset = static_cast<size_t>(done) * static_cast<size_t>(rowBytes);
+        const size_t length = static_cast<size_t>(band) * static_cast<size_t>(rowBytes);
+        PrintBMP(iDpi, iDpi, rowBytes, band, start + offset, static_cast<int>(length));
+        done += band;
+    } while (done < rows);
+}
+
+bool CPrinterESCPOS::Reserve(size_t more) {
+    const size_t need = static_cast<size_t>(pageBuffer.GetBufferLength()) + more;
+    if (need > INT_MAX) return false;
+    const size_t capacity = static_cast<size_t>(pageBuffer.GetBufferCapacity());
+    if (capacity >= need) return true;
+    // Grow by half at least, so that a run of appends stays linear.
+    pageBuffer.SetBufferSize(static_cast<int>(
+        std::min<size_t>(std::max(need, capacity + capacity / 2), static_cast<size_t>(INT_MAX))));
+    if (static_cast<size_t>(pageBuffer.GetBufferCapacity()) < need)
+        pageBuffer.SetBufferSize(static_cast<int>(need));
+    return static_cast<size_t>(pageBuffer.GetBufferCapacity()) >= need;
+}
+
+void CPrinterESCPOS::AddBytes(std::initializer_list<uint8_t> bytes) {
+    pageBuffer.AddBuffer(bytes.begin(), static_cast<int>(bytes.size()));
+}
+
+void CPrinterESCPOS::FlushPage() {
+    WriteSpool(pageBuffer.GetBuffer(), pageBuffer.GetBufferLength());
+    pageBuffer.InitBuffer(0);
+}
+
+void CPrinterESCPOS::OnPaintBmp() {
+    const int rowBytes = PageRowBytes();
+    if (!AcceptRowBytes(rowBytes)) return;
+    Negative();  // GS v 0 burns set bits
+    CMyBuffer rows;
+    if (!GatherRows(rowBytes, rows)) return;
+
+    pageBuffer.InitBuffer(0);
+    if (reg.iCashDrawer == 1) cmdOpenMoneyBox();
+    cmdInit();
+    cmdAlignCenter();
+    PrintRaster(rowBytes, static_cast<int>(image.GetHeight()), rows);
+    if (reg.iFeedAfter > 0) PrintAndFeedPaper(reg.iFeedAfter);
+    if (reg.iCutMode == 3) cmdCutPaper(0);
+    if (reg.iCutMode == 4) cmdCutPaper(1);
+    cmdEndPrint();
+    if (reg.iCashDrawer == 2) cmdOpenMoneyBox();
+    FlushPage();
+}
+
+void CPrinterESCPOS::OnDestroy() {
+    if (reg.iCutMode != 1 && reg.iCutMode != 2) return;
+    cmdCutPaper(reg.iCutMode == 2 ? 1 : 0);
+    FlushPage();
+}

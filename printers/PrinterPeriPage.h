@@ -3,8 +3,27 @@
 #include "filter/MyBuffer.h"
 #include "printers/PrinterESCPOS.h"
 
-// Placeholder encoder: runs every hook and prints nothing yet.
+// PeriPage mini printers: ESC/POS with vendor commands for media, density,
+// cut line and end of print, and an optional deflate-compressed bitmap in
+// place of GS v 0. Nothing is written at document start or end.
 class CPrinterPeriPage : public CPrinterESCPOS {
 public:
+    CPrinterPeriPage();
+
+    void OnInit() override {}
+    void OnDestroy() override {}
     void OnPaintBmp() override;
+
+    void cmdInit() override;
+    void PrintBMP(int xDpi, int yDpi, int rowBytes, int rows, const void* data,
+                  int length) override;
+    void cmdEndPrint() override;
+
+    void cmdDENSITY(int d);
+    void cmdCutLine();
+
+private:
+    // Widest row the printer takes in compressed form.
+    int CompressedRowLimit() const { return iDpi <= 203 ? 208 : 312; }
+    void PrintCompressed(int rowBytes, int rows, const void* data, int length);
 };

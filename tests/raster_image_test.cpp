@@ -15,6 +15,7 @@ TEST(RasterImage, CreateNormalisesDepthAndEnforcesTheMemoryCap) {
     EXPECT_EQ(img.Create(16385, 16384, 8, 0), nullptr);
     EXPECT_STREQ(img.GetLastError(), "RASTERIMAGE_MAX_MEMORY exceeded");
     EXPECT_EQ(img.Create(10000, 10000, 24, 0), nullptr);
+    EXPECT_EQ(img.Create(0x80000000u, 1, 1, 0), nullptr);  // width beyond the signed header
     EXPECT_FALSE(img.IsValid());
 
     ASSERT_NE(img.Create(4, 4, 8, 0), nullptr);
