@@ -55,7 +55,7 @@ void CheckSettings(const CBaseRender& r, const std::vector<std::string>& marked)
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    QuietTargetOutput(argc, argv);
+    AddDefaultFlags(argc, argv, {"-close_fd_mask=3"});
     g_ppdFile = new MemoryFile("fuzz-ppd");
     return 0;
 }

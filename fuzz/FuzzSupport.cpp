@@ -84,13 +84,18 @@ bool ReadPageWithinBudget(cups_raster_t* ras, const cups_page_header2_t& h,
 }
 }  // namespace
 
-void QuietTargetOutput(int* argc, char*** argv) {
+void AddDefaultFlags(int* argc, char*** argv, const std::vector<std::string>& flags) {
+    static std::vector<std::string> added;
     static std::vector<char*> args;
-    static char flag[] = "-close_fd_mask=3";
     args.assign(*argv, *argv + *argc);
-    for (char* a : args)
-        if (std::strncmp(a, "-close_fd_mask", 14) == 0) return;
-    args.push_back(flag);
+    for (const std::string& flag : flags) {
+        std::string name = flag.substr(0, flag.find('=') + 1);
+        bool given = std::any_of(args.begin(), args.end(), [&](const char* a) {
+            return std::strncmp(a, name.c_str(), name.size()) == 0;
+        });
+        if (!given) added.push_back(flag);
+    }
+    for (std::string& flag : added) args.push_back(flag.data());
     args.push_back(nullptr);
     *argc = static_cast<int>(args.size() - 1);
     *argv = args.data();

@@ -8,10 +8,11 @@
 // What the fuzz targets share: quiet filter output, PPD text, memory files
 // and the bound on the work one input may ask for.
 
-// Appends -close_fd_mask=3 to libFuzzer's flags unless one is given, so
-// that the filter's messages do not drown the fuzzer's (its reports and the
-// sanitizers' still go to the real standard error).
-void QuietTargetOutput(int* argc, char*** argv);
+// Appends libFuzzer flags that the command line does not give itself. Every
+// target passes -close_fd_mask=3, so that the filter's messages do not drown
+// the fuzzer's (its reports and the sanitizers' still go to the real
+// standard error).
+void AddDefaultFlags(int* argc, char*** argv, const std::vector<std::string>& flags);
 
 struct FuzzOption {
     std::string keyword;
