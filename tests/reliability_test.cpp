@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 
 #include "support/FaultRunner.h"
 #include "support/FilterRunner.h"
@@ -84,6 +85,23 @@ TEST(Reliability, ARasterEndingInsideAPagePrintsTheLinesReadSoFar) {
                 << "model " << model << ", " << page.bitsPerPixel << " bits";
         }
     }
+}
+
+TEST(Reliability, HeaderEnumsOutsideTheirRangeAreLoggedAsNumbers) {
+    // Found by fuzzing: the header dump loaded enum fields holding values no
+    // enumerator has, which is undefined behaviour.
+    TestPage page = BandedPage(16, 4);
+    cups_page_header2_t header = HeaderFor(page);
+    const int odd = 1298496004;
+    std::memcpy(&header.cupsColorOrder, &odd, sizeof odd);
+    std::memcpy(&header.Orientation, &odd, sizeof odd);
+    std::memcpy(&header.Duplex, &odd, sizeof odd);
+    SyslogCapture log;
+    FilterResult r = RunFilter(WritePpd(20), MakeRasterWithHeaders({header}, {page.pixels}));
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    std::vector<std::string> lines = log.Lines();
+    EXPECT_TRUE(HasLine(lines, "DEBUG: cupsColorOrder = 1298496004")) << r.err;
+    EXPECT_TRUE(HasLine(lines, "DEBUG: Orientation = 1298496004"));
 }
 
 TEST(Reliability, ADeadBackendIsAnErrorNotASignal) {
