@@ -87,8 +87,9 @@ void CBaseRender::CropWhiteEdge(int top, int bottom, int left, int right) {
 
     const int32_t W = static_cast<int32_t>(image.GetWidth());
     const int32_t H = static_cast<int32_t>(image.GetHeight());
-    const int dT = mm_2_dots(top), dB = mm_2_dots(bottom);
-    const int dL = mm_2_dots(left), dR = mm_2_dots(right);
+    // A limit is never negative, whatever resolution the page header claims.
+    const int dT = std::max(0, mm_2_dots(top)), dB = std::max(0, mm_2_dots(bottom));
+    const int dL = std::max(0, mm_2_dots(left)), dR = std::max(0, mm_2_dots(right));
     int32_t Lc = 0, Rk = W, Bc = 0, Tk = H;
 
     if (bottom > 0) {

@@ -104,6 +104,24 @@ TEST(Reliability, HeaderEnumsOutsideTheirRangeAreLoggedAsNumbers) {
     EXPECT_TRUE(HasLine(lines, "DEBUG: Orientation = 1298496004"));
 }
 
+TEST(Reliability, CropLimitsStayDefinedForAnyResolution) {
+    // Found by fuzzing: a resolution beyond the int range made the crop
+    // limits negative dots, and an unlimited top limit overflowed.
+    TestPage page = BandedPage(64, 48);
+    for (const char* limit : {"-1", "5"}) {
+        std::vector<PpdOption> crop;
+        for (const char* edge : {"Top", "Bottom", "Left", "Right"})
+            crop.push_back({std::string("CropEdge") + edge, {limit}, ""});
+        std::string ppd = WritePpd(20, crop);
+        for (unsigned dpi : {4294967000u, 2147483648u, 0u}) {
+            page.dpi = dpi;
+            FilterResult r = RunFilter(ppd, MakeRaster({page}));
+            EXPECT_EQ(r.exitStatus, 0) << dpi << r.err;
+            EXPECT_TRUE(Has(r.err, "Finished page 1.")) << dpi;
+        }
+    }
+}
+
 TEST(Reliability, ADeadBackendIsAnErrorNotASignal) {
     std::vector<uint8_t> raster = MakeRaster({BandedPage(96, 200), BandedPage(96, 200)});
     int modelsWithOutput = 0;
