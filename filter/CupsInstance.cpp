@@ -36,20 +36,23 @@ bool PageFitsInMemory(const cups_page_header2_t& h) {
     return CRasterImage::FitsMemoryCap(h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
 }
 
-// Reads the page's lines into one buffer; lines missing at the end of a
-// truncated stream stay zero.
-void ReadPage(cups_raster_t* ras, const cups_page_header2_t& h, CMyBuffer& page) {
-    std::vector<unsigned char> line(h.cupsBytesPerLine);
-    page.SetBufferSize(static_cast<int>(h.cupsBytesPerLine * h.cupsHeight));
-    for (unsigned y = 0; y < h.cupsHeight; y++) {
-        if (cupsRasterReadPixels(ras, line.data(), h.cupsBytesPerLine) == 0) break;
-        page.AddBuffer(line.data(), static_cast<int>(h.cupsBytesPerLine));
+// Reads the page's lines straight into the image rows (through a line buffer
+// only where a line must be converted or cut). Lines missing at the end of a
+// truncated stream are zero, as from a zero-filled page.
+void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage& image) {
+    const unsigned bpl = h.cupsBytesPerLine, bpp = h.cupsBitsPerPixel;
+    const bool direct = bpp != 32 && bpl <= image.GetEffWidth();
+    std::vector<unsigned char> line(direct ? 0 : bpl);
+    unsigned y = 0;
+    for (; y < h.cupsHeight; y++) {
+        unsigned char* dst = direct ? image.GetBits(y) : line.data();
+        if (cupsRasterReadPixels(ras, dst, bpl) == 0) break;
+        if (!direct) image.SetRowFromArray(y, dst, bpl, bpp);
     }
-    int full = static_cast<int>(h.cupsBytesPerLine * h.cupsHeight);
-    if (page.GetBufferLength() < full) {
-        std::vector<unsigned char> zeros(static_cast<size_t>(full - page.GetBufferLength()));
-        page.AddBuffer(zeros.data(), static_cast<int>(zeros.size()));
-    }
+    if (y == h.cupsHeight) return;
+    // The line that failed may hold part of its bytes: it is cleared too.
+    std::vector<unsigned char> zeros(bpl, 0);
+    for (; y < h.cupsHeight; y++) image.SetRowFromArray(y, zeros.data(), bpl, bpp);
 }
 
 // Reads a page that cannot be held in memory and throws its lines away.
@@ -172,18 +175,14 @@ int CCupsInstance::Run(int argc, char* argv[]) {
         Page++;
         std::fprintf(stderr, "PAGE: %d 1\n", Page);
         PrintFilterMessage("INFO", "Starting page %d.", Page);
-        {
-            CMyBuffer page;
-            if (PageFitsInMemory(header)) {
-                ReadPage(ras, header, page);
-                StartPage(ppd, &header, page);
-            } else {
-                DiscardPage(ras, header);
-                syslog(LOG_ERR, "create image error\n");
-            }
-            PrintFilterMessage("INFO", "Finished page %d.", Page);
-            EndPage(ppd, &header);
+        if (PageFitsInMemory(header)) {
+            StartPage(ppd, &header, ras);
+        } else {
+            DiscardPage(ras, header);
+            syslog(LOG_ERR, "create image error\n");
         }
+        PrintFilterMessage("INFO", "Finished page %d.", Page);
+        EndPage(ppd, &header);
         if (Canceled) break;
     }
 
@@ -201,16 +200,21 @@ int CCupsInstance::Run(int argc, char* argv[]) {
     return PrinterOutputFailed() ? 1 : 0;
 }
 
-void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, CMyBuffer& page) {
+// The page's raster lines go straight into the render's image, line 0 as row
+// 0: the same image that CreateFromArray makes from the whole page, without
+// holding the page twice.
+void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, cups_raster_t* ras) {
     LogHeader(*header);
     CBaseRender* render = g_pRender;
     render->header = header;
     render->iDpi = static_cast<int>(header->HWResolution[0]);
-    if (!render->image.CreateFromArray(page.GetBuffer(), header->cupsWidth, header->cupsHeight,
-                                       header->cupsBitsPerPixel, header->cupsBytesPerLine, false)) {
+    if (!render->image.CreateForRows(header->cupsWidth, header->cupsHeight,
+                                     header->cupsBitsPerPixel)) {
+        DiscardPage(ras, *header);
         syslog(LOG_ERR, "create image error\n");
         return;
     }
+    ReadPageRows(ras, *header, render->image);
     syslog(LOG_DEBUG, "create image width=%d, height=%d, bitsPerPixel=%d, bytesPerLine=%d",
            header->cupsWidth, header->cupsHeight, header->cupsBitsPerPixel,
            header->cupsBytesPerLine);

@@ -45,6 +45,13 @@ void GrayFromPackedRows(const CRasterImage& src, CRasterImage& dst) {
     }
 }
 
+bool IsIdentityRamp(const tagRGBQUAD* pal, uint32_t colors) {
+    if (colors != 256) return false;
+    for (uint32_t i = 0; i < colors; i++)
+        if (pal[i].rgbBlue != i) return false;
+    return true;
+}
+
 size_t RowBytes(const CRasterImage& image) {
     return static_cast<size_t>(image.GetEffWidth()) * image.GetHeight();
 }
@@ -68,8 +75,11 @@ bool CRasterImage::GrayScale() {
     InvalidateNearestCache();
 
     if (m_head.biBitCount == 8) {
-        uint8_t* p = m_pRows;
-        for (size_t n = RowBytes(*this); n > 0; n--, p++) *p = pal[*p].rgbBlue;
+        // A gray ramp maps every index to itself: the pixels stay as they are.
+        if (!IsIdentityRamp(pal, m_head.biClrUsed)) {
+            uint8_t* p = m_pRows;
+            for (size_t n = RowBytes(*this); n > 0; n--, p++) *p = pal[*p].rgbBlue;
+        }
         SetGrayPalette();
         return true;
     }
