@@ -1,7 +1,10 @@
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 #include "image/GrayLevel.h"
 #include "image/RasterImage.h"
@@ -60,59 +63,137 @@ constexpr int Reach(int Tap::*field, bool leftward) {
     return r;
 }
 
-// Adds one pixel's error to its neighbours. rows[d] is row y + d, or null
-// past the last row. Without Checked the caller guarantees that every tap
-// lies inside the image.
-template <class K, bool Checked, size_t... I>
-inline void Spread(uint8_t* const* rows, int x, int width, int error, std::index_sequence<I...>) {
-    auto apply = [&](const Tap& t) {
-        if (Checked && (rows[t.dy] == nullptr || x + t.dx < 0 || x + t.dx >= width)) return;
-        uint8_t* p = rows[t.dy] + x + t.dx;
-        int v = *p + error * t.weight / K::kDivisor;
-        *p = static_cast<uint8_t>(std::clamp(v, 0, 255));
-    };
-    (apply(K::kTaps[I]), ...);
+// Weight of the tap at (dx, 0) in the current row, 0 when there is none.
+template <class K>
+constexpr int RowWeight(int dx) {
+    for (const Tap& t : K::kTaps)
+        if (t.dy == 0 && t.dx == dx) return t.weight;
+    return 0;
+}
+
+// The taps into the row dy below, in the order in which one target pixel
+// receives them: from its leftmost source to its rightmost, so by falling dx.
+template <class K, int Dy>
+constexpr auto TapsOfRow() {
+    constexpr size_t n = static_cast<size_t>(std::count_if(
+        std::begin(K::kTaps), std::end(K::kTaps), [](const Tap& t) { return t.dy == Dy; }));
+    std::array<Tap, n> taps{};
+    std::copy_if(std::begin(K::kTaps), std::end(K::kTaps), taps.begin(),
+                 [](const Tap& t) { return t.dy == Dy; });
+    std::sort(taps.begin(), taps.end(), [](const Tap& a, const Tap& b) { return a.dx > b.dx; });
+    return taps;
+}
+
+inline uint8_t AddClamped(int v, int error, int weight, int divisor) {
+    return static_cast<uint8_t>(std::clamp(v + error * weight / divisor, 0, 255));
+}
+
+// Errors spread in two steps per row, which gives every pixel the same
+// clamped additions in the same order as spreading each pixel's error at
+// once: a row is first walked pixel by pixel, keeping the error passed along
+// the row in registers and noting each pixel's error; then each following
+// row receives the noted errors, target by target, in source order. A pixel
+// hears from the rows above before its own row, and a row's sources never
+// read the rows below, so nothing else depends on the order.
+constexpr int kChunk = 16;  // targets per step of the second walk
+constexpr int kPad = 8;     // zero errors on both sides of a row
+
+template <class K, int Dy, size_t... I>
+[[gnu::always_inline]] inline void ReceiveOne(uint8_t* target, const int16_t* error, int x,
+                                              std::index_sequence<I...>) {
+    static constexpr auto kRowTaps = TapsOfRow<K, Dy>();
+    int v = target[x];
+    ((v = AddClamped(v, error[x - kRowTaps[I].dx], kRowTaps[I].weight, K::kDivisor)), ...);
+    target[x] = static_cast<uint8_t>(v);
+}
+
+// Adds the noted errors of a finished row to the row dy below. dirty[c + 1]
+// is set when chunk c of the finished row passed any error.
+template <class K, int Dy>
+void ReceiveRow(uint8_t* target, const int16_t* error, const uint8_t* dirty, int width) {
+    constexpr auto kIdx = std::make_index_sequence<TapsOfRow<K, Dy>().size()>{};
+    int x = 0;
+    for (; x + kChunk <= width; x += kChunk) {
+        const int c = x / kChunk;
+        if (!(dirty[c] | dirty[c + 1] | dirty[c + 2])) continue;
+        // Worked on a local copy, which the compiler knows the errors do not
+        // overlap: the chunk then goes through vector registers.
+        uint8_t chunk[kChunk];
+        std::memcpy(chunk, target + x, kChunk);
+        for (int i = 0; i < kChunk; i++) ReceiveOne<K, Dy>(chunk, error + x, i, kIdx);
+        std::memcpy(target + x, chunk, kChunk);
+    }
+    for (; x < width; x++) ReceiveOne<K, Dy>(target, error, x, kIdx);
+}
+
+template <class K, size_t... D>
+void ReceiveRows(uint8_t* const* rows, const int16_t* error, const uint8_t* dirty, int width,
+                 std::index_sequence<D...>) {
+    ((rows[D + 1] ? ReceiveRow<K, static_cast<int>(D) + 1>(rows[D + 1], error, dirty, width)
+                  : void()),
+     ...);
+}
+
+// Walks one row: its bits into out, each pixel's error into error[x], a
+// mark per chunk that passed any error into dirty. line is the row with at
+// least two readable bytes after its end.
+template <class K>
+void WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* error, uint8_t* dirty) {
+    constexpr int w1 = RowWeight<K>(1), w2 = RowWeight<K>(2);
+    int v = line[0];   // pixel x, final
+    int n1 = line[1];  // pixel x + 1, all but the error of pixel x
+    uint8_t acc = 0;
+    for (int x = 0; x < width;) {
+        // Eight white or eight black pixels pass no error: one output byte.
+        if ((x & 7) == 0 && x + 8 <= width && v == n1 && (v == 0 || v == 255) &&
+            std::all_of(line + x + 2, line + x + 8, [v](uint8_t g) { return g == v; })) {
+            out[x >> 3] = static_cast<uint8_t>(v);
+            std::fill(error + x, error + x + 8, int16_t{0});
+            x += 8;
+            v = line[x];
+            n1 = line[x + 1];
+            continue;
+        }
+        int e = v;
+        if (v > 128) {
+            acc |= static_cast<uint8_t>(0x80u >> (x & 7));
+            e = v - 255;
+        }
+        error[x] = static_cast<int16_t>(e);
+        dirty[(x / kChunk) + 1] |= e != 0;
+        v = w1 ? AddClamped(n1, e, w1, K::kDivisor) : n1;
+        n1 = w2 ? AddClamped(line[x + 2], e, w2, K::kDivisor) : line[x + 2];
+        if ((x & 7) == 7) {
+            out[x >> 3] = acc;
+            acc = 0;
+        }
+        x++;
+    }
+    if (width & 7) out[width >> 3] = acc;
 }
 
 template <class K>
 void Diffuse(CRasterImage& gray, CRasterImage& result) {
-    constexpr auto kIdx = std::make_index_sequence<std::size(K::kTaps)>{};
-    constexpr int kLeft = Reach<K>(&Tap::dx, true);
-    constexpr int kRight = Reach<K>(&Tap::dx, false);
+    static_assert(Reach<K>(&Tap::dx, true) <= kPad && Reach<K>(&Tap::dx, false) <= kPad);
+    static_assert(std::none_of(std::begin(K::kTaps), std::end(K::kTaps),
+                               [](const Tap& t) { return t.dy == 0 && (t.dx < 1 || t.dx > 2); }));
     constexpr int kDown = Reach<K>(&Tap::dy, false);
     const int width = static_cast<int>(gray.GetWidth());
     const int height = static_cast<int>(gray.GetHeight());
-    // Pixels whose taps all stay inside a row: [innerBegin, innerEnd).
-    const int innerBegin = std::min(kLeft, width);
-    const int innerEnd = std::max(innerBegin, width - kRight);
+    std::vector<uint8_t> line(static_cast<size_t>(width) + kPad);
+    std::vector<int16_t> errors(static_cast<size_t>(width) + 2 * kPad);
+    std::vector<uint8_t> dirty(static_cast<size_t>(width) / kChunk + 3);
+    int16_t* error = errors.data() + kPad;
 
     for (int y = 0; y < height; y++) {
+        std::copy_n(gray.GetBits(static_cast<uint32_t>(y)), width, line.begin());
+        std::fill(dirty.begin(), dirty.end(), uint8_t{0});
+        WalkRow<K>(line.data(), width, result.GetBits(static_cast<uint32_t>(y)), error,
+                   dirty.data());
         uint8_t* rows[kDown + 1];
-        for (int d = 0; d <= kDown; d++)
+        for (int d = 1; d <= kDown; d++)
             rows[d] = y + d < height ? gray.GetBits(static_cast<uint32_t>(y + d)) : nullptr;
-        const bool allRows = y + kDown < height;
-        uint8_t* out = result.GetBits(static_cast<uint32_t>(y));
-        uint8_t* cur = rows[0];
-        uint8_t acc = 0;
-        for (int x = 0; x < width; x++) {
-            const int g = cur[x];
-            int error = g;
-            if (g > 128) {
-                acc |= static_cast<uint8_t>(0x80u >> (x & 7));
-                error = g - 255;
-            }
-            if (error != 0) {
-                if (allRows && x >= innerBegin && x < innerEnd)
-                    Spread<K, false>(rows, x, width, error, kIdx);
-                else
-                    Spread<K, true>(rows, x, width, error, kIdx);
-            }
-            if ((x & 7) == 7) {
-                out[x >> 3] = acc;
-                acc = 0;
-            }
-        }
-        if (width & 7) out[width >> 3] = acc;
+        ReceiveRows<K>(rows, error, dirty.data(), width, std::make_index_sequence<kDown>{});
     }
 }
 
