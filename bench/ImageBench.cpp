@@ -68,6 +68,19 @@ void BM_Dither(benchmark::State& state) {
     SetPixels(state, s);
 }
 
+// The same on a page of mid tones only.
+void BM_DitherPhoto(benchmark::State& state) {
+    const BenchPageSize& s = PageArg(state);
+    CRasterImage image;
+    for (auto _ : state) {
+        state.PauseTiming();
+        LoadPhotoPage(image, s);
+        state.ResumeTiming();
+        image.Dither(static_cast<int32_t>(state.range(1)));
+    }
+    SetPixels(state, s);
+}
+
 void BM_CropWhiteEdge(benchmark::State& state) {
     const BenchPageSize& s = PageArg(state);
     CBaseRender render;
@@ -120,6 +133,7 @@ BENCHMARK(BM_GrayScale24)->Apply(PageSizes);
 BENCHMARK(BM_Light)->Apply(PageSizes);
 BENCHMARK(BM_Threshold)->Apply(PageSizes);
 BENCHMARK(BM_Dither)->Apply(DitherMethods);
+BENCHMARK(BM_DitherPhoto)->Apply(DitherMethods);
 BENCHMARK(BM_CropWhiteEdge)->Apply(PageSizes);
 BENCHMARK(BM_Rotate)->Apply(Angles);
 BENCHMARK(BM_Negative)->Apply(PageSizes);
