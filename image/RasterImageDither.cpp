@@ -84,61 +84,113 @@ constexpr auto TapsOfRow() {
     return taps;
 }
 
-inline uint8_t AddClamped(int v, int error, int weight, int divisor) {
-    return static_cast<uint8_t>(std::clamp(v + error * weight / divisor, 0, 255));
+// The error a pixel of final value v passes on: white above 128, black else.
+constexpr int ErrorOf(int v) {
+    return v > 128 ? v - 255 : v;
+}
+
+// The part of a pixel's error that a tap of weight W passes on, by the
+// pixel's final value; truncated toward zero as integer division does.
+template <class K, int W>
+constexpr std::array<int16_t, 256> kShare = [] {
+    std::array<int16_t, 256> share{};
+    for (int v = 0; v < 256; v++) share[v] = static_cast<int16_t>(ErrorOf(v) * W / K::kDivisor);
+    return share;
+}();
+
+// The distinct weights of the taps into the rows below; the walk along a row
+// notes each pixel's share for every one of them.
+template <class K>
+constexpr size_t CountDownWeights() {
+    int seen[std::size(K::kTaps)] = {};
+    size_t n = 0;
+    for (const Tap& t : K::kTaps)
+        if (t.dy > 0 && std::find(seen, seen + n, t.weight) == seen + n) seen[n++] = t.weight;
+    return n;
+}
+
+template <class K>
+constexpr auto DownWeights() {
+    std::array<int, CountDownWeights<K>()> weights{};
+    size_t n = 0;
+    for (const Tap& t : K::kTaps)
+        if (t.dy > 0 &&
+            std::find(weights.begin(), weights.begin() + n, t.weight) == weights.begin() + n)
+            weights[n++] = t.weight;
+    return weights;
+}
+
+template <class K>
+constexpr size_t SlotOf(int weight) {
+    constexpr auto kWeights = DownWeights<K>();
+    return static_cast<size_t>(std::find(kWeights.begin(), kWeights.end(), weight) -
+                               kWeights.begin());
+}
+
+// For the walk along a row, where a value is nearly always in range already:
+// branches that the processor predicts keep the clamp off the chain that
+// runs from pixel to pixel.
+inline int ClampToByte(int v) {
+    if (__builtin_expect_with_probability(static_cast<unsigned>(v) > 255u, 0, 0.999))
+        return v < 0 ? 0 : 255;
+    return v;
 }
 
 // Errors spread in two steps per row, which gives every pixel the same
 // clamped additions in the same order as spreading each pixel's error at
 // once: a row is first walked pixel by pixel, keeping the error passed along
-// the row in registers and noting each pixel's error; then each following
-// row receives the noted errors, target by target, in source order. A pixel
-// hears from the rows above before its own row, and a row's sources never
-// read the rows below, so nothing else depends on the order.
+// the row in registers and noting each pixel's shares for the rows below;
+// then each following row receives the noted shares, target by target, in
+// source order. A pixel hears from the rows above before its own row, and a
+// row's sources never read the rows below, so nothing else depends on the
+// order.
 constexpr int kChunk = 16;  // targets per step of the second walk
-constexpr int kPad = 8;     // zero errors on both sides of a row
+constexpr int kPad = 8;     // zero shares on both sides of a row
 
+// share[s][x] is the share of source x for the weight in slot s.
 template <class K, int Dy, size_t... I>
-[[gnu::always_inline]] inline void ReceiveOne(uint8_t* target, const int16_t* error, int x,
-                                              std::index_sequence<I...>) {
+[[gnu::always_inline]] inline void ReceiveOne(uint8_t* target, int t, const int16_t* const* share,
+                                              int x, std::index_sequence<I...>) {
     static constexpr auto kRowTaps = TapsOfRow<K, Dy>();
-    int v = target[x];
-    ((v = AddClamped(v, error[x - kRowTaps[I].dx], kRowTaps[I].weight, K::kDivisor)), ...);
-    target[x] = static_cast<uint8_t>(v);
+    int v = target[t];
+    ((v = std::clamp(v + share[SlotOf<K>(kRowTaps[I].weight)][x - kRowTaps[I].dx], 0, 255)), ...);
+    target[t] = static_cast<uint8_t>(v);
 }
 
-// Adds the noted errors of a finished row to the row dy below. dirty[c + 1]
+// Adds the noted shares of a finished row to the row dy below. dirty[c + 1]
 // is set when chunk c of the finished row passed any error.
 template <class K, int Dy>
-void ReceiveRow(uint8_t* target, const int16_t* error, const uint8_t* dirty, int width) {
+void ReceiveRow(uint8_t* target, const int16_t* const* share, const uint8_t* dirty, int width) {
     constexpr auto kIdx = std::make_index_sequence<TapsOfRow<K, Dy>().size()>{};
     int x = 0;
     for (; x + kChunk <= width; x += kChunk) {
         const int c = x / kChunk;
         if (!(dirty[c] | dirty[c + 1] | dirty[c + 2])) continue;
-        // Worked on a local copy, which the compiler knows the errors do not
+        // Worked on a local copy, which the compiler knows the shares do not
         // overlap: the chunk then goes through vector registers.
         uint8_t chunk[kChunk];
         std::memcpy(chunk, target + x, kChunk);
-        for (int i = 0; i < kChunk; i++) ReceiveOne<K, Dy>(chunk, error + x, i, kIdx);
+        for (int i = 0; i < kChunk; i++) ReceiveOne<K, Dy>(chunk, i, share, x + i, kIdx);
         std::memcpy(target + x, chunk, kChunk);
     }
-    for (; x < width; x++) ReceiveOne<K, Dy>(target, error, x, kIdx);
+    for (; x < width; x++) ReceiveOne<K, Dy>(target, x, share, x, kIdx);
 }
 
 template <class K, size_t... D>
-void ReceiveRows(uint8_t* const* rows, const int16_t* error, const uint8_t* dirty, int width,
+void ReceiveRows(uint8_t* const* rows, const int16_t* const* share, const uint8_t* dirty, int width,
                  std::index_sequence<D...>) {
-    ((rows[D + 1] ? ReceiveRow<K, static_cast<int>(D) + 1>(rows[D + 1], error, dirty, width)
+    ((rows[D + 1] ? ReceiveRow<K, static_cast<int>(D) + 1>(rows[D + 1], share, dirty, width)
                   : void()),
      ...);
 }
 
-// Walks one row: its bits into out, each pixel's error into error[x], a
-// mark per chunk that passed any error into dirty. line is the row with at
-// least two readable bytes after its end.
-template <class K>
-void WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* error, uint8_t* dirty) {
+// Walks one row: its bits into out, each pixel's shares for the rows below
+// into share, a mark per chunk that passed any error into dirty. line is the
+// row with at least two readable bytes after its end.
+template <class K, size_t... S>
+void WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* share, uint8_t* dirty,
+             std::index_sequence<S...>) {
+    static constexpr auto kWeights = DownWeights<K>();
     constexpr int w1 = RowWeight<K>(1), w2 = RowWeight<K>(2);
     int v = line[0];   // pixel x, final
     int n1 = line[1];  // pixel x + 1, all but the error of pixel x
@@ -148,21 +200,20 @@ void WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* error, uint8
         if ((x & 7) == 0 && x + 8 <= width && v == n1 && (v == 0 || v == 255) &&
             std::all_of(line + x + 2, line + x + 8, [v](uint8_t g) { return g == v; })) {
             out[x >> 3] = static_cast<uint8_t>(v);
-            std::fill(error + x, error + x + 8, int16_t{0});
+            (std::fill_n(share[S] + x, 8, int16_t{0}), ...);
             x += 8;
             v = line[x];
             n1 = line[x + 1];
             continue;
         }
-        int e = v;
-        if (v > 128) {
-            acc |= static_cast<uint8_t>(0x80u >> (x & 7));
-            e = v - 255;
-        }
-        error[x] = static_cast<int16_t>(e);
-        dirty[(x / kChunk) + 1] |= e != 0;
-        v = w1 ? AddClamped(n1, e, w1, K::kDivisor) : n1;
-        n1 = w2 ? AddClamped(line[x + 2], e, w2, K::kDivisor) : line[x + 2];
+        acc |= static_cast<uint8_t>(static_cast<unsigned>(v > 128) << (7 - (x & 7)));
+        dirty[x / kChunk + 1] |= ErrorOf(v) != 0;
+        ((share[S][x] = kShare<K, kWeights[S]>[static_cast<size_t>(v)]), ...);
+        int next = n1;
+        if constexpr (w1 != 0) next = ClampToByte(n1 + kShare<K, w1>[static_cast<size_t>(v)]);
+        n1 = line[x + 2];
+        if constexpr (w2 != 0) n1 = ClampToByte(n1 + kShare<K, w2>[static_cast<size_t>(v)]);
+        v = next;
         if ((x & 7) == 7) {
             out[x >> 3] = acc;
             acc = 0;
@@ -178,22 +229,25 @@ void Diffuse(CRasterImage& gray, CRasterImage& result) {
     static_assert(std::none_of(std::begin(K::kTaps), std::end(K::kTaps),
                                [](const Tap& t) { return t.dy == 0 && (t.dx < 1 || t.dx > 2); }));
     constexpr int kDown = Reach<K>(&Tap::dy, false);
+    constexpr size_t kSlots = CountDownWeights<K>();
     const int width = static_cast<int>(gray.GetWidth());
     const int height = static_cast<int>(gray.GetHeight());
+    const size_t stride = static_cast<size_t>(width) + 2 * kPad;
     std::vector<uint8_t> line(static_cast<size_t>(width) + kPad);
-    std::vector<int16_t> errors(static_cast<size_t>(width) + 2 * kPad);
+    std::vector<int16_t> shares(kSlots * stride);
     std::vector<uint8_t> dirty(static_cast<size_t>(width) / kChunk + 3);
-    int16_t* error = errors.data() + kPad;
+    int16_t* share[kSlots];
+    for (size_t s = 0; s < kSlots; s++) share[s] = shares.data() + s * stride + kPad;
 
     for (int y = 0; y < height; y++) {
         std::copy_n(gray.GetBits(static_cast<uint32_t>(y)), width, line.begin());
         std::fill(dirty.begin(), dirty.end(), uint8_t{0});
-        WalkRow<K>(line.data(), width, result.GetBits(static_cast<uint32_t>(y)), error,
-                   dirty.data());
+        WalkRow<K>(line.data(), width, result.GetBits(static_cast<uint32_t>(y)), share,
+                   dirty.data(), std::make_index_sequence<kSlots>{});
         uint8_t* rows[kDown + 1];
         for (int d = 1; d <= kDown; d++)
             rows[d] = y + d < height ? gray.GetBits(static_cast<uint32_t>(y + d)) : nullptr;
-        ReceiveRows<K>(rows, error, dirty.data(), width, std::make_index_sequence<kDown>{});
+        ReceiveRows<K>(rows, share, dirty.data(), width, std::make_index_sequence<kDown>{});
     }
 }
 
