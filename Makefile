@@ -28,11 +28,16 @@ test-sanitize: deps
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The manifest lists paths without DESTDIR; remember it, so that uninstalling
+# a staged install never touches the system's own files.
 install: build
 	cmake --install $(BUILD)
+	@printf '%s' "$(DESTDIR)" > $(BUILD)/install_destdir
 
 uninstall:
-	@if [ -f $(BUILD)/install_manifest.txt ]; then xargs -r rm -fv < $(BUILD)/install_manifest.txt; \
+	@if [ -f $(BUILD)/install_manifest.txt ]; then \
+	  prefix=$$(cat $(BUILD)/install_destdir 2>/dev/null); \
+	  sed "s|^|$$prefix|" $(BUILD)/install_manifest.txt | xargs -r rm -fv; \
 	else echo "nothing installed from $(BUILD)"; fi
 
 clean:

@@ -1,0 +1,109 @@
+#!/usr/bin/env python3
+"""Writes the small PDF files the printing tests and the demo use.
+
+The PDFs are committed; run this only to change them. Fonts are the standard
+Helvetica faces (not embedded), so the rasteriser substitutes a system font.
+"""
+import os
+import sys
+
+
+def pdf(pages, width, height):
+    """Builds a PDF of the given pages (content streams) at one page size."""
+    objects = []  # object bodies, numbered from 1
+
+    def add(body):
+        objects.append(body)
+        return len(objects)
+
+    catalog = add(None)
+    pages_obj = add(None)
+    font = add(b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica "
+               b"/Encoding /WinAnsiEncoding >>")
+    bold = add(b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica-Bold "
+               b"/Encoding /WinAnsiEncoding >>")
+    kids = []
+    for content in pages:
+        data = content.encode("latin-1")
+        stream = add(b"<< /Length %d >>\nstream\n" % len(data) + data +
+                     b"\nendstream")
+        kids.append(add(
+            b"<< /Type /Page /Parent %d 0 R /MediaBox [0 0 %s %s] "
+            b"/Resources << /Font << /F1 %d 0 R /F2 %d 0 R >> >> "
+            b"/Contents %d 0 R >>" % (pages_obj, width.encode(),
+                                        height.encode(), font, bold, stream)))
+    objects[catalog - 1] = b"<< /Type /Catalog /Pages %d 0 R >>" % pages_obj
+    objects[pages_obj - 1] = (b"<< /Type /Pages /Kids [%s] /Count %d >>" % (
+        b" ".join(b"%d 0 R" % k for k in kids), len(kids)))
+
+    out = bytearray(b"%PDF-1.4\n%\xe2\xe3\xcf\xd3\n")
+    offsets = []
+    for number, body in enumerate(objects, start=1):
+        offsets.append(len(out))
+        out += b"%d 0 obj\n" % number + body + b"\nendobj\n"
+    xref = len(out)
+    out += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
+    for offset in offsets:
+        out += b"%010d 00000 n \n" % offset
+    out += (b"trailer\n<< /Size %d /Root %d 0 R >>\nstartxref\n%d\n%%%%EOF\n"
+            % (len(objects) + 1, catalog, xref))
+    return bytes(out)
+
+
+def text(font, size, x, y, line):
+    return "BT /%s %d Tf %g %g Td (%s) Tj ET\n" % (font, size, x, y, line)
+
+
+def shipping_label():
+    """A 4 x 6 in shipping label: frame, address text, thin bars, gray box."""
+    c = "0 g 0 G 3 w 6 6 276 420 re S\n"
+    c += "1 w 6 330 m 282 330 l S\n"
+    c += text("F2", 22, 18, 396, "SHIP TO:")
+    c += text("F1", 14, 18, 372, "ACME Thermal Supplies")
+    c += text("F1", 14, 18, 354, "1200 Example Road")
+    c += text("F1", 14, 18, 336, "Springfield 12345")
+    # Bars from 0.5 to 3 points wide, like a barcode.
+    x = 24.0
+    for i, w in enumerate([1, 0.5, 2, 1, 3, 0.5, 1, 2, 0.5, 1, 3, 1, 0.5, 2,
+                           1, 1, 3, 0.5, 2, 1, 0.5, 1, 2, 3, 1, 0.5, 1, 2]):
+        if i % 2 == 0:
+            c += "%g 170 %g 130 re f\n" % (x, w)
+        x += w + 3
+    c += text("F1", 12, 24, 152, "1Z 999 AA1 01 2345 6784")
+    # A 50 % gray box with a black heading over it.
+    c += "0.5 g 160 30 110 100 re f 0 g\n"
+    c += text("F2", 28, 24, 70, "ZONE 4")
+    return c
+
+
+def receipt_page(number, items):
+    """One page of a receipt 58 mm wide (164.4 pt), 100 mm long, its content
+    within the 48 mm that a 58 mm printer prints."""
+    c = "0 g 0 G\n"
+    c += text("F2", 13, 30, 260, "CORNER SHOP")
+    c += text("F1", 8, 30, 248, "Receipt page %d of 2" % number)
+    c += "0.75 w [2 2] 0 d 16 240 m 148 240 l S [] 0 d\n"
+    y = 226
+    for name, price in items:
+        c += text("F1", 9, 18, y, name) + text("F1", 9, 122, y, price)
+        y -= 14
+    c += "1.5 w 16 %g m 148 %g l S\n" % (y + 6, y + 6)
+    c += text("F2", 10, 18, y - 8, "TOTAL" if number == 2 else "SUBTOTAL")
+    c += "0.6 g 16 10 132 30 re f 0 g\n"
+    c += text("F1", 8, 26, 22, "Thank you!")
+    return c
+
+
+def main():
+    folder = os.path.dirname(os.path.abspath(sys.argv[0]))
+    with open(os.path.join(folder, "label-4x6.pdf"), "wb") as f:
+        f.write(pdf([shipping_label()], "288", "432"))
+    first = [("Coffee", "2.50"), ("Bagel", "1.90"), ("Orange juice", "3.10")]
+    second = [("Newspaper", "1.20"), ("Apples 1 kg", "2.40")]
+    with open(os.path.join(folder, "receipt-2p.pdf"), "wb") as f:
+        f.write(pdf([receipt_page(1, first), receipt_page(2, second)],
+                    "164.4", "283.5"))
+
+
+if __name__ == "__main__":
+    main()

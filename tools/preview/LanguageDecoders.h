@@ -1,0 +1,11 @@
+#pragma once
+
+#include "tools/preview/DecodeContext.h"
+
+// One decoder per printer language. Each walks the whole input, fills the
+// context's pages and settings, and stops at the first fault.
+void DecodeTspl(CDecodeContext& ctx);
+void DecodeCpcl(CDecodeContext& ctx);
+void DecodeEscPos(CDecodeContext& ctx);
+void DecodePeriPage(CDecodeContext& ctx);
+void DecodePaperang(CDecodeContext& ctx);

@@ -1,0 +1,84 @@
+#include "tools/preview/StreamDecoder.h"
+
+#include <algorithm>
+
+#include "tools/preview/LanguageDecoders.h"
+#include "tools/preview/TextCommands.h"
+
+bool tagDecodedPage::IsBlack(uint32_t x, uint32_t y) const {
+    if (x >= width || y >= height) return false;
+    return (bits[size_t{y} * RowBytes() + x / 8] >> (7 - x % 8)) & 1;
+}
+
+PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
+    if (size == 0) return PreviewLanguage::Unknown;
+    uint8_t b0 = data[0], b1 = size > 1 ? data[1] : 0;
+    if (b0 == 0xA5) return PreviewLanguage::Paperang;
+    if ((b0 == 0x10 && b1 == 0xFF) || (b0 == 0x1F && b1 == 0x00)) return PreviewLanguage::PeriPage;
+    if (b0 == 0x1B || b0 == 0x1D) return PreviewLanguage::ESCPOS;
+    size_t i = 0;
+    while (i < size && (data[i] == '\r' || data[i] == '\n' || data[i] == ' ')) i++;
+    if (i < size && data[i] == '!') return PreviewLanguage::CPCL;
+    if (i < size && data[i] >= 'A' && data[i] <= 'Z') return PreviewLanguage::TSPL;
+    return PreviewLanguage::Unknown;
+}
+
+const char* LanguageName(PreviewLanguage language) {
+    switch (language) {
+        case PreviewLanguage::TSPL:
+            return "TSPL";
+        case PreviewLanguage::ESCPOS:
+            return "ESC/POS";
+        case PreviewLanguage::CPCL:
+            return "CPCL";
+        case PreviewLanguage::Paperang:
+            return "Paperang";
+        case PreviewLanguage::PeriPage:
+            return "PeriPage";
+        default:
+            return "unknown";
+    }
+}
+
+PreviewLanguage ParseLanguage(const std::string& name) {
+    std::string n = Lower(name);
+    if (n == "tspl") return PreviewLanguage::TSPL;
+    if (n == "escpos" || n == "esc/pos") return PreviewLanguage::ESCPOS;
+    if (n == "cpcl") return PreviewLanguage::CPCL;
+    if (n == "paperang") return PreviewLanguage::Paperang;
+    if (n == "peripage") return PreviewLanguage::PeriPage;
+    return PreviewLanguage::Unknown;
+}
+
+tagDecodeResult DecodeStream(const uint8_t* data, size_t size, const tagDecodeOptions& options) {
+    tagDecodeResult result;
+    CDecodeContext ctx(data, size, options, result);
+    if (size == 0 || data == nullptr) {
+        ctx.Fail(0, "empty input: no printer data");
+        return result;
+    }
+    result.language = options.language != PreviewLanguage::Unknown ? options.language
+                                                                   : DetectLanguage(data, size);
+    switch (result.language) {
+        case PreviewLanguage::TSPL:
+            DecodeTspl(ctx);
+            break;
+        case PreviewLanguage::ESCPOS:
+            DecodeEscPos(ctx);
+            break;
+        case PreviewLanguage::CPCL:
+            DecodeCpcl(ctx);
+            break;
+        case PreviewLanguage::Paperang:
+            DecodePaperang(ctx);
+            break;
+        case PreviewLanguage::PeriPage:
+            DecodePeriPage(ctx);
+            break;
+        default:
+            ctx.Fail(0, "cannot tell the printer language from the first bytes (" +
+                            HexBytes(data, std::min<size_t>(size, 4)) +
+                            "); name it with --language");
+    }
+    return result;
+}
