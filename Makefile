@@ -28,6 +28,13 @@ test-sanitize: deps
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# Benchmarks of the image operations and encoders, then whole-process timings
+# next to netpbm (needs hyperfine and netpbm, which the first step installs).
+bench: build
+	@scripts/install-deps --bench
+	$(BUILD)/bench/thermal_bench $(BENCH_ARGS)
+	bench/run.sh $(BUILD)
+
 # The manifest lists paths without DESTDIR; remember it, so that uninstalling
 # a staged install never touches the system's own files.
 install: build
