@@ -184,6 +184,19 @@ void ReceiveRows(uint8_t* const* rows, const int16_t* const* share, const uint8_
      ...);
 }
 
+// Whether the eight pixels from p on, the first two of them v and n1 rather
+// than their stored values, are all 0 or 255; if so their bits, the first
+// pixel in the top bit.
+inline bool FlatByte(const uint8_t* p, int v, int n1, uint8_t& bits) {
+    uint64_t word = static_cast<uint64_t>(v) | static_cast<uint64_t>(n1) << 8;
+    for (int i = 2; i < 8; i++) word |= static_cast<uint64_t>(p[i]) << (8 * i);
+    const uint64_t tops = (word >> 7) & 0x0101010101010101u;
+    if (v > 255 || n1 > 255 || word != tops * 0xFF) return false;
+    // Gathers the eight top bits into the high byte, byte i to bit 63 - i.
+    bits = static_cast<uint8_t>((tops * 0x8040201008040201u) >> 56);
+    return true;
+}
+
 // Walks one row: its bits into out, each pixel's shares for the rows below
 // into share, a mark per chunk that passed any error into dirty. line is the
 // row with at least two readable bytes after its end.
@@ -196,10 +209,11 @@ void WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* share
     int n1 = line[1];  // pixel x + 1, all but the error of pixel x
     uint8_t acc = 0;
     for (int x = 0; x < width;) {
-        // Eight white or eight black pixels pass no error: one output byte.
-        if ((x & 7) == 0 && x + 8 <= width && v == n1 && (v == 0 || v == 255) &&
-            std::all_of(line + x + 2, line + x + 8, [v](uint8_t g) { return g == v; })) {
-            out[x >> 3] = static_cast<uint8_t>(v);
+        // Eight pixels that are each white or black pass no error: their bits
+        // are their top bits, one output byte at once.
+        uint8_t bits = 0;
+        if ((x & 7) == 0 && x + 8 <= width && FlatByte(line + x, v, n1, bits)) {
+            out[x >> 3] = bits;
             (std::fill_n(share[S] + x, 8, int16_t{0}), ...);
             x += 8;
             v = line[x];
