@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "image/BitPack.h"
 #include "image/GrayLevel.h"
 #include "image/RasterImage.h"
 
@@ -337,16 +338,8 @@ void Ordered(int method, const CRasterImage& gray, CRasterImage& result) {
     for (uint32_t y = 0; y < gray.GetHeight(); y++) {
         const int* level = levels.level[y & mask];
         const uint8_t* in = gray.GetBits(y);
-        uint8_t* out = result.GetBits(y);
-        uint8_t acc = 0;
-        for (uint32_t x = 0; x < width; x++) {
-            if (in[x] > level[x & mask]) acc |= static_cast<uint8_t>(0x80u >> (x & 7));
-            if ((x & 7) == 7) {
-                out[x >> 3] = acc;
-                acc = 0;
-            }
-        }
-        if (width & 7) out[width >> 3] = acc;
+        PackRow(result.GetBits(y), width,
+                [in, level, mask](uint32_t x) { return in[x] > level[x & mask]; });
     }
 }
 

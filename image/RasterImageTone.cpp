@@ -1,6 +1,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/BitPack.h"
 #include "image/GrayLevel.h"
 #include "image/RasterImage.h"
 
@@ -148,16 +149,7 @@ bool CRasterImage::Threshold(uint8_t level) {
     const uint32_t width = GetWidth();
     for (uint32_t y = 0; y < GetHeight(); y++) {
         const uint8_t* in = GetBits(y);
-        uint8_t* out = result.GetBits(y);
-        uint8_t acc = 0;
-        for (uint32_t x = 0; x < width; x++) {
-            if (in[x] > level) acc |= static_cast<uint8_t>(0x80u >> (x & 7));
-            if ((x & 7) == 7) {
-                out[x >> 3] = acc;
-                acc = 0;
-            }
-        }
-        if (width & 7) out[width >> 3] = acc;
+        PackRow(result.GetBits(y), width, [in, level](uint32_t x) { return in[x] > level; });
     }
     result.SetPaletteColor(0, 0, 0, 0, 0);
     result.SetPaletteColor(1, 255, 255, 255, 0);
