@@ -59,11 +59,16 @@ hyperfine -N --warmup 3 --runs "$RUNS" --export-csv "$WORK/pages.csv" "${cmds[@]
 hyperfine -N --warmup 1 --runs 5 --export-csv "$WORK/labels.csv" \
   -n labels-500-tspl "$(run tspl labels.ras)" >/dev/null
 
-# Peak resident memory of one A4 8-bit page through TSPL, in KiB.
-peak_kib=$(env PPD="$WORK/tspl.ppd" /usr/bin/time -f %M "$FILTER" 1 bench bench 1 '' \
-  "$WORK/a4-8.ras" 2>&1 >/dev/null | grep -E '^[0-9]+$' | tail -1)
+# Peak resident memory (KiB) of one A4 page through each language.
+peak() {  # language, raster
+  env PPD="$WORK/$1.ppd" /usr/bin/time -f %M "$FILTER" 1 bench bench 1 '' "$WORK/$2" 2>&1 >/dev/null |
+    grep -E '^[0-9]+$' | tail -1
+}
+peaks=""
+for lang in tspl escpos cpcl peripage paperang; do peaks+="a4-8bit-$lang=$(peak "$lang" a4-8.ras) "; done
+peaks+="a4-24bit-tspl=$(peak tspl a4-24.ras)"
 
-awk -F, -v peak="$peak_kib" -v labels="$WORK/labels.csv" '
+awk -F, -v peaks="$peaks" -v labels="$WORK/labels.csv" '
   function row(name, sec, extra) { printf "%-22s %9.1f ms  %s\n", name, sec * 1000, extra }
   FNR == 1 { next }
   { median[$1] = $4; order[++n] = $1 }
@@ -78,7 +83,11 @@ awk -F, -v peak="$peak_kib" -v labels="$WORK/labels.csv" '
     }
     getline line < labels; getline line < labels; split(line, f, ",")
     row("labels-500-tspl", f[4], sprintf("%.0f labels/s (812 x 1218 at 203 dpi)", 500 / f[4]))
-    raster = 2480 * 3508 / 1024
-    printf "Peak memory, A4 8-bit TSPL: %.1f MiB = %.2f x the page raster (%.1f MiB)\n", \
-      peak / 1024, peak / raster, raster / 1024
+    print "Peak memory, against the page raster (8-bit A4 8.3 MiB, 24-bit 24.9 MiB):"
+    split(peaks, list, " ")
+    for (i = 1; i in list; i++) {
+      split(list[i], kv, "=")
+      raster = 2480 * 3508 * (kv[1] ~ /24bit/ ? 3 : 1) / 1024
+      printf "%-22s %9.1f MiB %.2f x the raster\n", kv[1], kv[2] / 1024, kv[2] / raster
+    }
   }' "$WORK/pages.csv"
