@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -189,8 +190,15 @@ void ReceiveRows(uint8_t* const* rows, const int16_t* const* share, const uint8_
 // than their stored values, are all 0 or 255; if so their bits, the first
 // pixel in the top bit.
 inline bool FlatByte(const uint8_t* p, int v, int n1, uint8_t& bits) {
-    uint64_t word = static_cast<uint64_t>(v) | static_cast<uint64_t>(n1) << 8;
-    for (int i = 2; i < 8; i++) word |= static_cast<uint64_t>(p[i]) << (8 * i);
+    // Byte i of the word is pixel i.
+    uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, p, sizeof word);
+        word &= ~uint64_t{0xFFFF};
+    } else {
+        for (int i = 2; i < 8; i++) word |= static_cast<uint64_t>(p[i]) << (8 * i);
+    }
+    word |= static_cast<uint64_t>(v) | static_cast<uint64_t>(n1) << 8;
     const uint64_t tops = (word >> 7) & 0x0101010101010101u;
     if (v > 255 || n1 > 255 || word != tops * 0xFF) return false;
     // Gathers the eight top bits into the high byte, byte i to bit 63 - i.
