@@ -12,9 +12,10 @@
 #include "image/RasterImage.h"
 
 // Reduction of a gray image to 1 bit (set = white) by error diffusion or by
-// an ordered matrix. Error diffusion works in place in the gray rows: each
-// pixel's error is added straight into the neighbours still to be visited,
-// clamped to 0..255, so no error buffer is needed.
+// an ordered matrix. Error diffusion adds each pixel's error into the
+// neighbours still to be visited, clamped to 0..255: the rows below receive
+// it in the gray rows themselves, the current row through a few registers
+// and row-sized scratch lines (see Diffuse).
 
 namespace {
 struct Tap {
