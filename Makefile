@@ -38,6 +38,13 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# Benchmarks of the image operations and encoders, then whole-process timings
+# next to netpbm (needs hyperfine and netpbm, which the first step installs).
+bench: build
+	@scripts/install-deps --bench
+	$(BUILD)/bench/thermal_bench $(BENCH_ARGS)
+	bench/run.sh $(BUILD)
+
 # The manifest lists paths without DESTDIR; remember it, so that uninstalling
 # a staged install never touches the system's own files.
 install: build

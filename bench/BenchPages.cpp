@@ -48,6 +48,26 @@ std::vector<uint8_t> MakeBenchRgb(const BenchPageSize& s) {
     return rgb;
 }
 
+std::vector<uint8_t> MakeBenchPhoto(const BenchPageSize& s) {
+    std::vector<uint8_t> px(static_cast<size_t>(s.width) * s.height);
+    std::mt19937 rng(777);
+    for (uint32_t y = 0; y < s.height; y++)
+        for (uint32_t x = 0; x < s.width; x++) {
+            uint32_t v = 24 + 104 * x / s.width + 104 * y / s.height + rng() % 24;
+            px[static_cast<size_t>(y) * s.width + x] = static_cast<uint8_t>(v);
+        }
+    return px;
+}
+
+void LoadPhotoPage(CRasterImage& image, const BenchPageSize& s) {
+    static std::vector<uint8_t> label = MakeBenchPhoto(kLabel4x6);
+    static std::vector<uint8_t> a4 = MakeBenchPhoto(kA4At300);
+    const std::vector<uint8_t>& px = s.width == kA4At300.width ? a4 : label;
+    image.CreateFromArray(px.data(), s.width, s.height, 8, s.width, false);
+    image.SetXDPI(s.dpi);
+    image.SetYDPI(s.dpi);
+}
+
 void LoadGrayPage(CRasterImage& image, const BenchPageSize& s) {
     static std::vector<uint8_t> label = MakeBenchGray(kLabel4x6);
     static std::vector<uint8_t> a4 = MakeBenchGray(kA4At300);

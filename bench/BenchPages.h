@@ -18,7 +18,11 @@ constexpr BenchPageSize kA4At300{2480, 3508, 300};
 
 std::vector<uint8_t> MakeBenchGray(const BenchPageSize& size);
 std::vector<uint8_t> MakeBenchRgb(const BenchPageSize& size);
+// A photo-like page: mid tones everywhere (two gradients and some noise), the
+// hardest case for error diffusion.
+std::vector<uint8_t> MakeBenchPhoto(const BenchPageSize& size);
 
 // The page as an 8-bit gray image, and as the 1-bit page the pipeline makes.
 void LoadGrayPage(CRasterImage& image, const BenchPageSize& size);
 void LoadOneBitPage(CRasterImage& image, const BenchPageSize& size);
+void LoadPhotoPage(CRasterImage& image, const BenchPageSize& size);

@@ -56,17 +56,22 @@ void BM_Threshold(benchmark::State& state) {
     SetPixels(state, s);
 }
 
-void BM_Dither(benchmark::State& state) {
+// Every dither method on the text page and on a page of mid tones only.
+template <void (*Load)(CRasterImage&, const BenchPageSize&)>
+void DitherOn(benchmark::State& state) {
     const BenchPageSize& s = PageArg(state);
     CRasterImage image;
     for (auto _ : state) {
         state.PauseTiming();
-        LoadGrayPage(image, s);
+        Load(image, s);
         state.ResumeTiming();
         image.Dither(static_cast<int32_t>(state.range(1)));
     }
     SetPixels(state, s);
 }
+
+void BM_Dither(benchmark::State& state) { DitherOn<LoadGrayPage>(state); }
+void BM_DitherPhoto(benchmark::State& state) { DitherOn<LoadPhotoPage>(state); }
 
 void BM_CropWhiteEdge(benchmark::State& state) {
     const BenchPageSize& s = PageArg(state);
@@ -120,6 +125,7 @@ BENCHMARK(BM_GrayScale24)->Apply(PageSizes);
 BENCHMARK(BM_Light)->Apply(PageSizes);
 BENCHMARK(BM_Threshold)->Apply(PageSizes);
 BENCHMARK(BM_Dither)->Apply(DitherMethods);
+BENCHMARK(BM_DitherPhoto)->Apply(DitherMethods);
 BENCHMARK(BM_CropWhiteEdge)->Apply(PageSizes);
 BENCHMARK(BM_Rotate)->Apply(Angles);
 BENCHMARK(BM_Negative)->Apply(PageSizes);

@@ -12,8 +12,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -40,11 +38,23 @@ bool PageFitsInMemory(const cups_page_header2_t& h) {
     return CRasterImage::FitsMemoryCap(h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
 }
 
-// Sizes the page buffer for the whole page; false when memory runs out.
-bool AllocatePage(const cups_page_header2_t& h, CMyBuffer& page) {
-    int full = static_cast<int>(h.cupsBytesPerLine * h.cupsHeight);
-    page.SetBufferSize(full);
-    return page.GetBufferCapacity() >= full;
+// Reads the page's lines straight into the image rows (through a line buffer
+// only where a line must be converted or cut). Lines missing at the end of a
+// truncated stream are zero, as from a zero-filled page.
+void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage& image) {
+    const unsigned bpl = h.cupsBytesPerLine, bpp = h.cupsBitsPerPixel;
+    const bool direct = bpp != 32 && bpl <= image.GetEffWidth();
+    std::vector<unsigned char> line(direct ? 0 : bpl);
+    unsigned y = 0;
+    for (; y < h.cupsHeight; y++) {
+        unsigned char* dst = direct ? image.GetBits(y) : line.data();
+        if (cupsRasterReadPixels(ras, dst, bpl) == 0) break;
+        if (!direct) image.SetRowFromArray(y, dst, bpl, bpp);
+    }
+    if (y == h.cupsHeight) return;
+    // The line that failed may hold part of its bytes: it is cleared too.
+    std::vector<unsigned char> zeros(bpl, 0);
+    for (; y < h.cupsHeight; y++) image.SetRowFromArray(y, zeros.data(), bpl, bpp);
 }
 
 // Reads a page that cannot be held in memory and throws its lines away.
@@ -57,24 +67,6 @@ void DiscardPage(cups_raster_t* ras, const cups_page_header2_t& h) {
             left -= n;
         }
     }
-}
-
-// Reads the page's lines into the buffer and returns how many arrived: fewer
-// than the page's height when the stream ends inside the page. The line
-// buffer is left uninitialised, so that only what the stream delivers is
-// ever touched: a header that merely promises long lines costs no memory.
-unsigned ReadPage(cups_raster_t* ras, const cups_page_header2_t& h, CMyBuffer& page) {
-    std::unique_ptr<unsigned char[]> line(new (std::nothrow) unsigned char[h.cupsBytesPerLine]);
-    if (!line) {
-        DiscardPage(ras, h);
-        return 0;
-    }
-    unsigned y = 0;
-    for (; y < h.cupsHeight; y++) {
-        if (cupsRasterReadPixels(ras, line.get(), h.cupsBytesPerLine) == 0) break;
-        page.AddBuffer(line.get(), static_cast<int>(h.cupsBytesPerLine));
-    }
-    return y;
 }
 
 // Keeps descriptors 0 to 2 taken, so that nothing the filter opens later
@@ -211,20 +203,14 @@ int CCupsInstance::Run(int argc, char* argv[]) {
         Page++;
         std::fprintf(stderr, "PAGE: %d 1\n", Page);
         PrintFilterMessage("INFO", "Starting page %d.", Page);
-        {
-            CMyBuffer page;
-            if (PageFitsInMemory(header) && AllocatePage(header, page)) {
-                // A truncated page is printed as the lines that came, with
-                // nothing made up for the rest.
-                header.cupsHeight = ReadPage(ras, header, page);
-                StartPage(ppd, &header, page);
-            } else {
-                DiscardPage(ras, header);
-                syslog(LOG_ERR, "create image error\n");
-            }
-            PrintFilterMessage("INFO", "Finished page %d.", Page);
-            EndPage(ppd, &header);
+        if (PageFitsInMemory(header)) {
+            StartPage(ppd, &header, ras);
+        } else {
+            DiscardPage(ras, header);
+            syslog(LOG_ERR, "create image error\n");
         }
+        PrintFilterMessage("INFO", "Finished page %d.", Page);
+        EndPage(ppd, &header);
         if (Canceled) break;
     }
 
@@ -242,16 +228,21 @@ int CCupsInstance::Run(int argc, char* argv[]) {
     return PrinterOutputFailed() ? 1 : 0;
 }
 
-void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, CMyBuffer& page) {
+// The page's raster lines go straight into the render's image, line 0 as row
+// 0: the same image that CreateFromArray makes from the whole page, without
+// holding the page twice.
+void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, cups_raster_t* ras) {
     LogHeader(*header);
     CBaseRender* render = g_pRender;
     render->header = header;
     render->iDpi = static_cast<int>(header->HWResolution[0]);
-    if (!render->image.CreateFromArray(page.GetBuffer(), header->cupsWidth, header->cupsHeight,
-                                       header->cupsBitsPerPixel, header->cupsBytesPerLine, false)) {
+    if (!render->image.CreateForRows(header->cupsWidth, header->cupsHeight,
+                                     header->cupsBitsPerPixel)) {
+        DiscardPage(ras, *header);
         syslog(LOG_ERR, "create image error\n");
         return;
     }
+    ReadPageRows(ras, *header, render->image);
     syslog(LOG_DEBUG, "create image width=%d, height=%d, bitsPerPixel=%d, bytesPerLine=%d",
            header->cupsWidth, header->cupsHeight, header->cupsBitsPerPixel,
            header->cupsBytesPerLine);

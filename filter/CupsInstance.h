@@ -4,7 +4,6 @@
 
 #include <csignal>
 
-#include "filter/MyBuffer.h"
 #include "render/ObjRef.h"
 
 class CBaseRender;
@@ -25,6 +24,8 @@ public:
     virtual ~CCupsInstance() = default;
 
     int Run(int argc, char* argv[]);
-    void StartPage(ppd_file_t* ppd, cups_page_header2_t* header, CMyBuffer& page);
+    // Reads the page from the raster stream into the render's image and runs
+    // the render's bitmap hooks.
+    void StartPage(ppd_file_t* ppd, cups_page_header2_t* header, cups_raster_t* ras);
     void EndPage(ppd_file_t* ppd, cups_page_header2_t* header);
 };

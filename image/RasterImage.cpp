@@ -133,33 +133,43 @@ void* CRasterImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32
 bool CRasterImage::CreateFromArray(const unsigned char* bits, uint32_t width, uint32_t height,
                                    uint32_t bitsPerPixel, uint32_t bytesPerLine, bool flip) {
     if (!bits) return false;
+    if (!CreateForRows(width, height, bitsPerPixel)) return false;
+    for (uint32_t i = 0; i < height; i++)
+        SetRowFromArray(flip ? height - 1 - i : i, bits + static_cast<size_t>(i) * bytesPerLine,
+                        bytesPerLine, bitsPerPixel);
+    return true;
+}
+
+bool CRasterImage::CreateForRows(uint32_t width, uint32_t height, uint32_t bitsPerPixel) {
     if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24 &&
         bitsPerPixel != 32)
         return false;
     if (!Create(width, height, bitsPerPixel, 0)) return false;
     if (bitsPerPixel < 24) SetGrayPalette();
+    // A 32-bit source is the only one with an alpha plane.
     if (bitsPerPixel == 32) AlphaCreate();
-
-    const uint32_t eff = GetEffWidth();
-    for (uint32_t i = 0; i < height; i++) {
-        uint32_t row = flip ? height - 1 - i : i;
-        const unsigned char* src = bits + static_cast<size_t>(i) * bytesPerLine;
-        uint8_t* dst = m_pRows + static_cast<size_t>(row) * eff;
-        if (bitsPerPixel == 32) {
-            // Never read past the source line, whatever the header claimed.
-            uint32_t pixels = std::min(width, bytesPerLine / 4);
-            uint8_t* alpha = m_pAlpha ? m_pAlpha + static_cast<size_t>(row) * width : nullptr;
-            for (uint32_t x = 0; x < pixels; x++) {
-                dst[3 * x] = src[4 * x];
-                dst[3 * x + 1] = src[4 * x + 1];
-                dst[3 * x + 2] = src[4 * x + 2];
-                if (alpha) alpha[x] = src[4 * x + 3];
-            }
-        } else {
-            std::memcpy(dst, src, std::min(eff, bytesPerLine));
-        }
-    }
     return true;
+}
+
+void CRasterImage::SetRowFromArray(uint32_t row, const unsigned char* src, uint32_t bytesPerLine,
+                                   uint32_t bitsPerPixel) {
+    if (!m_pRows || row >= GetHeight()) return;
+    const uint32_t eff = GetEffWidth();
+    uint8_t* dst = m_pRows + static_cast<size_t>(row) * eff;
+    if (bitsPerPixel != 32) {
+        std::memcpy(dst, src, std::min(eff, bytesPerLine));
+        return;
+    }
+    // Never read past the source line, whatever the header claimed.
+    const uint32_t width = GetWidth();
+    const uint32_t pixels = std::min(width, bytesPerLine / 4);
+    uint8_t* alpha = m_pAlpha ? m_pAlpha + static_cast<size_t>(row) * width : nullptr;
+    for (uint32_t x = 0; x < pixels; x++) {
+        dst[3 * x] = src[4 * x];
+        dst[3 * x + 1] = src[4 * x + 1];
+        dst[3 * x + 2] = src[4 * x + 2];
+        if (alpha) alpha[x] = src[4 * x + 3];
+    }
 }
 
 void CRasterImage::Copy(const CRasterImage& src, bool copyPixels, bool /*copySelection*/,

@@ -29,6 +29,12 @@ public:
     void* Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t type);
     bool CreateFromArray(const unsigned char* bits, uint32_t width, uint32_t height,
                          uint32_t bitsPerPixel, uint32_t bytesPerLine, bool flip);
+    // CreateFromArray in two steps, for a caller that fills the rows itself:
+    // the empty image with the palette or alpha plane of that source depth,
+    // then one source line (bitsPerPixel as given to CreateForRows) per row.
+    bool CreateForRows(uint32_t width, uint32_t height, uint32_t bitsPerPixel);
+    void SetRowFromArray(uint32_t row, const unsigned char* src, uint32_t bytesPerLine,
+                         uint32_t bitsPerPixel);
     void Copy(const CRasterImage& src, bool copyPixels, bool copySelection, bool copyAlpha);
     void CopyInfo(const CRasterImage& src);
     bool Transfer(CRasterImage& from, bool transferFrames = true);

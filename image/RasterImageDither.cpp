@@ -1,15 +1,21 @@
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
+#include <vector>
 
+#include "image/BitPack.h"
 #include "image/GrayLevel.h"
 #include "image/RasterImage.h"
 
 // Reduction of a gray image to 1 bit (set = white) by error diffusion or by
-// an ordered matrix. Error diffusion works in place in the gray rows: each
-// pixel's error is added straight into the neighbours still to be visited,
-// clamped to 0..255, so no error buffer is needed.
+// an ordered matrix. Error diffusion adds each pixel's error into the
+// neighbours still to be visited, clamped to 0..255: the rows below receive
+// it in the gray rows themselves, the current row through a few registers
+// and row-sized scratch lines (see Diffuse).
 
 namespace {
 struct Tap {
@@ -60,59 +66,212 @@ constexpr int Reach(int Tap::*field, bool leftward) {
     return r;
 }
 
-// Adds one pixel's error to its neighbours. rows[d] is row y + d, or null
-// past the last row. Without Checked the caller guarantees that every tap
-// lies inside the image.
-template <class K, bool Checked, size_t... I>
-inline void Spread(uint8_t* const* rows, int x, int width, int error, std::index_sequence<I...>) {
-    auto apply = [&](const Tap& t) {
-        if (Checked && (rows[t.dy] == nullptr || x + t.dx < 0 || x + t.dx >= width)) return;
-        uint8_t* p = rows[t.dy] + x + t.dx;
-        int v = *p + error * t.weight / K::kDivisor;
-        *p = static_cast<uint8_t>(std::clamp(v, 0, 255));
-    };
-    (apply(K::kTaps[I]), ...);
+// Weight of the tap at (dx, 0) in the current row, 0 when there is none.
+template <class K>
+constexpr int RowWeight(int dx) {
+    for (const Tap& t : K::kTaps)
+        if (t.dy == 0 && t.dx == dx) return t.weight;
+    return 0;
+}
+
+// The taps into the row dy below, in the order in which one target pixel
+// receives them: from its leftmost source to its rightmost, so by falling dx.
+template <class K, int Dy>
+constexpr auto TapsOfRow() {
+    constexpr size_t n = static_cast<size_t>(std::count_if(
+        std::begin(K::kTaps), std::end(K::kTaps), [](const Tap& t) { return t.dy == Dy; }));
+    std::array<Tap, n> taps{};
+    std::copy_if(std::begin(K::kTaps), std::end(K::kTaps), taps.begin(),
+                 [](const Tap& t) { return t.dy == Dy; });
+    std::sort(taps.begin(), taps.end(), [](const Tap& a, const Tap& b) { return a.dx > b.dx; });
+    return taps;
+}
+
+// The error a pixel of final value v passes on: white above 128, black else.
+constexpr int ErrorOf(int v) {
+    return v > 128 ? v - 255 : v;
+}
+
+// The part of a pixel's error that a tap of weight W passes on, by the
+// pixel's final value; truncated toward zero as integer division does.
+template <class K, int W>
+constexpr std::array<int16_t, 256> kShare = [] {
+    std::array<int16_t, 256> share{};
+    for (int v = 0; v < 256; v++) share[v] = static_cast<int16_t>(ErrorOf(v) * W / K::kDivisor);
+    return share;
+}();
+
+// The distinct weights of the taps into the rows below; the walk along a row
+// notes each pixel's share for every one of them.
+template <class K>
+constexpr size_t CountDownWeights() {
+    int seen[std::size(K::kTaps)] = {};
+    size_t n = 0;
+    for (const Tap& t : K::kTaps)
+        if (t.dy > 0 && std::find(seen, seen + n, t.weight) == seen + n) seen[n++] = t.weight;
+    return n;
+}
+
+template <class K>
+constexpr auto DownWeights() {
+    std::array<int, CountDownWeights<K>()> weights{};
+    size_t n = 0;
+    for (const Tap& t : K::kTaps)
+        if (t.dy > 0 &&
+            std::find(weights.begin(), weights.begin() + n, t.weight) == weights.begin() + n)
+            weights[n++] = t.weight;
+    return weights;
+}
+
+template <class K>
+constexpr size_t SlotOf(int weight) {
+    constexpr auto kWeights = DownWeights<K>();
+    return static_cast<size_t>(std::find(kWeights.begin(), kWeights.end(), weight) -
+                               kWeights.begin());
+}
+
+// For the walk along a row, where a value is nearly always in range already:
+// branches that the processor predicts keep the clamp off the chain that
+// runs from pixel to pixel.
+inline int ClampToByte(int v) {
+    if (__builtin_expect_with_probability(static_cast<unsigned>(v) > 255u, 0, 0.999))
+        return v < 0 ? 0 : 255;
+    return v;
+}
+
+// Errors spread in two steps per row, which gives every pixel the same
+// clamped additions in the same order as spreading each pixel's error at
+// once: a row is first walked pixel by pixel, keeping the error passed along
+// the row in registers and noting each pixel's shares for the rows below;
+// then each following row receives the noted shares, target by target, in
+// source order. A pixel hears from the rows above before its own row, and a
+// row's sources never read the rows below, so nothing else depends on the
+// order.
+constexpr int kChunk = 16;  // targets per step of the second walk
+constexpr int kPad = 8;     // zero shares on both sides of a row
+
+// share[s][x] is the share of source x for the weight in slot s.
+template <class K, int Dy, size_t... I>
+[[gnu::always_inline]] inline void ReceiveOne(uint8_t* target, int t, const int16_t* const* share,
+                                              int x, std::index_sequence<I...>) {
+    static constexpr auto kRowTaps = TapsOfRow<K, Dy>();
+    int v = target[t];
+    ((v = std::clamp(v + share[SlotOf<K>(kRowTaps[I].weight)][x - kRowTaps[I].dx], 0, 255)), ...);
+    target[t] = static_cast<uint8_t>(v);
+}
+
+// Adds the noted shares of a finished row to the row dy below. dirty[c + 1]
+// is set when chunk c of the finished row passed any error.
+template <class K, int Dy>
+void ReceiveRow(uint8_t* target, const int16_t* const* share, const uint8_t* dirty, int width) {
+    constexpr auto kIdx = std::make_index_sequence<TapsOfRow<K, Dy>().size()>{};
+    int x = 0;
+    for (; x + kChunk <= width; x += kChunk) {
+        const int c = x / kChunk;
+        if (!(dirty[c] | dirty[c + 1] | dirty[c + 2])) continue;
+        // Worked on a local copy, which the compiler knows the shares do not
+        // overlap: the chunk then goes through vector registers.
+        uint8_t chunk[kChunk];
+        std::memcpy(chunk, target + x, kChunk);
+        for (int i = 0; i < kChunk; i++) ReceiveOne<K, Dy>(chunk, i, share, x + i, kIdx);
+        std::memcpy(target + x, chunk, kChunk);
+    }
+    for (; x < width; x++) ReceiveOne<K, Dy>(target, x, share, x, kIdx);
+}
+
+template <class K, size_t... D>
+void ReceiveRows(uint8_t* const* rows, const int16_t* const* share, const uint8_t* dirty, int width,
+                 std::index_sequence<D...>) {
+    ((rows[D + 1] ? ReceiveRow<K, static_cast<int>(D) + 1>(rows[D + 1], share, dirty, width)
+                  : void()),
+     ...);
+}
+
+// Whether the eight pixels from p on, the first two of them v and n1 rather
+// than their stored values, are all 0 or 255; if so their bits, the first
+// pixel in the top bit.
+inline bool FlatByte(const uint8_t* p, int v, int n1, uint8_t& bits) {
+    // Byte i of the word is pixel i.
+    uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, p, sizeof word);
+        word &= ~uint64_t{0xFFFF};
+    } else {
+        for (int i = 2; i < 8; i++) word |= static_cast<uint64_t>(p[i]) << (8 * i);
+    }
+    word |= static_cast<uint64_t>(v) | static_cast<uint64_t>(n1) << 8;
+    const uint64_t tops = (word >> 7) & 0x0101010101010101u;
+    if (v > 255 || n1 > 255 || word != tops * 0xFF) return false;
+    // Gathers the eight top bits into the high byte, byte i to bit 63 - i.
+    bits = static_cast<uint8_t>((tops * 0x8040201008040201u) >> 56);
+    return true;
+}
+
+// Walks one row: its bits into out, each pixel's shares for the rows below
+// into share, a mark per chunk that passed any error into dirty. line is the
+// row with at least two readable bytes after its end.
+template <class K, size_t... S>
+void WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* share, uint8_t* dirty,
+             std::index_sequence<S...>) {
+    static constexpr auto kWeights = DownWeights<K>();
+    constexpr int w1 = RowWeight<K>(1), w2 = RowWeight<K>(2);
+    int v = line[0];   // pixel x, final
+    int n1 = line[1];  // pixel x + 1, all but the error of pixel x
+    uint8_t acc = 0;
+    for (int x = 0; x < width;) {
+        // Eight pixels that are each white or black pass no error: their bits
+        // are their top bits, one output byte at once.
+        uint8_t bits = 0;
+        if ((x & 7) == 0 && x + 8 <= width && FlatByte(line + x, v, n1, bits)) {
+            out[x >> 3] = bits;
+            (std::fill_n(share[S] + x, 8, int16_t{0}), ...);
+            x += 8;
+            v = line[x];
+            n1 = line[x + 1];
+            continue;
+        }
+        acc |= static_cast<uint8_t>(static_cast<unsigned>(v > 128) << (7 - (x & 7)));
+        dirty[x / kChunk + 1] |= ErrorOf(v) != 0;
+        ((share[S][x] = kShare<K, kWeights[S]>[static_cast<size_t>(v)]), ...);
+        int next = n1;
+        if constexpr (w1 != 0) next = ClampToByte(n1 + kShare<K, w1>[static_cast<size_t>(v)]);
+        n1 = line[x + 2];
+        if constexpr (w2 != 0) n1 = ClampToByte(n1 + kShare<K, w2>[static_cast<size_t>(v)]);
+        v = next;
+        if ((x & 7) == 7) {
+            out[x >> 3] = acc;
+            acc = 0;
+        }
+        x++;
+    }
+    if (width & 7) out[width >> 3] = acc;
 }
 
 template <class K>
 void Diffuse(CRasterImage& gray, CRasterImage& result) {
-    constexpr auto kIdx = std::make_index_sequence<std::size(K::kTaps)>{};
-    constexpr int kLeft = Reach<K>(&Tap::dx, true);
-    constexpr int kRight = Reach<K>(&Tap::dx, false);
+    static_assert(Reach<K>(&Tap::dx, true) <= kPad && Reach<K>(&Tap::dx, false) <= kPad);
+    static_assert(std::none_of(std::begin(K::kTaps), std::end(K::kTaps),
+                               [](const Tap& t) { return t.dy == 0 && (t.dx < 1 || t.dx > 2); }));
     constexpr int kDown = Reach<K>(&Tap::dy, false);
+    constexpr size_t kSlots = CountDownWeights<K>();
     const int width = static_cast<int>(gray.GetWidth());
     const int height = static_cast<int>(gray.GetHeight());
-    // Pixels whose taps all stay inside a row: [innerBegin, innerEnd).
-    const int innerBegin = std::min(kLeft, width);
-    const int innerEnd = std::max(innerBegin, width - kRight);
+    const size_t stride = static_cast<size_t>(width) + 2 * kPad;
+    std::vector<uint8_t> line(static_cast<size_t>(width) + kPad);
+    std::vector<int16_t> shares(kSlots * stride);
+    std::vector<uint8_t> dirty(static_cast<size_t>(width) / kChunk + 3);
+    int16_t* share[kSlots];
+    for (size_t s = 0; s < kSlots; s++) share[s] = shares.data() + s * stride + kPad;
 
     for (int y = 0; y < height; y++) {
+        std::copy_n(gray.GetBits(static_cast<uint32_t>(y)), width, line.begin());
+        std::fill(dirty.begin(), dirty.end(), uint8_t{0});
+        WalkRow<K>(line.data(), width, result.GetBits(static_cast<uint32_t>(y)), share,
+                   dirty.data(), std::make_index_sequence<kSlots>{});
         uint8_t* rows[kDown + 1];
-        for (int d = 0; d <= kDown; d++)
+        for (int d = 1; d <= kDown; d++)
             rows[d] = y + d < height ? gray.GetBits(static_cast<uint32_t>(y + d)) : nullptr;
-        const bool allRows = y + kDown < height;
-        uint8_t* out = result.GetBits(static_cast<uint32_t>(y));
-        uint8_t* cur = rows[0];
-        uint8_t acc = 0;
-        for (int x = 0; x < width; x++) {
-            const int g = cur[x];
-            int error = g;
-            if (g > 128) {
-                acc |= static_cast<uint8_t>(0x80u >> (x & 7));
-                error = g - 255;
-            }
-            if (error != 0) {
-                if (allRows && x >= innerBegin && x < innerEnd)
-                    Spread<K, false>(rows, x, width, error, kIdx);
-                else
-                    Spread<K, true>(rows, x, width, error, kIdx);
-            }
-            if ((x & 7) == 7) {
-                out[x >> 3] = acc;
-                acc = 0;
-            }
-        }
-        if (width & 7) out[width >> 3] = acc;
+        ReceiveRows<K>(rows, share, dirty.data(), width, std::make_index_sequence<kDown>{});
     }
 }
 
@@ -188,16 +347,8 @@ void Ordered(int method, const CRasterImage& gray, CRasterImage& result) {
     for (uint32_t y = 0; y < gray.GetHeight(); y++) {
         const int* level = levels.level[y & mask];
         const uint8_t* in = gray.GetBits(y);
-        uint8_t* out = result.GetBits(y);
-        uint8_t acc = 0;
-        for (uint32_t x = 0; x < width; x++) {
-            if (in[x] > level[x & mask]) acc |= static_cast<uint8_t>(0x80u >> (x & 7));
-            if ((x & 7) == 7) {
-                out[x >> 3] = acc;
-                acc = 0;
-            }
-        }
-        if (width & 7) out[width >> 3] = acc;
+        PackRow(result.GetBits(y), width,
+                [in, level, mask](uint32_t x) { return in[x] > level[x & mask]; });
     }
 }
 

@@ -1,6 +1,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/BitPack.h"
 #include "image/GrayLevel.h"
 #include "image/RasterImage.h"
 
@@ -45,6 +46,13 @@ void GrayFromPackedRows(const CRasterImage& src, CRasterImage& dst) {
     }
 }
 
+bool IsIdentityRamp(const tagRGBQUAD* pal, uint32_t colors) {
+    if (colors != 256) return false;
+    for (uint32_t i = 0; i < colors; i++)
+        if (pal[i].rgbBlue != i) return false;
+    return true;
+}
+
 size_t RowBytes(const CRasterImage& image) {
     return static_cast<size_t>(image.GetEffWidth()) * image.GetHeight();
 }
@@ -68,8 +76,11 @@ bool CRasterImage::GrayScale() {
     InvalidateNearestCache();
 
     if (m_head.biBitCount == 8) {
-        uint8_t* p = m_pRows;
-        for (size_t n = RowBytes(*this); n > 0; n--, p++) *p = pal[*p].rgbBlue;
+        // A gray ramp maps every index to itself: the pixels stay as they are.
+        if (!IsIdentityRamp(pal, m_head.biClrUsed)) {
+            uint8_t* p = m_pRows;
+            for (size_t n = RowBytes(*this); n > 0; n--, p++) *p = pal[*p].rgbBlue;
+        }
         SetGrayPalette();
         return true;
     }
@@ -138,16 +149,7 @@ bool CRasterImage::Threshold(uint8_t level) {
     const uint32_t width = GetWidth();
     for (uint32_t y = 0; y < GetHeight(); y++) {
         const uint8_t* in = GetBits(y);
-        uint8_t* out = result.GetBits(y);
-        uint8_t acc = 0;
-        for (uint32_t x = 0; x < width; x++) {
-            if (in[x] > level) acc |= static_cast<uint8_t>(0x80u >> (x & 7));
-            if ((x & 7) == 7) {
-                out[x >> 3] = acc;
-                acc = 0;
-            }
-        }
-        if (width & 7) out[width >> 3] = acc;
+        PackRow(result.GetBits(y), width, [in, level](uint32_t x) { return in[x] > level; });
     }
     result.SetPaletteColor(0, 0, 0, 0, 0);
     result.SetPaletteColor(1, 255, 255, 255, 0);

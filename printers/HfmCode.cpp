@@ -152,12 +152,26 @@ void CopyBits(const uint8_t* stream, uint64_t start, size_t bytes, uint8_t* dst)
     for (size_t j = 0; j < bytes; j++)
         dst[j] = static_cast<uint8_t>((src[j] << shift) | (src[j + 1] >> (8 - shift)));
 }
+// Byte frequencies. Four partial tables, so that runs of one value (a page
+// is mostly blank) do not make every count wait for the one before.
+void CountBytes(const uint8_t* bytes, int count, uint32_t (&histogram)[256]) {
+    uint32_t part[4][256] = {};
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        part[0][bytes[i]]++;
+        part[1][bytes[i + 1]]++;
+        part[2][bytes[i + 2]]++;
+        part[3][bytes[i + 3]]++;
+    }
+    for (; i < count; i++) part[0][bytes[i]]++;
+    for (int v = 0; v < 256; v++) histogram[v] = part[0][v] + part[1][v] + part[2][v] + part[3][v];
+}
 }  // namespace
 
 CHfmCode::NodeArray CHfmCode::GetHfmTree(const uint8_t* bytes, int count) {
     if (!bytes || count <= 0) return {};
     uint32_t histogram[256] = {};
-    for (int i = 0; i < count; i++) histogram[bytes[i]]++;
+    CountBytes(bytes, count, histogram);
 
     NodeArray nodes;
     try {

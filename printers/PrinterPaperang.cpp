@@ -5,7 +5,8 @@
 #include <cups/ppd.h>
 #pragma GCC diagnostic pop
 
-#include <array>
+#include <zlib.h>
+
 #include <cstdint>
 #include <cstring>
 
@@ -28,19 +29,6 @@ constexpr unsigned char kCmdEndPrinting = 0x1A;
 constexpr unsigned char kCmdBitmap = 0x1B;
 constexpr unsigned char kCmdHfmTree = 0x1C;
 constexpr unsigned char kCmdPaperLocate = 0x21;
-
-// Reflected CRC-32, polynomial 0xEDB88320.
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t i = 0; i < 256; i++) {
-        uint32_t c = i;
-        for (int k = 0; k < 8; k++) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[i] = c;
-    }
-    return table;
-}
-constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
-static_assert(kCrcTable[1] == 0x77073096u && kCrcTable[255] == 0x2D02EF8Du);
 
 void PutLE16(unsigned char* at, unsigned value) {
     at[0] = static_cast<unsigned char>(value & 0xFF);
@@ -69,7 +57,6 @@ int HexDigit(char c) {
 
 CPrinterPaperang::CPrinterPaperang(uint32_t crcSeed) : m_crcSeed(crcSeed) {
     pageBuffer.SetMaxBufferSize(kPageBufferLimit);
-    std::memcpy(m_crcTable, kCrcTable.data(), sizeof m_crcTable);
 }
 
 CPrinterPaperang::~CPrinterPaperang() = default;
@@ -119,10 +106,12 @@ void CPrinterPaperang::ReadSeedAttribute() {
     AddLog("%s = 0x%08X", kSeedAttribute, m_crcSeed);
 }
 
+// The reflected CRC-32 (polynomial 0xEDB88320) continued from the seed: the
+// register starts at its complement. zlib's crc32 does exactly that, several
+// bytes per step.
 uint32_t CPrinterPaperang::MakeCrc32(const unsigned char* data, unsigned int length) const {
-    uint32_t crc = ~m_crcSeed;
-    for (unsigned int i = 0; i < length; i++) crc = m_crcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+    if (!data || length == 0) return m_crcSeed;
+    return static_cast<uint32_t>(crc32(m_crcSeed, data, length));
 }
 
 void CPrinterPaperang::AddToBuffer(CMyBuffer& buffer) {

@@ -53,7 +53,6 @@ private:
     void QueueCommand(unsigned char code, const unsigned char* params, int length);
     void QueuePositioning();
 
-    uint32_t m_crcTable[256];
     uint32_t m_crcSeed;
     bool m_bPacketDropped = false;
 };

@@ -172,6 +172,50 @@ TEST(Dither, EveryMethodMatchesThePlainModelOnRandomImages) {
             }
 }
 
+TEST(Dither, EveryMethodMatchesThePlainModelOnPagesWithFlatRuns) {
+    // Runs of white, black and gray of every length, so that flat stretches
+    // of whole bytes, the pixels around them and the row ends (widths around
+    // multiples of 8 and 16) all occur, with error arriving from above.
+    std::mt19937 rng(99);
+    for (int w : {7, 8, 15, 16, 17, 24, 31, 33, 47, 64, 100})
+        for (int pass = 0; pass < 3; pass++) {
+            const int h = 12 + pass;
+            std::vector<int> gray;
+            while (static_cast<int>(gray.size()) < w * h) {
+                const int kind = static_cast<int>(rng() % 4);
+                const int run = 1 + static_cast<int>(rng() % 40);
+                for (int i = 0; i < run; i++)
+                    gray.push_back(kind == 0   ? 255
+                                   : kind == 1 ? 0
+                                   : kind == 2 ? static_cast<int>(rng() % 256)
+                                               : (rng() % 2 ? 254 : 1));
+            }
+            gray.resize(static_cast<size_t>(w * h));
+            for (int method = 0; method <= 9; method++)
+                ASSERT_EQ(DitherOf(method, w, h, gray), ReferenceDither(method, gray, w, h))
+                    << "method " << method << " width " << w << " pass " << pass;
+        }
+}
+
+TEST(Dither, OneGrayPixelAnywhereOnAFlatPage) {
+    // The error of a single gray pixel must reach its neighbours wherever it
+    // sits against whole flat bytes and chunks of the row.
+    // The rows below it are of any tone; in mid gray its error always shows.
+    const int w = 40, h = 5;
+    for (int top : {0, 255})
+        for (int bottom : {0, 128, 255})
+            for (int g : {90, 200})
+                for (int x = 0; x < w; x++) {
+                    std::vector<int> gray(w * h, bottom);
+                    std::fill(gray.begin(), gray.begin() + 2 * w, top);
+                    gray[w + x] = g;
+                    for (int method = 0; method <= 9; method++)
+                        ASSERT_EQ(DitherOf(method, w, h, gray), ReferenceDither(method, gray, w, h))
+                            << "method " << method << " tones " << top << "/" << bottom << " gray "
+                            << g << " at " << x;
+                }
+}
+
 TEST(Dither, FloydSteinbergWorkedByHand) {
     // 128 is black and passes 128*7/16 = 56: the next pixel is 184, white, and
     // passes (184-255)*7/16 = -31 (toward zero): the third is 97, black.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "image/RasterImage.h"
@@ -151,6 +152,22 @@ TEST(Threshold, StrictlyAboveTheLevelIsWhite) {
     MakeGrayImage(image, 5, 1, {0, 1, 175, 176, 255});
     ASSERT_TRUE(image.Threshold(0));
     EXPECT_EQ(ReadBits(image), (std::vector<int>{0, 1, 1, 1, 1}));
+}
+
+TEST(Threshold, RandomRowsOfEveryWidthMatchAPlainComparison) {
+    std::mt19937 rng(5);
+    for (int w = 1; w <= 25; w++) {
+        const int h = 3;
+        std::vector<int> gray(static_cast<size_t>(w * h));
+        for (int& v : gray) v = static_cast<int>(rng() % 256);
+        const int level = static_cast<int>(rng() % 256);
+        CRasterImage image;
+        MakeGrayImage(image, w, h, gray);
+        ASSERT_TRUE(image.Threshold(static_cast<uint8_t>(level)));
+        std::vector<int> expected;
+        for (int v : gray) expected.push_back(v > level);
+        EXPECT_EQ(ReadBits(image), expected) << "width " << w;
+    }
 }
 
 TEST(Threshold, OneBitKeptAndFailures) {

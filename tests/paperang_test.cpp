@@ -172,6 +172,11 @@ TEST(Paperang, ChecksumFollowsTheSeed) {
     EXPECT_EQ(CPrinterPaperang::kDefaultCrcSeed, kFieldSeed);
     EXPECT_EQ(CPrinterPaperang(0).MakeCrc32(data.data(), 9),
               static_cast<uint32_t>(crc32(0, data.data(), 9)));
+    // Known answers, worked bit by bit: the standard check value, and the
+    // same text from the printers' seed.
+    const auto* check = reinterpret_cast<const unsigned char*>("123456789");
+    EXPECT_EQ(CPrinterPaperang(0).MakeCrc32(check, 9), 0xCBF43926u);
+    EXPECT_EQ(CPrinterPaperang().MakeCrc32(check, 9), 0xE211665Cu);
 
     uint32_t seed = 7;
     EXPECT_TRUE(CPrinterPaperang::ParseSeed("0x0", seed) && seed == 0);

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Whole-process timings of the filter on generated raster files, next to
+# netpbm's Floyd-Steinberg dither of the same A4 page.
+#   bench/run.sh [BUILD_DIR]     (default: build)
+# Needs hyperfine and netpbm (scripts/install-deps --bench).
+set -euo pipefail
+
+BUILD=${1:-build}
+FILTER=$BUILD/rastertothermal
+GEN=$BUILD/bench/make-bench-raster
+RUNS=${BENCH_RUNS:-20}
+for tool in hyperfine pamditherbw; do
+  command -v "$tool" >/dev/null || { echo "$tool missing: run scripts/install-deps --bench" >&2; exit 1; }
+done
+[ -x "$FILTER" ] && [ -x "$GEN" ] || { echo "build $FILTER and $GEN first" >&2; exit 1; }
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+
+write_ppd() {  # model number, path
+  cat >"$2" <<PPD
+*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "BENCH.PPD"
+*Manufacturer: "Bench"
+*Product: "(Bench Printer)"
+*ModelName: "Bench Printer"
+*ShortNickName: "Bench Printer"
+*NickName: "Bench Printer"
+*PSVersion: "(3010.000) 0"
+*cupsVersion: 2.4
+*cupsModelNumber: $1
+*cupsFilter: "application/vnd.cups-raster 0 rastertothermal"
+PPD
+}
+
+declare -A LANG_MODEL=([tspl]=20 [escpos]=21 [cpcl]=22 [paperang]=23 [peripage]=24)
+for lang in "${!LANG_MODEL[@]}"; do write_ppd "${LANG_MODEL[$lang]}" "$WORK/$lang.ppd"; done
+
+"$GEN" "$WORK/a4-8.ras" a4 8
+"$GEN" "$WORK/a4-24.ras" a4 24
+"$GEN" "$WORK/labels.ras" label 8 500
+"$GEN" "$WORK/a4.pgm" a4 8
+
+# The filter as CUPS runs it: six arguments, raster file as the seventh.
+run() {  # language, raster
+  echo "env PPD=$WORK/$1.ppd $FILTER 1 bench bench 1 '' $WORK/$2"
+}
+
+cmds=(-n pamditherbw "pamditherbw -fs $WORK/a4.pgm")
+for lang in tspl escpos cpcl peripage paperang; do
+  cmds+=(-n "a4-8bit-$lang" "$(run "$lang" a4-8.ras)")
+done
+cmds+=(-n a4-24bit-tspl "$(run tspl a4-24.ras)")
+hyperfine -N --warmup 3 --runs "$RUNS" --export-csv "$WORK/pages.csv" "${cmds[@]}" >/dev/null
+hyperfine -N --warmup 1 --runs 5 --export-csv "$WORK/labels.csv" \
+  -n labels-500-tspl "$(run tspl labels.ras)" >/dev/null
+
+# Peak resident memory (KiB) of one A4 page through each language.
+peak() {  # language, raster (an empty one makes the filter fail: that is fine here)
+  { env PPD="$WORK/$1.ppd" /usr/bin/time -f %M "$FILTER" 1 bench bench 1 '' "$WORK/$2" \
+      2>&1 >/dev/null || true; } | grep -E '^[0-9]+$' | tail -1
+}
+peaks=""
+for lang in tspl escpos cpcl peripage paperang; do peaks+="a4-8bit-$lang=$(peak "$lang" a4-8.ras) "; done
+peaks+="a4-24bit-tspl=$(peak tspl a4-24.ras)"
+# The process without any page: libraries and the PPD.
+: >"$WORK/empty.ras"
+base_kib=$(peak tspl empty.ras)
+
+awk -F, -v peaks="$peaks" -v idle="$base_kib" -v labels="$WORK/labels.csv" '
+  function row(name, sec, extra) { printf "%-22s %9.1f ms  %s\n", name, sec * 1000, extra }
+  FNR == 1 { next }
+  { median[$1] = $4; order[++n] = $1 }
+  END {
+    base = median["pamditherbw"]
+    print "Whole process, median of the runs (A4 = 2480 x 3508 at 300 dpi):"
+    for (i = 1; i <= n; i++) {
+      name = order[i]
+      extra = name == "pamditherbw" ? "(netpbm -fs, same page as PGM)" \
+                                    : sprintf("%.2f x pamditherbw", median[name] / base)
+      row(name, median[name], extra)
+    }
+    getline line < labels; getline line < labels; split(line, f, ",")
+    row("labels-500-tspl", f[4], sprintf("%.0f labels/s (812 x 1218 at 203 dpi)", 500 / f[4]))
+    printf "Peak memory, against the page raster (8-bit A4 8.3 MiB, 24-bit 24.9 MiB);\n"
+    printf "the process without a page takes %.1f MiB:\n", idle / 1024
+    split(peaks, list, " ")
+    for (i = 1; i in list; i++) {
+      split(list[i], kv, "=")
+      raster = 2480 * 3508 * (kv[1] ~ /24bit/ ? 3 : 1) / 1024
+      printf "%-22s %9.1f MiB %.2f x the raster, %.2f x beyond the process\n", kv[1], \
+        kv[2] / 1024, kv[2] / raster, (kv[2] - idle) / raster
+    }
+  }' "$WORK/pages.csv"
