@@ -9,9 +9,11 @@
 #include <cups/cups.h>
 #include <cups/ppd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,17 +46,25 @@ bool PageFitsInMemory(const cups_page_header2_t& h) {
 void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage& image) {
     const unsigned bpl = h.cupsBytesPerLine, bpp = h.cupsBitsPerPixel;
     const bool direct = bpp != 32 && bpl <= image.GetEffWidth();
-    std::vector<unsigned char> line(direct ? 0 : bpl);
+    // Left uninitialised: only what the stream delivers is touched, so that
+    // a header that merely promises long lines costs no memory.
+    std::unique_ptr<unsigned char[]> line;
+    if (!direct) line = std::make_unique_for_overwrite<unsigned char[]>(bpl);
     unsigned y = 0;
     for (; y < h.cupsHeight; y++) {
-        unsigned char* dst = direct ? image.GetBits(y) : line.data();
+        unsigned char* dst = direct ? image.GetBits(y) : line.get();
         if (cupsRasterReadPixels(ras, dst, bpl) == 0) break;
         if (!direct) image.SetRowFromArray(y, dst, bpl, bpp);
     }
     if (y == h.cupsHeight) return;
-    // The line that failed may hold part of its bytes: it is cleared too.
-    std::vector<unsigned char> zeros(bpl, 0);
-    for (; y < h.cupsHeight; y++) image.SetRowFromArray(y, zeros.data(), bpl, bpp);
+    // The line that failed may hold part of its bytes: it is cleared too. The
+    // rows after it are still zero from Create; only a 32-bit page has its
+    // alpha to clear there. No row takes more zero bytes than rowBytes.
+    const size_t rowBytes = bpp == 32 ? 4ULL * image.GetWidth() : image.GetEffWidth();
+    const std::vector<unsigned char> zeros(std::min<size_t>(bpl, rowBytes), 0);
+    const unsigned last = bpp == 32 ? h.cupsHeight : y + 1;
+    for (; y < last; y++)
+        image.SetRowFromArray(y, zeros.data(), static_cast<uint32_t>(zeros.size()), bpp);
 }
 
 // Reads a page that cannot be held in memory and throws its lines away.

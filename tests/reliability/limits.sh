@@ -17,6 +17,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 limit_kib=$((300 * 1024))
+# A page that fits but whose data never comes is no more than its 1-bit form:
+# the missing lines are never touched.
+unread_limit_kib=$((100 * 1024))
 
 fail() {
     echo "FAIL: $*"
@@ -74,25 +77,25 @@ measure() {  # model raster [options]
 
 # Hostile headers: the page cannot be held (or its data never comes), the
 # filter skips it, counts it and exits cleanly.
-hostile_page() {  # name, then make_raster arguments
-    local name=$1
-    shift
+hostile_page() {  # name limit_kib, then make_raster arguments
+    local name=$1 limit=$2
+    shift 2
     "$make_raster" "$@" >"$work/hostile.ras" || { fail "$name: raster not made"; return; }
     measure 20 "$work/hostile.ras"
     [ "$rc" -eq 0 ] || fail "$name: exit status $rc: $err"
     grep -q "Finished page 1." <<<"$err" || fail "$name: page not finished"
     if [ "$mode" = full ]; then
         echo "figure: $name: peak RSS ${peak_kib} KiB"
-        [ "$peak_kib" -lt "$limit_kib" ] || fail "$name: peak RSS ${peak_kib} KiB >= 300 MiB"
+        [ "$peak_kib" -lt "$limit" ] || fail "$name: peak RSS ${peak_kib} KiB >= ${limit} KiB"
     fi
 }
 
-hostile_page "100000x100000 at 24 bits" --width 100000 --height 100000 --bpp 24 --lines 2 --uncompressed
-hostile_page "height past 32 bits of page size" --width 812 --height 4294967295 --bpp 24 --lines 2 --uncompressed
-hostile_page "page size wrapping 32 bits" --width 65536 --height 65537 --bpp 8 --lines 2 --uncompressed
-hostile_page "large page whose data never comes" --width 16000 --height 16000 --bpp 8 --lines 2 --uncompressed
-hostile_page "pixels beyond the line length" --width 4000000000 --height 4 --bpp 8 --bytes-per-line 16
-hostile_page "line length beyond the pixels" --width 16 --height 1 --bpp 8 --bytes-per-line 300000000 --lines 0
+hostile_page "100000x100000 at 24 bits" "$limit_kib" --width 100000 --height 100000 --bpp 24 --lines 2 --uncompressed
+hostile_page "height past 32 bits of page size" "$limit_kib" --width 812 --height 4294967295 --bpp 24 --lines 2 --uncompressed
+hostile_page "page size wrapping 32 bits" "$limit_kib" --width 65536 --height 65537 --bpp 8 --lines 2 --uncompressed
+hostile_page "large page whose data never comes" "$unread_limit_kib" --width 16000 --height 16000 --bpp 8 --lines 2 --uncompressed
+hostile_page "pixels beyond the line length" "$limit_kib" --width 4000000000 --height 4 --bpp 8 --bytes-per-line 16
+hostile_page "line length beyond the pixels" "$limit_kib" --width 16 --height 1 --bpp 8 --bytes-per-line 300000000 --lines 0
 
 # A long job of 4x6 inch labels at 203 dpi, 8-bit gray: the peak after 1000
 # pages stays within 10% of the peak after 10.
