@@ -221,7 +221,9 @@ int CCupsInstance::Run(int argc, char* argv[]) {
         }
         PrintFilterMessage("INFO", "Finished page %d.", Page);
         EndPage(ppd, &header);
-        if (Canceled) break;
+        // A backend that went away takes no more pages: stop instead of
+        // rendering the rest of the job for nobody.
+        if (Canceled || PrinterOutputFailed()) break;
     }
 
     g_pRender->OnEndDoc();
