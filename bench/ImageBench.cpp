@@ -70,8 +70,12 @@ void DitherOn(benchmark::State& state) {
     SetPixels(state, s);
 }
 
-void BM_Dither(benchmark::State& state) { DitherOn<LoadGrayPage>(state); }
-void BM_DitherPhoto(benchmark::State& state) { DitherOn<LoadPhotoPage>(state); }
+void BM_Dither(benchmark::State& state) {
+    DitherOn<LoadGrayPage>(state);
+}
+void BM_DitherPhoto(benchmark::State& state) {
+    DitherOn<LoadPhotoPage>(state);
+}
 
 void BM_CropWhiteEdge(benchmark::State& state) {
     const BenchPageSize& s = PageArg(state);
