@@ -59,22 +59,27 @@ std::vector<uint8_t> MakeBenchPhoto(const BenchPageSize& s) {
     return px;
 }
 
-void LoadPhotoPage(CRasterImage& image, const BenchPageSize& s) {
-    static std::vector<uint8_t> label = MakeBenchPhoto(kLabel4x6);
-    static std::vector<uint8_t> a4 = MakeBenchPhoto(kA4At300);
-    const std::vector<uint8_t>& px = s.width == kA4At300.width ? a4 : label;
+namespace {
+// Loads one of the two page sizes from pages made once per process.
+void LoadPage(CRasterImage& image, const BenchPageSize& s,
+              std::vector<uint8_t> (*make)(const BenchPageSize&), std::vector<uint8_t>& label,
+              std::vector<uint8_t>& a4) {
+    std::vector<uint8_t>& px = s.width == kA4At300.width ? a4 : label;
+    if (px.empty()) px = make(s);
     image.CreateFromArray(px.data(), s.width, s.height, 8, s.width, false);
     image.SetXDPI(s.dpi);
     image.SetYDPI(s.dpi);
 }
+}  // namespace
+
+void LoadPhotoPage(CRasterImage& image, const BenchPageSize& s) {
+    static std::vector<uint8_t> label, a4;
+    LoadPage(image, s, MakeBenchPhoto, label, a4);
+}
 
 void LoadGrayPage(CRasterImage& image, const BenchPageSize& s) {
-    static std::vector<uint8_t> label = MakeBenchGray(kLabel4x6);
-    static std::vector<uint8_t> a4 = MakeBenchGray(kA4At300);
-    const std::vector<uint8_t>& px = s.width == kA4At300.width ? a4 : label;
-    image.CreateFromArray(px.data(), s.width, s.height, 8, s.width, false);
-    image.SetXDPI(s.dpi);
-    image.SetYDPI(s.dpi);
+    static std::vector<uint8_t> label, a4;
+    LoadPage(image, s, MakeBenchGray, label, a4);
 }
 
 void LoadOneBitPage(CRasterImage& image, const BenchPageSize& s) {

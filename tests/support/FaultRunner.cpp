@@ -1,8 +1,5 @@
 #include "support/FaultRunner.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,45 +17,9 @@ std::string ReadText(const std::string& path) {
 }  // namespace
 
 FilterResult RunFilterWithBrokenOutput(const FilterRun& run, BrokenOutput how) {
-    std::vector<std::string> args = {"rastertothermal", "1", "user", "title", "1", run.options};
-    std::string inPath = TempDir::Shared().NewPath("stdin");
-    std::string errPath = TempDir::Shared().NewPath("err");
-    WriteFileBytes(inPath, run.rasterAsFile ? std::vector<uint8_t>() : run.raster);
-    if (run.rasterAsFile) {
-        args.push_back(TempDir::Shared().NewPath("job") + ".ras");
-        WriteFileBytes(args.back(), run.raster);
-    }
-    int fds[2] = {-1, -1};
-    if (how == BrokenOutput::ClosedPipe && pipe(fds) != 0) return {};
-    close(fds[0]);  // the reader is gone before the first byte
-    pid_t pid = fork();
-    if (pid == 0) {
-        int in = open(inPath.c_str(), O_RDONLY);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(in, 0);
-        dup2(err, 2);
-        if (how == BrokenOutput::ClosedPipe)
-            dup2(fds[1], 1);
-        else
-            close(1);
-        setenv("PPD", run.ppdPath.c_str(), 1);
-        signal(SIGPIPE, SIG_DFL);  // as CUPS starts filters
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(FILTER_PATH, argv.data());
-        _exit(127);
-    }
-    if (fds[1] >= 0) close(fds[1]);
-    FilterResult r;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) r.exitStatus = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) r.signal = WTERMSIG(status);
-    r.err = ReadText(errPath);
-    unlink(inPath.c_str());
-    unlink(errPath.c_str());
-    return r;
+    FilterRun broken = run;
+    broken.brokenOutput = how;
+    return RunFilter(broken);
 }
 
 SyslogCapture::SyslogCapture() : m_path(TempDir::Shared().NewPath("syslog")) {

@@ -6,8 +6,7 @@
 #include "support/FilterRunner.h"
 
 // Runs the filter with a broken standard output, the way a dead backend
-// leaves it: a pipe whose reader has gone, or no descriptor 1 at all.
-enum class BrokenOutput { ClosedPipe, ClosedDescriptor };
+// leaves it.
 FilterResult RunFilterWithBrokenOutput(const FilterRun& run, BrokenOutput how);
 
 // While it lives, filters started by this process log through the test

@@ -16,9 +16,13 @@ std::string ReadText(const std::string& path) {
     return std::string(b.begin(), b.end());
 }
 
-// Starts the filter with stdout and stderr going to files.
+// Starts the filter with stdout and stderr going to files (stdout broken
+// instead when the run asks for it).
 int Spawn(const FilterRun& run, int stdinFd, const std::string& outPath,
           const std::string& errPath) {
+    int pipeFds[2] = {-1, -1};
+    if (run.brokenOutput == BrokenOutput::ClosedPipe && pipe(pipeFds) != 0) return -1;
+    if (pipeFds[0] >= 0) close(pipeFds[0]);  // the reader is gone before the first byte
     std::vector<std::string> args = {"rastertothermal"};
     if (!run.argsOverride.empty()) {
         args.insert(args.end(), run.argsOverride.begin(), run.argsOverride.end());
@@ -38,6 +42,9 @@ int Spawn(const FilterRun& run, int stdinFd, const std::string& outPath,
         dup2(stdinFd, 0);
         dup2(out, 1);
         dup2(err, 2);
+        if (run.brokenOutput == BrokenOutput::ClosedPipe) dup2(pipeFds[1], 1);
+        if (run.brokenOutput == BrokenOutput::ClosedDescriptor) close(1);
+        signal(SIGPIPE, SIG_DFL);  // as CUPS starts filters
         if (run.usePpdEnv)
             setenv("PPD", run.ppdPath.c_str(), 1);
         else
@@ -48,6 +55,7 @@ int Spawn(const FilterRun& run, int stdinFd, const std::string& outPath,
         execv(FILTER_PATH, argv.data());
         _exit(127);
     }
+    if (pipeFds[1] >= 0) close(pipeFds[1]);
     return pid;
 }
 

@@ -15,6 +15,11 @@ struct FilterResult {
     std::string outText() const { return std::string(out.begin(), out.end()); }
 };
 
+// How standard output looks to the filter: a file the test reads, or broken
+// the way a dead backend leaves it (a pipe whose reader has gone, or no
+// descriptor 1 at all).
+enum class BrokenOutput { None, ClosedPipe, ClosedDescriptor };
+
 struct FilterRun {
     std::string ppdPath;
     std::string options;
@@ -22,6 +27,7 @@ struct FilterRun {
     bool rasterAsFile = false;              // pass the raster as the 7th argument
     std::vector<std::string> argsOverride;  // when set: exact argv after argv[0]
     bool usePpdEnv = true;
+    BrokenOutput brokenOutput = BrokenOutput::None;
 };
 
 FilterResult RunFilter(const FilterRun& run);
