@@ -17,17 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "filter/CupsRender.h"
 #include "filter/FilterMessages.h"
 #include "filter/OutputWriter.h"
 #include "filter/RenderFactory.h"
 #include "render/BaseRender.h"
 
-int ModelNumber = 0;
-int Page = 0;
 volatile sig_atomic_t Canceled = 0;
 
 namespace {
-CStdRefPtr<CBaseRender> g_pRender;
 
 // Largest page the filter takes into memory: a page at the image memory cap
 // in 32-bit raster form, with some room. Bigger pages are skipped.
@@ -150,10 +148,6 @@ std::string ReadAttributes(ppd_file_t* ppd) {
 }
 }  // namespace
 
-CStdRefPtr<CBaseRender>& RenderHandle() {
-    return g_pRender;
-}
-
 void CancelJob(int) {
     Canceled = 1;
 }
@@ -192,48 +186,49 @@ int CCupsInstance::Run(int argc, char* argv[]) {
     cupsMarkOptions(ppd, numOptions, options);
     std::string modelName = ReadAttributes(ppd);
 
-    ModelNumber = ppd->model_number;
-    syslog(LOG_DEBUG, "ModelNumber = %d\n", ModelNumber);
-    CBaseRender* created = CreateRender(ModelNumber);
+    m_modelNumber = ppd->model_number;
+    syslog(LOG_DEBUG, "ModelNumber = %d\n", m_modelNumber);
+    CBaseRender* created = CreateRender(m_modelNumber);
     if (!created) {
-        syslog(LOG_ERR, "ERR: Unknow ModelNumber = %d\n", ModelNumber);
+        syslog(LOG_ERR, "ERR: Unknow ModelNumber = %d\n", m_modelNumber);
         PrintFilterMessage("ERROR", "Unknow ModelNumber.");
         return 1;
     }
-    g_pRender = MakeRefPtr<CBaseRender>(created);
-    g_pRender->ppd = ppd;
-    g_pRender->GetPrinterParameters();
-    g_pRender->SetModelName(modelName.c_str());
-    g_pRender->OnStartDoc(0);
+    m_render = MakeRefPtr<CBaseRender>(created);
+    m_binding = dynamic_cast<CCupsBinding*>(created);
+    m_binding->ppd = ppd;
+    m_render->GetPrinterParameters();
+    m_render->SetModelName(modelName.c_str());
+    m_render->OnStartDoc(0);
 
-    Page = 0;
+    m_page = 0;
     cups_page_header2_t header;
     while (cupsRasterReadHeader2(ras, &header)) {
         if (Canceled) break;
-        Page++;
-        std::fprintf(stderr, "PAGE: %d 1\n", Page);
-        PrintFilterMessage("INFO", "Starting page %d.", Page);
+        m_page++;
+        std::fprintf(stderr, "PAGE: %d 1\n", m_page);
+        PrintFilterMessage("INFO", "Starting page %d.", m_page);
         if (PageFitsInMemory(header)) {
             StartPage(ppd, &header, ras);
         } else {
             DiscardPage(ras, header);
             syslog(LOG_ERR, "create image error\n");
         }
-        PrintFilterMessage("INFO", "Finished page %d.", Page);
+        PrintFilterMessage("INFO", "Finished page %d.", m_page);
         EndPage(ppd, &header);
         // A backend that went away takes no more pages: stop instead of
         // rendering the rest of the job for nobody.
         if (Canceled || PrinterOutputFailed()) break;
     }
 
-    g_pRender->OnEndDoc();
+    m_render->OnEndDoc();
     cupsRasterClose(ras);
     if (fd != 0) close(fd);
     ppdClose(ppd);
-    g_pRender->ppd = nullptr;
+    m_binding->ppd = nullptr;
     cupsFreeOptions(numOptions, options);
 
-    if (Page == 0) {
+    if (m_page == 0) {
         PrintFilterMessage("ERROR", "No pages were found.");
         return 1;
     }
@@ -245,8 +240,8 @@ int CCupsInstance::Run(int argc, char* argv[]) {
 // holding the page twice.
 void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, cups_raster_t* ras) {
     LogHeader(*header);
-    CBaseRender* render = g_pRender;
-    render->header = header;
+    CBaseRender* render = m_render;
+    m_binding->header = header;
     render->iDpi = static_cast<int>(header->HWResolution[0]);
     if (!render->image.CreateForRows(header->cupsWidth, header->cupsHeight,
                                      header->cupsBitsPerPixel)) {
@@ -267,6 +262,6 @@ void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, cups_ras
 }
 
 void CCupsInstance::EndPage(ppd_file_t*, cups_page_header2_t*) {
-    g_pRender->OnEndPage();
+    m_render->OnEndPage();
 }
 #pragma GCC diagnostic pop

@@ -4,19 +4,16 @@
 
 #include <csignal>
 
+#include "render/BaseRender.h"
 #include "render/ObjRef.h"
 
-class CBaseRender;
+struct CCupsBinding;
 typedef struct ppd_file_s ppd_file_t;
 
-extern int ModelNumber;
-extern int Page;
+// Set by SIGTERM: the job stops after the page being printed.
 extern volatile sig_atomic_t Canceled;
 
 void CancelJob(int signal);
-
-// The process-wide render handle (one render per process).
-CStdRefPtr<CBaseRender>& RenderHandle();
 
 // One print job: arguments, PPD, raster pages through the render's hooks.
 class CCupsInstance {
@@ -28,4 +25,10 @@ public:
     // the render's bitmap hooks.
     void StartPage(ppd_file_t* ppd, cups_page_header2_t* header, cups_raster_t* ras);
     void EndPage(ppd_file_t* ppd, cups_page_header2_t* header);
+
+private:
+    int m_modelNumber = 0;
+    int m_page = 0;
+    CStdRefPtr<CBaseRender> m_render;
+    CCupsBinding* m_binding = nullptr;  // m_render's CUPS side
 };

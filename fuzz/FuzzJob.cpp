@@ -18,7 +18,6 @@
 #include "filter/CupsInstance.h"
 #include "filter/OutputWriter.h"
 #include "fuzz/FuzzSupport.h"
-#include "render/BaseRender.h"
 
 namespace {
 const std::vector<std::string> kNumbers = {"0",   "1",    "-1",         "2",          "5",
@@ -109,6 +108,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char* argv[] = {name, job, user, title, copies, options.data(), path.data(), nullptr};
     CCupsInstance instance;
     instance.Run(7, argv);
-    RenderHandle() = MakeRefPtr<CBaseRender>(nullptr);  // the process exit's release
     return 0;
 }

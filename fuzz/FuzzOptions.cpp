@@ -13,6 +13,7 @@
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <cups/ppd.h>
 
+#include "filter/CupsRender.h"
 #include "filter/RenderFactory.h"
 #include "fuzz/FuzzSupport.h"
 #include "render/BaseRender.h"
@@ -85,10 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ppdMarkDefaults(ppd);
 
     CBaseRender* render = CreateRender(model);
-    render->ppd = ppd;
+    dynamic_cast<CCupsBinding&>(*render).ppd = ppd;
     render->GetPrinterParameters();
     CheckSettings(*render, MarkedChoices(ppd));
-    render->ppd = nullptr;
     render->Release();
     ppdClose(ppd);
     return 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filter/MyBuffer.h"
+#include "printers/MyBuffer.h"
 #include "render/BaseRender.h"
 
 // CPCL label printers: a label header, the page width, the page as one CG

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "filter/MyBuffer.h"
+#include "printers/MyBuffer.h"
 #include "render/BaseRender.h"
 
 // ESC/POS receipt printers. A page becomes: optional drawer pulse, init,

@@ -1,10 +1,5 @@
 #include "printers/PrinterPaperang.h"
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <cups/ppd.h>
-#pragma GCC diagnostic pop
-
 #include <zlib.h>
 
 #include <cstdint>
@@ -82,28 +77,6 @@ bool CPrinterPaperang::ParseSeed(const char* text, uint32_t& seed) {
     }
     seed = static_cast<uint32_t>(value);
     return true;
-}
-
-void CPrinterPaperang::OnInit() {
-    CBaseRender::OnInit();
-    ReadSeedAttribute();
-}
-
-void CPrinterPaperang::ReadSeedAttribute() {
-    if (!ppd) return;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ppd_attr_t* attr = ppdFindAttr(ppd, kSeedAttribute, nullptr);
-#pragma GCC diagnostic pop
-    if (!attr) return;
-    uint32_t seed = 0;
-    if (!ParseSeed(attr->value, seed)) {
-        AddLog("%s: invalid value \"%s\", keeping seed 0x%08X", kSeedAttribute,
-               attr->value ? attr->value : "", m_crcSeed);
-        return;
-    }
-    m_crcSeed = seed;
-    AddLog("%s = 0x%08X", kSeedAttribute, m_crcSeed);
 }
 
 // The reflected CRC-32 (polynomial 0xEDB88320) continued from the seed: the

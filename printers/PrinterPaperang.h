@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "filter/MyBuffer.h"
+#include "printers/MyBuffer.h"
 #include "render/BaseRender.h"
 
 // Encoder for Paperang mini printers: every page is one burst of framed,
@@ -13,14 +13,14 @@ public:
     // The checksum register starts from the complement of a seed shared with
     // the printer; printers without a registered key use this one.
     static constexpr uint32_t kDefaultCrcSeed = 0x35769521;
-    // PPD attribute that overrides the seed, e.g. *thermalPaperangSeed: "0x12345678".
+    // Printer setting that overrides the seed, e.g. *thermalPaperangSeed: "0x12345678"
+    // in a PPD.
     static constexpr const char* kSeedAttribute = "thermalPaperangSeed";
     static constexpr int kPageBufferLimit = 0x6400000;  // 100 MiB
 
     explicit CPrinterPaperang(uint32_t crcSeed = kDefaultCrcSeed);
     ~CPrinterPaperang() override;
 
-    void OnInit() override;
     void OnPaintBmp() override;
 
     uint32_t GetCrcSeed() const { return m_crcSeed; }
@@ -49,7 +49,6 @@ public:
     CMyBuffer pageBuffer;
 
 private:
-    void ReadSeedAttribute();
     void QueueCommand(unsigned char code, const unsigned char* params, int length);
     void QueuePositioning();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filter/MyBuffer.h"
+#include "printers/MyBuffer.h"
 #include "printers/PrinterESCPOS.h"
 
 // PeriPage mini printers: ESC/POS with vendor commands for media, density,

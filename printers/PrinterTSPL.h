@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filter/MyBuffer.h"
+#include "printers/MyBuffer.h"
 #include "render/BaseRender.h"
 
 // TSPL label printers: every page becomes one block of setting lines, CLS,

@@ -1,17 +1,15 @@
 #pragma once
 
-#include <cups/raster.h>
-
 #include <string>
 
 #include "image/RasterImage.h"
 #include "render/ObjRef.h"
 #include "render/RenderSettings.h"
 
-typedef struct ppd_file_s ppd_file_t;
-
 // Base of every printer-language encoder: owns the page image and the job's
-// settings, and offers the hooks that the job loop calls in a fixed order.
+// settings, and offers the hooks that a front end calls in a fixed order.
+// Where pages come from and where the bytes go is the front end's business:
+// it overrides WriteSpool and AddLog and fills the settings.
 class CBaseRender : public TObjRefImpl<IObjRef> {
 public:
     CBaseRender() = default;
@@ -30,7 +28,8 @@ public:
     virtual void AddLog(const char* /*format*/, ...) __attribute__((format(printf, 2, 3))) {}
     virtual void GetPrinterParameters() { AddLog("CBaseRender::GetPrinterParameters"); }
 
-    // Page preparation.
+    // Page preparation: OnInit before the first page, then AdjustImage.
+    void PreparePage();
     void AdjustImage();
     void CropWhiteEdge(int top, int bottom, int left, int right);
     void Negative();
@@ -45,8 +44,6 @@ public:
     tagREGSTRUCT reg;
     tagREGSTRUCTWITHALFTONE halftone;
     tagWaterMarkConfig watermark;
-    ppd_file_t* ppd = nullptr;
-    cups_page_header2_t* header = nullptr;
     bool bInitialized = false;
 
 protected:

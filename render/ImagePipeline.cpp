@@ -11,6 +11,14 @@ int CBaseRender::mm_2_dots(int mm) const {
     return static_cast<int>(dots);
 }
 
+void CBaseRender::PreparePage() {
+    if (!bInitialized) {
+        OnInit();
+        bInitialized = true;
+    }
+    AdjustImage();
+}
+
 void CBaseRender::AdjustImage() {
     if (image.GetBpp() > 23) image.GrayScale();
     if (halftone.iLiangdu != 0 || halftone.iDuibidu != 0)

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "filter/MyBuffer.h"
+#include "printers/MyBuffer.h"
 
 namespace {
 std::string Content(const CMyBuffer& b) {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "render/CupsRender.h"
+#include "filter/CupsRender.h"
 
 namespace {
 // A render at 203 dpi holding a white 1-bit page of w x h pixels.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "render/CupsRender.h"
+#include "filter/CupsRender.h"
 #include "support/PpdWriter.h"
 
 namespace {

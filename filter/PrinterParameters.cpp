@@ -1,4 +1,4 @@
-#include "render/PrinterParameters.h"
+#include "filter/PrinterParameters.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "filter/CupsRender.h"
+#include "printers/PrinterPaperang.h"
 #include "render/BaseRender.h"
 #include "render/OptionValue.h"
 
@@ -67,7 +69,9 @@ void SetMediaTracking(CBaseRender& r) {
 }  // namespace
 
 std::string LookupMarkedOption(CBaseRender& render, const char* keyword) {
-    ppd_choice_t* choice = render.ppd ? ppdFindMarkedChoice(render.ppd, keyword) : nullptr;
+    const auto* binding = dynamic_cast<const CCupsBinding*>(&render);
+    ppd_file_t* ppd = binding ? binding->ppd : nullptr;
+    ppd_choice_t* choice = ppd ? ppdFindMarkedChoice(ppd, keyword) : nullptr;
     if (!choice) {
         render.AddLog("GetMarkedOption: %s is error", keyword);
         return std::string();
@@ -123,5 +127,17 @@ void ReadPrinterParameters(CBaseRender& r) {
     SetNumber(r, "CropEdgeBottom", "iCropBottomEdge = %d", ht.iCropBottomEdge);
     SetNumber(r, "CropEdgeLeft", "iCropLeftEdge = %d", ht.iCropLeftEdge);
     SetNumber(r, "CropEdgeRight", "iCropRightEdge = %d", ht.iCropRightEdge);
+}
+void ReadPaperangSeed(CPrinterPaperang& r, ppd_file_t* ppd) {
+    ppd_attr_t* attr = ppd ? ppdFindAttr(ppd, CPrinterPaperang::kSeedAttribute, nullptr) : nullptr;
+    if (!attr) return;
+    uint32_t seed = 0;
+    if (!CPrinterPaperang::ParseSeed(attr->value, seed)) {
+        r.AddLog("%s: invalid value \"%s\", keeping seed 0x%08X", CPrinterPaperang::kSeedAttribute,
+                 attr->value ? attr->value : "", r.GetCrcSeed());
+        return;
+    }
+    r.SetCrcSeed(seed);
+    r.AddLog("%s = 0x%08X", CPrinterPaperang::kSeedAttribute, seed);
 }
 #pragma GCC diagnostic pop

@@ -1,4 +1,4 @@
-#include "filter/MyBuffer.h"
+#include "printers/MyBuffer.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "printers/PrinterCPCL.h"
+#include "printers/PrinterESCPOS.h"
+#include "printers/PrinterPaperang.h"
+#include "printers/PrinterPeriPage.h"
+#include "printers/PrinterTSPL.h"
+#include "render/BaseRender.h"
+
+// The table of printer languages by model number. Binding<T> is a front
+// end's render for encoder T (where its bytes go, where its settings come
+// from); the result has reference count 1, or is null when the number
+// selects no printer language.
+template <template <class> class Binding>
+CBaseRender* CreateRenderFor(int modelNumber) {
+    switch (modelNumber) {
+        case 20:
+            return new Binding<CPrinterTSPL>();
+        case 21:
+            return new Binding<CPrinterESCPOS>();
+        case 22:
+            return new Binding<CPrinterCPCL>();
+        case 23:
+            return new Binding<CPrinterPaperang>();
+        case 24:
+            return new Binding<CPrinterPeriPage>();
+        default:
+            return nullptr;
+    }
+}
