@@ -7,10 +7,11 @@
 #include <string>
 #include <type_traits>
 
+#include "filter/MarkedOption.h"
 #include "filter/OutputWriter.h"
-#include "filter/PrinterParameters.h"
 #include "printers/PrinterPaperang.h"
 #include "render/BaseRender.h"
+#include "render/PrinterParameters.h"
 
 typedef struct ppd_file_s ppd_file_t;
 
@@ -29,7 +30,9 @@ class CCupsRender : public T, public CCupsBinding {
 public:
     using T::T;
 
-    std::string GetMarkedOption(const char* keyword) { return LookupMarkedOption(*this, keyword); }
+    std::string GetMarkedOption(const char* keyword) override {
+        return LookupMarkedOption(*this, ppd, keyword);
+    }
 
     void GetPrinterParameters() override { ReadPrinterParameters(*this); }
 

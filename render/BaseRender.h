@@ -27,6 +27,8 @@ public:
     virtual void WriteSpool(const void* /*data*/, int /*length*/) {}
     virtual void AddLog(const char* /*format*/, ...) __attribute__((format(printf, 2, 3))) {}
     virtual void GetPrinterParameters() { AddLog("CBaseRender::GetPrinterParameters"); }
+    // The job's choice for a print option, as text; empty when not there.
+    virtual std::string GetMarkedOption(const char* /*keyword*/) { return std::string(); }
 
     // Page preparation: OnInit before the first page, then AdjustImage.
     void PreparePage();

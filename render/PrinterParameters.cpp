@@ -1,19 +1,13 @@
-#include "filter/PrinterParameters.h"
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <cups/ppd.h>
+#include "render/PrinterParameters.h"
 
 #include <cstring>
 
-#include "filter/CupsRender.h"
-#include "printers/PrinterPaperang.h"
 #include "render/BaseRender.h"
 #include "render/OptionValue.h"
 
 namespace {
-const char* Text(const char* s) {
-    return s ? s : "(null)";
+std::string LookupMarkedOption(CBaseRender& r, const char* keyword) {
+    return r.GetMarkedOption(keyword);
 }
 
 struct MediaTracking {
@@ -68,25 +62,6 @@ void SetMediaTracking(CBaseRender& r) {
 }
 }  // namespace
 
-std::string LookupMarkedOption(CBaseRender& render, const char* keyword) {
-    const auto* binding = dynamic_cast<const CCupsBinding*>(&render);
-    ppd_file_t* ppd = binding ? binding->ppd : nullptr;
-    ppd_choice_t* choice = ppd ? ppdFindMarkedChoice(ppd, keyword) : nullptr;
-    if (!choice) {
-        render.AddLog("GetMarkedOption: %s is error", keyword);
-        return std::string();
-    }
-    const ppd_option_t* option = choice->option;
-    render.AddLog(
-        "%s: marked=%d, choice: %s, text: %s, code: %s, \t\t\tconflicted=%d, keyword: %s, "
-        "defchoice: %s, option->text: %s, option->num_choices: %d",
-        keyword, choice->marked, choice->choice, choice->text, Text(choice->code),
-        option ? option->conflicted : 0, option ? option->keyword : "",
-        option ? option->defchoice : "", option ? option->text : "",
-        option ? option->num_choices : 0);
-    return choice->choice;
-}
-
 void ReadPrinterParameters(CBaseRender& r) {
     r.AddLog("CCupsRender::GetPrinterParameters");
     tagREGSTRUCT& reg = r.reg;
@@ -128,16 +103,3 @@ void ReadPrinterParameters(CBaseRender& r) {
     SetNumber(r, "CropEdgeLeft", "iCropLeftEdge = %d", ht.iCropLeftEdge);
     SetNumber(r, "CropEdgeRight", "iCropRightEdge = %d", ht.iCropRightEdge);
 }
-void ReadPaperangSeed(CPrinterPaperang& r, ppd_file_t* ppd) {
-    ppd_attr_t* attr = ppd ? ppdFindAttr(ppd, CPrinterPaperang::kSeedAttribute, nullptr) : nullptr;
-    if (!attr) return;
-    uint32_t seed = 0;
-    if (!CPrinterPaperang::ParseSeed(attr->value, seed)) {
-        r.AddLog("%s: invalid value \"%s\", keeping seed 0x%08X", CPrinterPaperang::kSeedAttribute,
-                 attr->value ? attr->value : "", r.GetCrcSeed());
-        return;
-    }
-    r.SetCrcSeed(seed);
-    r.AddLog("%s = 0x%08X", CPrinterPaperang::kSeedAttribute, seed);
-}
-#pragma GCC diagnostic pop
