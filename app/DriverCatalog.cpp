@@ -1,0 +1,132 @@
+#include "app/DriverCatalog.h"
+
+#include <algorithm>
+
+namespace {
+// Options of every family, then each family's own, with the defaults of
+// ppd/rastertothermal.drv.
+#define THERMAL_IMAGE_OPTIONS                                                           \
+    {"ImageFilter", "3"}, {"Threshold", "175"}, {"Brightness", "0"}, {"Contrast", "0"}, \
+        {"CropEdgeTop", "0"}, {"CropEdgeBottom", "0"}, {"CropEdgeLeft", "0"}, {         \
+        "CropEdgeRight", "0"                                                            \
+    }
+
+constexpr FamilyOption kTsplOptions[] = {
+    THERMAL_IMAGE_OPTIONS,   {"MediaMethod", "Direct"}, {"zeMediaTracking", "Gap"},
+    {"Darkness", "8"},       {"zePrintRate", "4"},      {"AutoDotted", "0"},
+    {"ImageCompress", "0"},  {"Rotate", "0"},           {"AdjustHoriaontal", "0"},
+    {"AdjustVertical", "0"}, {"FeedOffset", "0"},
+};
+constexpr FamilyOption kEscPosOptions[] = {
+    THERMAL_IMAGE_OPTIONS,
+    {"FeedOffset", "0"},
+    {"Rotate", "0"},
+};
+constexpr FamilyOption kCpclOptions[] = {
+    THERMAL_IMAGE_OPTIONS,
+    {"zeMediaTracking", "Gap"},
+    {"Rotate", "0"},
+    {"AdjustHoriaontal", "0"},
+};
+constexpr FamilyOption kPaperangOptions[] = {
+    THERMAL_IMAGE_OPTIONS,
+    {"Rotate", "0"},
+    {"zeMediaTracking", "Continuous"},
+};
+constexpr FamilyOption kPeriPageOptions[] = {
+    THERMAL_IMAGE_OPTIONS,   {"Rotate", "0"},     {"zeMediaTracking", "Continuous"},
+    {"Darkness", "Default"}, {"FeedOffset", "0"}, {"ImageCompress", "0"},
+};
+#undef THERMAL_IMAGE_OPTIONS
+
+constexpr PrinterFamily kTspl{
+    "TSPL", 20, kTsplOptions, true, 16, 53, false, true, "application/vnd.thermal-tspl"};
+constexpr PrinterFamily kEscPos{
+    "ESC/POS", 21, kEscPosOptions, false, 0, 0, false, false, "application/vnd.thermal-escpos"};
+constexpr PrinterFamily kCpcl{
+    "CPCL", 22, kCpclOptions, true, 0, 0, false, true, "application/vnd.thermal-cpcl"};
+constexpr PrinterFamily kPaperang{"Paperang", 23,    kPaperangOptions,
+                                  false,      0,     0,
+                                  false,      false, "application/vnd.thermal-paperang"};
+constexpr PrinterFamily kPeriPage{"PeriPage", 24,    kPeriPageOptions,
+                                  false,      6,     50,
+                                  true,       false, "application/vnd.thermal-peripage"};
+
+constexpr const char* kLabels4in[] = {
+    "oe_4x6-label_4x6in", "oe_4x4-label_4x4in",     "oe_4x3-label_4x3in",
+    "oe_4x2-label_4x2in", "oe_3x2-label_3x2in",     "oe_2.25x1.25-label_2.25x1.25in",
+    "oe_2x1-label_2x1in", "om_100x150mm_100x150mm", "om_100x100mm_100x100mm",
+    "om_60x40mm_60x40mm", "om_58x40mm_58x40mm",     "om_50x30mm_50x30mm",
+    "om_40x30mm_40x30mm",
+};
+constexpr const char* kLabels3in[] = {
+    "oe_3x2-label_3x2in", "oe_2.25x1.25-label_2.25x1.25in",
+    "oe_2x1-label_2x1in", "om_60x40mm_60x40mm",
+    "om_58x40mm_58x40mm", "om_50x30mm_50x30mm",
+    "om_40x30mm_40x30mm",
+};
+constexpr const char* kLabels2in[] = {
+    "oe_2x1-label_2x1in", "oe_2x2-label_2x2in", "oe_2x3-label_2x3in",
+    "om_50x30mm_50x30mm", "om_40x30mm_40x30mm",
+};
+constexpr const char* kRoll58[] = {
+    "om_58x100mm_58x100mm", "om_58x50mm_58x50mm",   "om_58x150mm_58x150mm",
+    "om_58x200mm_58x200mm", "om_58x297mm_58x297mm",
+};
+constexpr const char* kRoll80[] = {
+    "om_80x100mm_80x100mm", "om_80x50mm_80x50mm",   "om_80x150mm_80x150mm",
+    "om_80x200mm_80x200mm", "om_80x297mm_80x297mm",
+};
+
+constexpr DriverInfo kDrivers[] = {
+    {"tspl_203", "Generic TSPL label printer, 203 dpi, 4-inch head",
+     "MFG:Generic;CMD:TSPL;MDL:TSPL Label 203dpi;", &kTspl, 203, 100, kLabels4in,
+     "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
+    {"tspl_300", "Generic TSPL label printer, 300 dpi, 4-inch head",
+     "MFG:Generic;CMD:TSPL;MDL:TSPL Label 300dpi;", &kTspl, 300, 100, kLabels4in,
+     "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
+    {"escpos_58", "Generic ESC/POS receipt printer, 58 mm paper",
+     "MFG:Generic;CMD:ESC/POS;MDL:ESC/POS Receipt 58mm;", &kEscPos, 203, 497, kRoll58,
+     "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
+    {"escpos_80", "Generic ESC/POS receipt printer, 80 mm paper",
+     "MFG:Generic;CMD:ESC/POS;MDL:ESC/POS Receipt 80mm;", &kEscPos, 203, 395, kRoll80,
+     "roll_min_79.7x12.7mm", "roll_max_80.1x1000mm"},
+    {"cpcl_2in", "Generic CPCL label printer, 2-inch head",
+     "MFG:Generic;CMD:CPCL;MDL:CPCL Label 2inch;", &kCpcl, 203, 136, kLabels2in,
+     "roll_min_0.5x0.5in", "roll_max_2x39.37in"},
+    {"cpcl_3in", "Generic CPCL label printer, 3-inch head",
+     "MFG:Generic;CMD:CPCL;MDL:CPCL Label 3inch;", &kCpcl, 203, 100, kLabels3in,
+     "roll_min_0.5x0.5in", "roll_max_3x39.37in"},
+    {"cpcl_4in", "Generic CPCL label printer, 4-inch head",
+     "MFG:Generic;CMD:CPCL;MDL:CPCL Label 4inch;", &kCpcl, 203, 100, kLabels4in,
+     "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
+    {"paperang_203", "Generic Paperang mini printer, 203 dpi",
+     "MFG:Paperang;CMD:Paperang;MDL:Paperang 203dpi;", &kPaperang, 203, 497, kRoll58,
+     "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
+    {"paperang_300", "Generic Paperang mini printer, 300 dpi",
+     "MFG:Paperang;CMD:Paperang;MDL:Paperang 300dpi;", &kPaperang, 300, 460, kRoll58,
+     "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
+    {"peripage_203", "Generic PeriPage mini printer, 203 dpi",
+     "MFG:PeriPage;CMD:ESC/POS;MDL:PeriPage 203dpi;", &kPeriPage, 203, 497, kRoll58,
+     "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
+    {"peripage_300", "Generic PeriPage mini printer, 300 dpi",
+     "MFG:PeriPage;CMD:ESC/POS;MDL:PeriPage 300dpi;", &kPeriPage, 300, 460, kRoll58,
+     "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
+};
+}  // namespace
+
+std::span<const DriverInfo> Drivers() {
+    return kDrivers;
+}
+
+const DriverInfo* FindDriver(std::string_view name) {
+    auto it = std::find_if(std::begin(kDrivers), std::end(kDrivers),
+                           [&](const DriverInfo& d) { return name == d.name; });
+    return it == std::end(kDrivers) ? nullptr : &*it;
+}
+
+const char* FamilyDefault(const PrinterFamily& family, std::string_view keyword) {
+    for (const FamilyOption& o : family.options)
+        if (keyword == o.keyword) return o.choice;
+    return nullptr;
+}

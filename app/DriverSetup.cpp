@@ -1,0 +1,137 @@
+#include "app/DriverSetup.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/DriverCatalog.h"
+#include "app/RasterJob.h"
+#include "app/VendorOptions.h"
+
+namespace {
+constexpr int kTopBottomMargin = 100;  // 1 mm: clients then name sizes plainly
+
+void SetCallbacks(pappl_pr_driver_data_t& d) {
+    d.rstartjob_cb = StartRasterJob;
+    d.rstartpage_cb = StartRasterPage;
+    d.rwriteline_cb = WriteRasterLine;
+    d.rendpage_cb = EndRasterPage;
+    d.rendjob_cb = EndRasterJob;
+    d.printfile_cb = PrintRawFile;
+}
+
+pappl_media_tracking_t TrackingOf(const PrinterFamily& family) {
+    const char* tracking = FamilyDefault(family, "zeMediaTracking");
+    if (tracking && std::string(tracking) == "Gap") return PAPPL_MEDIA_TRACKING_GAP;
+    return PAPPL_MEDIA_TRACKING_CONTINUOUS;
+}
+
+void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
+    d.num_media = 0;
+    for (const char* name : driver.media) d.media[d.num_media++] = name;
+    d.media[d.num_media++] = driver.rollMin;
+    d.media[d.num_media++] = driver.rollMax;
+    d.left_right = driver.sideMargin;
+    d.bottom_top = kTopBottomMargin;
+    d.num_source = 1;
+    d.source[0] = "main-roll";
+    d.num_type = 0;
+    d.type[d.num_type++] = driver.family->label ? "labels" : "continuous";
+    d.type[d.num_type++] = driver.family->label ? "continuous" : "labels";
+    if (FamilyDefault(*driver.family, "Darkness") && !driver.family->label) {
+        d.type[d.num_type++] = "perforated";
+        d.type[d.num_type++] = "recording";
+    }
+    d.tracking_supported =
+        FamilyDefault(*driver.family, "zeMediaTracking")
+            ? PAPPL_MEDIA_TRACKING_CONTINUOUS | PAPPL_MEDIA_TRACKING_GAP | PAPPL_MEDIA_TRACKING_MARK
+            : PAPPL_MEDIA_TRACKING_CONTINUOUS;
+
+    pappl_media_col_t& m = d.media_default;
+    pwg_media_t* size = pwgMediaForPWG(driver.media[0]);
+    papplCopyString(m.size_name, driver.media[0], sizeof m.size_name);
+    m.size_width = size ? size->width : 0;
+    m.size_length = size ? size->length : 0;
+    m.left_margin = m.right_margin = driver.sideMargin;
+    m.top_margin = m.bottom_margin = kTopBottomMargin;
+    papplCopyString(m.source, "main-roll", sizeof m.source);
+    papplCopyString(m.type, d.type[0], sizeof m.type);
+    m.tracking = TrackingOf(*driver.family);
+    d.media_ready[0] = m;
+}
+
+void SetPrintQuality(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
+    const PrinterFamily& f = *driver.family;
+    d.darkness_supported = f.darknessLevels;
+    d.darkness_configured = f.darknessConfigured;
+    d.darkness_default = 0;
+    if (FamilyDefault(f, "zePrintRate")) {
+        d.speed_supported[0] = 1 * 2540;
+        d.speed_supported[1] = 12 * 2540;
+        d.speed_default = 4 * 2540;
+    }
+    if (FamilyDefault(f, "AdjustHoriaontal")) d.left_offset_supported[1] = 2400;
+    if (FamilyDefault(f, "AdjustVertical")) d.top_offset_supported[1] = 2400;
+    if (f.label && FamilyDefault(f, "FeedOffset")) {
+        d.tear_offset_supported[0] = -300;
+        d.tear_offset_supported[1] = 1000;
+    }
+}
+
+// Vendor attributes: "-supported" always, "-default" only for a new
+// printer (a loaded one brings its saved default).
+void AddVendorOptions(const PrinterFamily& family, pappl_pr_driver_data_t& d, ipp_t*& attrs) {
+    if (!attrs) attrs = ippNew();
+    d.num_vendor = 0;
+    for (const VendorOption& v : VendorOptions()) {
+        if (!AppliesTo(v, family)) continue;
+        d.vendor[d.num_vendor++] = v.name;
+        const std::string supported = std::string(v.name) + "-supported";
+        const std::string def = std::string(v.name) + "-default";
+        const std::string value = ValueForChoice(v, FamilyDefault(family, v.ppdKeyword));
+        if (v.keywords.empty()) {
+            if (!ippFindAttribute(attrs, supported.c_str(), IPP_TAG_ZERO))
+                ippAddRange(attrs, IPP_TAG_PRINTER, supported.c_str(), v.min, v.max);
+            if (!ippFindAttribute(attrs, def.c_str(), IPP_TAG_ZERO))
+                ippAddInteger(attrs, IPP_TAG_PRINTER, IPP_TAG_INTEGER, def.c_str(),
+                              std::stoi(value));
+            continue;
+        }
+        std::vector<const char*> keywords;
+        for (const VendorKeyword& k : v.keywords) keywords.push_back(k.keyword);
+        if (!ippFindAttribute(attrs, supported.c_str(), IPP_TAG_ZERO))
+            ippAddStrings(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, supported.c_str(),
+                          static_cast<int>(keywords.size()), nullptr, keywords.data());
+        if (!ippFindAttribute(attrs, def.c_str(), IPP_TAG_ZERO))
+            ippAddString(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, def.c_str(), nullptr,
+                         value.c_str());
+    }
+}
+}  // namespace
+
+bool SetUpDriver(pappl_system_t*, const char* driverName, const char*, const char*,
+                 pappl_pr_driver_data_t* data, ipp_t** attributes, void*) {
+    const DriverInfo* driver = FindDriver(driverName ? driverName : "");
+    if (!driver) return false;
+    pappl_pr_driver_data_t& d = *data;
+    SetCallbacks(d);
+    d.format = driver->family->rawFormat;
+    papplCopyString(d.make_and_model, driver->makeAndModel, sizeof d.make_and_model);
+    d.kind = driver->family->label ? PAPPL_KIND_LABEL : PAPPL_KIND_RECEIPT | PAPPL_KIND_ROLL;
+    d.ppm = 10;
+    // The core makes the dots, so pages must come as 8-bit gray: PAPPL
+    // passes a 1-bit page's lines unconverted under an 8-bit header unless
+    // it dithers every page itself, so 1-bit raster is not offered, nor
+    // bi-level printing (which makes clients send it).
+    d.color_supported = PAPPL_COLOR_MODE_MONOCHROME | PAPPL_COLOR_MODE_AUTO;
+    d.color_default = PAPPL_COLOR_MODE_MONOCHROME;
+    d.raster_types = PAPPL_PWG_RASTER_TYPE_SGRAY_8;
+    d.force_raster_type = PAPPL_PWG_RASTER_TYPE_NONE;
+    d.num_resolution = 1;
+    d.x_resolution[0] = d.y_resolution[0] = d.x_default = d.y_default = driver->dpi;
+    d.orient_default = IPP_ORIENT_NONE;
+    SetMedia(*driver, d);
+    SetPrintQuality(*driver, d);
+    AddVendorOptions(*driver->family, d, *attributes);
+    return true;
+}

@@ -1,0 +1,123 @@
+#include "app/RasterJob.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+
+#include "app/AppRender.h"
+#include "app/DriverCatalog.h"
+#include "app/JobChoices.h"
+#include "render/RenderTable.h"
+
+namespace {
+// One job's render. Pages are painted when they are complete, so a job
+// cancelled inside a page sends nothing of that page.
+struct RasterJob {
+    CStdRefPtr<CBaseRender> render;
+    CAppBinding* binding = nullptr;
+    bool pageReady = false;  // the page has an image to paint
+};
+
+RasterJob* JobOf(pappl_job_t* job) {
+    return static_cast<RasterJob*>(papplJobGetData(job));
+}
+
+const DriverInfo* DriverOf(pappl_job_t* job) {
+    return FindDriver(papplPrinterGetDriverName(papplJobGetPrinter(job)));
+}
+
+}  // namespace
+
+bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device) {
+    const DriverInfo* driver = DriverOf(job);
+    CBaseRender* render =
+        driver ? CreateRenderFor<CAppRender>(driver->family->modelNumber) : nullptr;
+    if (!render) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "No printer language for this printer's driver.");
+        return false;
+    }
+    auto state = std::make_unique<RasterJob>();
+    state->render = MakeRefPtr<CBaseRender>(render);
+    state->binding = dynamic_cast<CAppBinding*>(render);
+    state->binding->job = job;
+    state->binding->device = device;
+    state->binding->choices = JobChoices(*driver, job, *options);
+    render->GetPrinterParameters();
+    render->SetModelName(driver->makeAndModel);
+    render->OnStartDoc(0);
+    papplJobSetData(job, state.release());
+    return true;
+}
+
+bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned) {
+    RasterJob* state = JobOf(job);
+    if (!state) return false;
+    const cups_page_header2_t& h = options->header;
+    CBaseRender& r = *state->render;
+    state->pageReady = h.cupsBitsPerPixel == 8 &&
+                       CRasterImage::FitsMemoryCap(h.cupsWidth, h.cupsHeight, 8) &&
+                       r.image.CreateForRows(h.cupsWidth, h.cupsHeight, 8);
+    if (!state->pageReady) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page of %ux%u pixels at %u bits skipped.",
+                    h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
+        return true;
+    }
+    r.iDpi = static_cast<int>(h.HWResolution[0]);
+    r.image.SetXDPI(static_cast<int>(h.HWResolution[0]));
+    r.image.SetYDPI(static_cast<int>(h.HWResolution[1]));
+    return true;
+}
+
+bool WriteRasterLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned y,
+                     const unsigned char* line) {
+    RasterJob* state = JobOf(job);
+    if (!state || !state->pageReady || y >= options->header.cupsHeight) return true;
+    const cups_page_header2_t& h = options->header;
+    std::memcpy(state->render->image.GetBits(y), line, std::min(h.cupsWidth, h.cupsBytesPerLine));
+    return true;
+}
+
+bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device, unsigned) {
+    RasterJob* state = JobOf(job);
+    if (!state) return false;
+    CBaseRender& r = *state->render;
+    if (papplJobIsCanceled(job)) state->binding->discard = true;
+    if (state->pageReady && !state->binding->discard) {
+        r.OnStartPage();
+        r.OnBeginBmp();
+        r.OnPaintBmp();
+        r.OnEndBmp();
+    }
+    r.OnEndPage();
+    papplDeviceFlush(device);
+    return !state->binding->writeFailed;
+}
+
+bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+    std::unique_ptr<RasterJob> state(JobOf(job));
+    papplJobSetData(job, nullptr);
+    if (!state) return false;
+    if (papplJobIsCanceled(job)) state->binding->discard = true;
+    state->render->OnEndDoc();
+    papplDeviceFlush(device);
+    return !state->binding->writeFailed;
+}
+
+bool PrintRawFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+    const int fd = open(papplJobGetFilename(job), O_RDONLY);
+    if (fd < 0) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to open the print file.");
+        return false;
+    }
+    char buffer[65536];
+    ssize_t n = 0;
+    bool ok = true;
+    while (ok && !papplJobIsCanceled(job) && (n = read(fd, buffer, sizeof buffer)) > 0)
+        ok = papplDeviceWrite(device, buffer, static_cast<size_t>(n)) >= 0;
+    close(fd);
+    if (!ok || n < 0)
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to pass the print file to the device.");
+    return ok && n >= 0;
+}

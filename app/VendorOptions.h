@@ -1,0 +1,33 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+struct PrinterFamily;
+
+// A keyword of a vendor attribute and the PPD choice it stands for.
+struct VendorKeyword {
+    const char* keyword;
+    const char* choice;
+};
+
+// A print option without a standard IPP attribute, offered as a vendor
+// attribute "thermal-...": a list of keywords, or an integer range whose
+// value is the choice itself.
+struct VendorOption {
+    const char* name;
+    const char* ppdKeyword;
+    std::span<const VendorKeyword> keywords;  // empty: a range
+    int min, max;
+    bool rollsOnly;  // only for receipt and mini printers
+};
+
+std::span<const VendorOption> VendorOptions();
+bool AppliesTo(const VendorOption& option, const PrinterFamily& family);
+
+// The PPD choice for an IPP value (a keyword, or an integer as text that is
+// clamped to the range); empty when the value means nothing.
+std::string ChoiceForValue(const VendorOption& option, std::string_view value);
+// The IPP value for a PPD choice, the reverse of ChoiceForValue.
+std::string ValueForChoice(const VendorOption& option, std::string_view choice);
