@@ -31,7 +31,8 @@ struct DriverInfo {
     const char* deviceId;
     const PrinterFamily* family;
     int dpi;
-    int sideMargin;                      // hundredths of millimetres, left and right
+    int headDots;    // printable width in dots: wider pages are cut to it, centred
+    int sideMargin;  // hundredths of millimetres, left and right
     std::span<const char* const> media;  // the first one is the default
     const char* rollMin;
     const char* rollMax;

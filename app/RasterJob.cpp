@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -17,7 +18,9 @@ namespace {
 struct RasterJob {
     CStdRefPtr<CBaseRender> render;
     CAppBinding* binding = nullptr;
+    int headDots = 0;
     bool pageReady = false;  // the page has an image to paint
+    unsigned left = 0;       // first column of the page that is printed
 };
 
 RasterJob* JobOf(pappl_job_t* job) {
@@ -44,6 +47,7 @@ bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
     state->binding->job = job;
     state->binding->device = device;
     state->binding->choices = JobChoices(*driver, job, *options);
+    state->headDots = driver->headDots;
     render->GetPrinterParameters();
     render->SetModelName(driver->makeAndModel);
     render->OnStartDoc(0);
@@ -56,9 +60,12 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     if (!state) return false;
     const cups_page_header2_t& h = options->header;
     CBaseRender& r = *state->render;
-    state->pageReady = h.cupsBitsPerPixel == 8 &&
-                       CRasterImage::FitsMemoryCap(h.cupsWidth, h.cupsHeight, 8) &&
-                       r.image.CreateForRows(h.cupsWidth, h.cupsHeight, 8);
+    // Clients send the whole width of the paper; the head prints the middle.
+    const unsigned width = std::min(h.cupsWidth, static_cast<unsigned>(state->headDots));
+    state->left = (h.cupsWidth - width) / 2;
+    state->pageReady = h.cupsBitsPerPixel == 8 && h.cupsBytesPerLine >= h.cupsWidth &&
+                       CRasterImage::FitsMemoryCap(width, h.cupsHeight, 8) &&
+                       r.image.CreateForRows(width, h.cupsHeight, 8);
     if (!state->pageReady) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page of %ux%u pixels at %u bits skipped.",
                     h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
@@ -74,8 +81,8 @@ bool WriteRasterLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
                      const unsigned char* line) {
     RasterJob* state = JobOf(job);
     if (!state || !state->pageReady || y >= options->header.cupsHeight) return true;
-    const cups_page_header2_t& h = options->header;
-    std::memcpy(state->render->image.GetBits(y), line, std::min(h.cupsWidth, h.cupsBytesPerLine));
+    CRasterImage& image = state->render->image;
+    std::memcpy(image.GetBits(y), line + state->left, image.GetWidth());
     return true;
 }
 

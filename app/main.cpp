@@ -5,11 +5,17 @@
 #include "app/DriverCatalog.h"
 #include "app/DriverSetup.h"
 
+namespace {
+constexpr const char* kFooter = "Thermal label and receipt printers";
+}  // namespace
+
 int main(int argc, char* argv[]) {
     std::vector<pappl_pr_driver_t> drivers;
     for (const DriverInfo& d : Drivers())
         drivers.push_back({d.name, d.makeAndModel, d.deviceId, nullptr});
-    return papplMainloop(argc, argv, "1.0", nullptr, static_cast<int>(drivers.size()),
+    // PAPPL 1.3.1 looks the footer up as a message without checking for
+    // none, and dies on every web page without one.
+    return papplMainloop(argc, argv, "1.0", kFooter, static_cast<int>(drivers.size()),
                          drivers.data(), nullptr, SetUpDriver, nullptr, nullptr, nullptr, nullptr,
                          nullptr);
 }

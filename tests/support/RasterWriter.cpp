@@ -47,11 +47,13 @@ cups_page_header2_t HeaderFor(const TestPage& page) {
     return h;
 }
 
-std::vector<uint8_t> MakeRasterWithHeaders(const std::vector<cups_page_header2_t>& headers,
-                                           const std::vector<std::vector<uint8_t>>& data) {
+namespace {
+std::vector<uint8_t> WriteRaster(const std::vector<cups_page_header2_t>& headers,
+                                 const std::vector<std::vector<uint8_t>>& data,
+                                 cups_mode_t mode) {
     std::string path = TempDir::Shared().NewPath("raster");
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    cups_raster_t* ras = cupsRasterOpen(fd, CUPS_RASTER_WRITE);
+    cups_raster_t* ras = cupsRasterOpen(fd, mode);
     for (size_t i = 0; i < headers.size(); i++) {
         cups_page_header2_t h = headers[i];
         cupsRasterWriteHeader2(ras, &h);
@@ -65,6 +67,23 @@ std::vector<uint8_t> MakeRasterWithHeaders(const std::vector<cups_page_header2_t
     std::vector<uint8_t> bytes = ReadFileBytes(path);
     unlink(path.c_str());
     return bytes;
+}
+}  // namespace
+
+std::vector<uint8_t> MakeRasterWithHeaders(const std::vector<cups_page_header2_t>& headers,
+                                           const std::vector<std::vector<uint8_t>>& data) {
+    return WriteRaster(headers, data, CUPS_RASTER_WRITE);
+}
+
+std::vector<uint8_t> MakePwgRaster(const std::vector<TestPage>& pages) {
+    std::vector<cups_page_header2_t> headers;
+    std::vector<std::vector<uint8_t>> data;
+    for (const TestPage& p : pages) {
+        headers.push_back(HeaderFor(p));
+        if (p.bitsPerPixel == 8) headers.back().cupsColorSpace = CUPS_CSPACE_SW;
+        data.push_back(p.pixels);
+    }
+    return WriteRaster(headers, data, CUPS_RASTER_WRITE_PWG);
 }
 
 std::vector<uint8_t> MakeRaster(const std::vector<TestPage>& pages) {

@@ -32,3 +32,7 @@ std::vector<uint8_t> MakeRaster(const std::vector<TestPage>& pages);
 std::vector<uint8_t> MakeRasterWithHeaders(const std::vector<cups_page_header2_t>& headers,
                                            const std::vector<std::vector<uint8_t>>& data);
 cups_page_header2_t HeaderFor(const TestPage& page);
+
+// The pages as a PWG raster stream, 8-bit pages as sGray: what IPP clients
+// send a printer.
+std::vector<uint8_t> MakePwgRaster(const std::vector<TestPage>& pages);

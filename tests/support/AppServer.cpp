@@ -1,0 +1,220 @@
+#include "support/AppServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "support/TempDir.h"
+
+namespace {
+int FreePort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+bool Answers(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    return ok;
+}
+
+void Sleep(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Runs the application with SNAP_COMMON set; output and errors go to a file.
+int Spawn(const std::string& dir, const std::vector<std::string>& args, const std::string& out,
+          bool wait) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setenv("SNAP_COMMON", dir.c_str(), 1);
+        int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        dup2(fd, 1);
+        dup2(fd, 2);
+        std::vector<char*> argv{const_cast<char*>(APP_PATH)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(APP_PATH, argv.data());
+        _exit(127);
+    }
+    if (!wait) return pid;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+}  // namespace
+
+AppServer::AppServer() : m_dir(TempDir::Shared().NewPath("app")) {
+    mkdir(m_dir.c_str(), 0755);
+    mkdir((m_dir + "/out").c_str(), 0755);
+    m_port = FreePort();
+    Start();
+}
+
+AppServer::~AppServer() {
+    Stop();
+}
+
+void AppServer::Start() {
+    m_pid = Spawn(
+        m_dir,
+        {"server", "-o", "server-port=" + std::to_string(m_port), "-o", "listen-hostname=127.0.0.1",
+         "-o", "log-level=debug", "-o", "log-file=" + m_dir + "/server.log"},
+        m_dir + "/server.out", false);
+    for (int i = 0; i < 200 && !Answers(m_port); i++) Sleep(25);
+}
+
+void AppServer::Stop() {
+    if (m_pid <= 0) return;
+    kill(m_pid, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 200 && waitpid(m_pid, &status, WNOHANG) == 0; i++) Sleep(25);
+    if (waitpid(m_pid, &status, WNOHANG) == 0) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, &status, 0);
+    }
+    m_pid = -1;
+}
+
+void AppServer::Restart() {
+    Stop();
+    Start();
+}
+
+bool AppServer::Alive() const {
+    return m_pid > 0 && kill(m_pid, 0) == 0 && waitpid(m_pid, nullptr, WNOHANG) == 0;
+}
+
+int AppServer::Command(const std::vector<std::string>& args, std::string* output) {
+    const std::string out = TempDir::Shared().NewPath("cmd");
+    int rc = Spawn(m_dir, args, out, true);
+    if (output) {
+        std::vector<uint8_t> bytes = ReadFileBytes(out);
+        output->assign(bytes.begin(), bytes.end());
+    }
+    unlink(out.c_str());
+    return rc;
+}
+
+bool AppServer::AddPrinter(const std::string& name, const std::string& driver,
+                           const std::string& deviceUri) {
+    std::string uri = deviceUri;
+    if (uri.empty()) {
+        WriteFileText(DevicePath(name), "");
+        uri = "file://" + DevicePath(name);
+    }
+    return Command({"add", "-d", name, "-m", driver, "-v", uri}) == 0;
+}
+
+std::string AppServer::DevicePath(const std::string& printer) const {
+    return m_dir + "/out/" + printer + ".prn";
+}
+
+std::vector<uint8_t> AppServer::DeviceBytes(const std::string& printer) const {
+    return ReadFileBytes(DevicePath(printer));
+}
+
+std::string AppServer::Log() const {
+    std::vector<uint8_t> bytes = ReadFileBytes(m_dir + "/server.log");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string AppServer::PrinterUri(const std::string& printer) const {
+    return "ipp://127.0.0.1:" + std::to_string(m_port) + "/ipp/print/" + printer;
+}
+
+ipp_t* AppServer::Request(ipp_t* request, const std::string& printer, const std::string& file) {
+    http_t* http = httpConnect2("127.0.0.1", m_port, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1,
+                                30000, nullptr);
+    if (!http) {
+        ippDelete(request);
+        return nullptr;
+    }
+    const std::string resource = "/ipp/print/" + printer;
+    ipp_t* response = file.empty()
+                          ? cupsDoRequest(http, request, resource.c_str())
+                          : cupsDoFileRequest(http, request, resource.c_str(), file.c_str());
+    httpClose(http);
+    return response;
+}
+
+ipp_t* AppServer::NewRequest(ipp_op_t operation, const std::string& printer) const {
+    ipp_t* request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(printer).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "test");
+    return request;
+}
+
+int AppServer::Print(const std::string& printer, const std::string& file, const std::string& format,
+                     const Options& options) {
+    ipp_t* request = NewRequest(IPP_OP_PRINT_JOB, printer);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                 format.c_str());
+    for (const auto& [name, value] : options) {
+        char* end = nullptr;
+        long n = std::strtol(value.c_str(), &end, 10);
+        if (!value.empty() && *end == '\0')
+            ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_INTEGER, name.c_str(), static_cast<int>(n));
+        else
+            ippAddString(request, IPP_TAG_JOB, IPP_TAG_KEYWORD, name.c_str(), nullptr,
+                         value.c_str());
+    }
+    ipp_t* response = Request(request, printer, file);
+    int id = ippGetInteger(ippFindAttribute(response, "job-id", IPP_TAG_INTEGER), 0);
+    if (id == 0) {
+        std::fprintf(stderr, "Print-Job refused: %s\n", cupsLastErrorString());
+    }
+    ippDelete(response);
+    return id;
+}
+
+ipp_t* AppServer::JobRequest(const std::string& printer, int jobId) const {
+    ipp_t* request = NewRequest(IPP_OP_GET_JOB_ATTRIBUTES, printer);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    return request;
+}
+
+ipp_jstate_t AppServer::WaitForJob(const std::string& printer, int jobId, int timeoutMs) {
+    ipp_jstate_t state = IPP_JSTATE_PENDING;
+    for (int waited = jobId > 0 ? 0 : timeoutMs + 1; waited <= timeoutMs; waited += 50) {
+        ipp_t* response = Request(JobRequest(printer, jobId), printer);
+        state = static_cast<ipp_jstate_t>(
+            ippGetInteger(ippFindAttribute(response, "job-state", IPP_TAG_ENUM), 0));
+        ippDelete(response);
+        if (state >= IPP_JSTATE_CANCELED) break;
+        Sleep(50);
+    }
+    return state;
+}
+
+std::string AppServer::JobStateMessage(const std::string& printer, int jobId) {
+    ipp_t* response = Request(JobRequest(printer, jobId), printer);
+    const char* text =
+        ippGetString(ippFindAttribute(response, "job-state-message", IPP_TAG_TEXT), 0, nullptr);
+    std::string message = text ? text : "";
+    ippDelete(response);
+    return message;
+}

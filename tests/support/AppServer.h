@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cups/cups.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// build/thermal-printer-app run as a private server for one test: state,
+// spool and log in a fresh folder, listening on 127.0.0.1 on a free port.
+// Jobs go in over IPP on the loopback, as any client sends them.
+class AppServer {
+public:
+    using Options = std::map<std::string, std::string>;
+
+    AppServer();
+    ~AppServer();
+    AppServer(const AppServer&) = delete;
+    AppServer& operator=(const AppServer&) = delete;
+
+    // Stops the server (SIGTERM, as a service manager does) and starts it
+    // again on the same state.
+    void Restart();
+    // Adds a printer whose device is a file under the server's folder (or
+    // the given device URI); false when the application refuses it.
+    bool AddPrinter(const std::string& name, const std::string& driver,
+                    const std::string& deviceUri = "");
+    // Runs a subcommand of the application against this server.
+    int Command(const std::vector<std::string>& args, std::string* output = nullptr);
+
+    // Print-Job with a document and job attributes (numbers are sent as
+    // integers, other values as keywords); the job id, or 0.
+    int Print(const std::string& printer, const std::string& file, const std::string& format,
+              const Options& options = {});
+    // Waits (bounded) until the job has ended; its job-state.
+    ipp_jstate_t WaitForJob(const std::string& printer, int jobId, int timeoutMs = 20000);
+    std::string JobStateMessage(const std::string& printer, int jobId);
+
+    std::string DevicePath(const std::string& printer) const;
+    std::vector<uint8_t> DeviceBytes(const std::string& printer) const;
+    std::string Log() const;
+    bool Alive() const;
+    int Port() const { return m_port; }
+    std::string PrinterUri(const std::string& printer) const;
+
+private:
+    void Start();
+    void Stop();
+    ipp_t* NewRequest(ipp_op_t operation, const std::string& printer) const;
+    ipp_t* JobRequest(const std::string& printer, int jobId) const;
+    ipp_t* Request(ipp_t* request, const std::string& printer, const std::string& file = "");
+
+    std::string m_dir;
+    int m_port = 0;
+    int m_pid = -1;
+};
