@@ -35,6 +35,9 @@ public:
     void CropWhiteEdge(int top, int bottom, int left, int right);
     void Negative();
     void AdjustEffWidthBits();
+    // Shortens runs of white rows to the receipt settings' limit; for a page
+    // whose set bits are dots (after Negative).
+    void LimitWhiteRuns();
 
     int mm_2_dots(int mm) const;
     void SetModelName(const char* name) { strModelName = name ? name : ""; }
@@ -45,6 +48,7 @@ public:
     tagREGSTRUCT reg;
     tagREGSTRUCTWITHALFTONE halftone;
     tagWaterMarkConfig watermark;
+    tagReceiptSettings receipt;
     ppd_file_t* ppd = nullptr;
     cups_page_header2_t* header = nullptr;
     bool bInitialized = false;
