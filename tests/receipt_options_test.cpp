@@ -135,11 +135,15 @@ TEST(ReceiptOptions, WhiteRowsGoOutAsFeedsBetweenBands) {
     auto feed = [](uint8_t dots) { return Bytes{0x1B, 0x4A, dots}; };
     const Bytes expected = Bytes{0x1B, 0x40, 0x00, 0x1B, 0x61, 0x01} + feed(1) + raster(1, {0x40}) +
                            feed(2) + raster(2, {0x08, 0x04}) + raster(1, {0x02}) + feed(1);
-    FilterResult run =
-        RunFilter(WritePpd(21, ReceiptOptions()), MakeRaster({page}), "BandHeight=2 BlankFeed=1");
-    EXPECT_EQ(run.out, expected);
-    // The feeds at both ends are part of the page.
+    // A white page is all feed.
+    const TestPage blank = MakePage(8, 300, 0xFF, 1);
+    const Bytes blankFeed = Bytes{0x1B, 0x40, 0x00, 0x1B, 0x61, 0x01} + feed(255) + feed(45);
+    FilterResult run = RunFilter(WritePpd(21, ReceiptOptions()), MakeRaster({page, blank}),
+                                 "BandHeight=2 BlankFeed=1");
+    EXPECT_EQ(run.out, expected + blankFeed);
+    // The feeds at both ends are part of the page; the white page has no dots.
     tagDecodeResult r = DecodeStream(run.out.data(), run.out.size(), {});
-    ASSERT_EQ(r.pages.size(), 1u);
+    ASSERT_EQ(r.pages.size(), 2u);
     ExpectPage(r.pages[0], {1, 8, PrinterRows(page, 1)});
+    EXPECT_FALSE(r.pages[1].HasBitmap());
 }

@@ -31,6 +31,8 @@ private:
     bool Deflated(size_t& pos);
     bool Feed(uint32_t dots);
     bool DrawPendingFeed(size_t at);
+    // Has the page put anything on paper, dots or feed?
+    bool PagePrinted() const { return m_ctx.PageHasBitmap() || m_pendingFeed > 0; }
     void NewPage(size_t at);
     bool DrawBand(size_t at, const uint8_t* rows, uint32_t rowBytes, uint32_t rowCount);
     bool Unknown(size_t pos, size_t count);
@@ -77,7 +79,7 @@ bool CEscPosDecoder::Escape(size_t& pos) {
     const uint8_t* d = m_ctx.Data() + pos;
     switch (d[1]) {
         case 0x40:  // ESC @: a new receipt starts when the current one printed
-            if (!m_periPage && m_ctx.PageHasBitmap()) NewPage(pos);
+            if (!m_periPage && PagePrinted()) NewPage(pos);
             pos += 2;
             return true;
         case 0x61:  // ESC a n
@@ -94,7 +96,7 @@ bool CEscPosDecoder::Escape(size_t& pos) {
             return Feed(d[2]);
         case 0x70:  // ESC p m t1 t2; a pulse right before ESC @ belongs to that receipt
             if (!m_ctx.Need(pos, 5, "ESC p drawer pulse")) return false;
-            if (!m_periPage && m_ctx.PageHasBitmap() && m_ctx.Left(pos + 5) >= 2 && d[5] == 0x1B &&
+            if (!m_periPage && PagePrinted() && m_ctx.Left(pos + 5) >= 2 && d[5] == 0x1B &&
                 d[6] == 0x40)
                 NewPage(pos);
             m_ctx.Add("drawer pulse", m_ctx.PageHasBitmap() ? "after printing" : "before printing");
