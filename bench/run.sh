@@ -96,3 +96,22 @@ awk -F, -v peaks="$peaks" -v idle="$base_kib" -v labels="$WORK/labels.csv" '
         kv[2] / 1024, kv[2] / raster, (kv[2] - idle) / raster
     }
   }' "$WORK/pages.csv"
+
+# Bytes on the wire for the sample receipt (two 58 x 100 mm pages) through the
+# built ESC/POS 58 mm PPD, and the time they take on a 115200 baud serial link
+# (8N1: ten bits per byte).
+CUPS_FILTERS=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)/filter
+RECEIPT=$(dirname "$0")/../tests/data/receipt-2p.pdf
+RECEIPT_PPD=$BUILD/ppd/escpos58.ppd
+if [ -x "$CUPS_FILTERS/pdftoraster" ] && [ -f "$RECEIPT_PPD" ]; then
+  PPD=$RECEIPT_PPD "$CUPS_FILTERS/pdftopdf" 1 bench bench 1 '' "$RECEIPT" 2>/dev/null |
+    PPD=$RECEIPT_PPD "$CUPS_FILTERS/pdftoraster" 1 bench bench 1 '' >"$WORK/receipt.ras" 2>/dev/null || true
+  echo "Sample receipt (2 pages, 58 x 100 mm) to an ESC/POS printer, bytes on the wire:"
+  for options in "" "BandHeight=24" "BlankFeed=1" "BlankFeed=1 WhiteRunLimit=5"; do
+    bytes=$(PPD=$RECEIPT_PPD "$FILTER" 1 bench bench 1 "$options" "$WORK/receipt.ras" 2>/dev/null | wc -c)
+    awk -v o="${options:-defaults}" -v b="$bytes" \
+      'BEGIN { printf "%-30s %7d bytes %5.2f s at 115200 baud\n", o, b, b * 10 / 115200 }'
+  done
+else
+  echo "receipt bytes: needs pdftoraster and $RECEIPT_PPD (make build)"
+fi

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
+#include <vector>
+
+#include "image/WhiteRows.h"
+#include "printers/RasterBands.h"
 
 namespace {
 // Room for the commands around the bitmap, besides one header per band.
@@ -43,20 +46,19 @@ void CPrinterESCPOS::cmdOpenMoneyBox() {
 }
 
 int CPrinterESCPOS::FeedDots(int mm) const {
-    // 64-bit product: any resolution and length are safe; the result is then
-    // held to a sane range.
-    const double dots = std::trunc(static_cast<double>(static_cast<int64_t>(iDpi) * mm) / 25.4);
-    return static_cast<int>(std::clamp(dots, 0.0, static_cast<double>(kMaxFeedDots)));
+    return MillimetresToDots(iDpi, mm, kMaxFeedDots);
 }
 
 void CPrinterESCPOS::PrintAndFeedPaper(int mm) {
-    const int dots = FeedDots(mm);
-    if (dots <= 255) {
-        AddBytes({0x1B, 0x4A, LowByte(dots)});
-        return;
-    }
-    for (int q = dots / 255; q > 0; q--) AddBytes({0x1B, 0x4A, 0xFF});
-    if (const int r = dots % 255; r > 0) AddBytes({0x1B, 0x4A, LowByte(r)});
+    FeedRows(static_cast<size_t>(FeedDots(mm)));
+}
+
+void CPrinterESCPOS::FeedRows(size_t dots) {
+    do {
+        const size_t n = std::min<size_t>(dots, 255);
+        AddBytes({0x1B, 0x4A, static_cast<uint8_t>(n)});
+        dots -= n;
+    } while (dots > 0);
 }
 
 uint8_t CPrinterESCPOS::ModeByte(int xDpi, int yDpi) {
@@ -108,17 +110,23 @@ bool CPrinterESCPOS::GatherRows(int rowBytes, CMyBuffer& rows) {
 }
 
 void CPrinterESCPOS::PrintRaster(int rowBytes, int rows, const CMyBuffer& data) {
-    const unsigned char* start = data.GetBuffer();
-    const size_t bands = static_cast<size_t>(rows) / kMaxCommandField + 1;
-    Reserve(static_cast<size_t>(data.GetBufferLength()) + bands * kBandHeaderRoom + kPageSlack);
-    int done = 0;
-    do {
-        const int band = std::min(rows - done, kMaxCommandField);
-        const size_t offset = static_cast<size_t>(done) * static_cast<size_t>(rowBytes);
-        const size_t length = static_cast<size_t>(band) * static_cast<size_t>(rowBytes);
-        PrintBMP(iDpi, iDpi, rowBytes, band, start + offset, static_cast<int>(length));
-        done += band;
-    } while (done < rows);
+    const auto stride = static_cast<size_t>(rowBytes);
+    const PackedRows page{data.GetBuffer(), stride, stride, static_cast<size_t>(rows)};
+    const int band = receipt.iBandHeight > 0 ? std::min(receipt.iBandHeight, kMaxCommandField)
+                                             : kMaxCommandField;
+    const std::vector<RowBlock> plan =
+        PlanRowBlocks(page, static_cast<size_t>(band), receipt.bBlankFeed != 0);
+    Reserve(static_cast<size_t>(data.GetBufferLength()) + plan.size() * kBandHeaderRoom +
+            kPageSlack);
+    for (const RowBlock& block : plan) {
+        if (block.feed) {
+            FeedRows(block.count);
+            continue;
+        }
+        const int count = static_cast<int>(block.count);
+        PrintBMP(iDpi, iDpi, rowBytes, count, page.Row(block.first),
+                 static_cast<int>(block.count * stride));
+    }
 }
 
 bool CPrinterESCPOS::Reserve(size_t more) {
@@ -147,6 +155,7 @@ void CPrinterESCPOS::OnPaintBmp() {
     const int rowBytes = PageRowBytes();
     if (!AcceptRowBytes(rowBytes)) return;
     Negative();  // GS v 0 burns set bits
+    LimitWhiteRuns();
     CMyBuffer rows;
     if (!GatherRows(rowBytes, rows)) return;
 

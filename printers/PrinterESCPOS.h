@@ -42,13 +42,17 @@ protected:
     }
 
     int FeedDots(int mm) const;
+    // Paper feed of this many dots in commands of at most 255; one command
+    // of 0 dots when there are none.
+    void FeedRows(size_t dots);
     int PageRowBytes() const { return static_cast<int>((image.GetWidth() + 7) / 8); }
     // False (with a log line) when the page cannot be sent at this row width.
     bool AcceptRowBytes(int rowBytes);
     // Copies the first rowBytes bytes of every stored row into rows.
     bool GatherRows(int rowBytes, CMyBuffer& rows);
-    // Sends the gathered rows as consecutive PrintBMP commands of at most
-    // kMaxCommandField rows each.
+    // Sends the gathered rows as PrintBMP commands of at most the band
+    // height (kMaxCommandField when unset) and, with BlankFeed, the runs of
+    // white rows as paper feed.
     void PrintRaster(int rowBytes, int rows, const CMyBuffer& data);
     // Makes room for `more` bytes in pageBuffer; false when memory is short.
     bool Reserve(size_t more);

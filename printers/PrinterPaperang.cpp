@@ -248,6 +248,7 @@ void CPrinterPaperang::QueuePositioning() {
 void CPrinterPaperang::OnPaintBmp() {
     AddLog("OnPaintBmp");
     Negative();
+    LimitWhiteRuns();
     m_bPacketDropped = false;
     cmdBeginPrinting();
     if (!SendBitmap_withHFM()) AddLog("OnPaintBmp: page sent without its bitmap");

@@ -124,6 +124,7 @@ void CPrinterPeriPage::OnPaintBmp() {
     if (halftone.ImageCompress) rowBytes = std::min(rowBytes, CompressedRowLimit());
     if (!AcceptRowBytes(rowBytes)) return;
     Negative();  // the printer burns set bits
+    LimitWhiteRuns();
     CMyBuffer rows;
     if (!GatherRows(rowBytes, rows)) return;
 

@@ -36,6 +36,9 @@ public:
     void CropWhiteEdge(int top, int bottom, int left, int right);
     void Negative();
     void AdjustEffWidthBits();
+    // Shortens runs of white rows to the receipt settings' limit; for a page
+    // whose set bits are dots (after Negative).
+    void LimitWhiteRuns();
 
     int mm_2_dots(int mm) const;
     void SetModelName(const char* name) { strModelName = name ? name : ""; }
@@ -46,6 +49,7 @@ public:
     tagREGSTRUCT reg;
     tagREGSTRUCTWITHALFTONE halftone;
     tagWaterMarkConfig watermark;
+    tagReceiptSettings receipt;
     bool bInitialized = false;
 
 protected:

@@ -102,4 +102,7 @@ void ReadPrinterParameters(CBaseRender& r) {
     SetNumber(r, "CropEdgeBottom", "iCropBottomEdge = %d", ht.iCropBottomEdge);
     SetNumber(r, "CropEdgeLeft", "iCropLeftEdge = %d", ht.iCropLeftEdge);
     SetNumber(r, "CropEdgeRight", "iCropRightEdge = %d", ht.iCropRightEdge);
+    SetNumber(r, "BandHeight", "iBandHeight = %d", r.receipt.iBandHeight);
+    SetFlag(r, "BlankFeed", "bBlankFeed = %d", r.receipt.bBlankFeed);
+    SetNumber(r, "WhiteRunLimit", "iWhiteRunLimit = %d", r.receipt.iWhiteRunLimit);
 }

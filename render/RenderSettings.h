@@ -46,6 +46,14 @@ struct tagREGSTRUCTWITHALFTONE {
     uint8_t ImageCompress = 0;
 };
 
+// How receipt and mini printers get the page: rows per raster command,
+// white rows as paper feed, and the longest run of white rows printed.
+struct tagReceiptSettings {
+    int32_t iBandHeight = 0;     // rows per raster command; 0 or less: one per page
+    uint8_t bBlankFeed = 0;      // 1: runs of white rows go out as paper feed
+    int32_t iWhiteRunLimit = 0;  // millimetres; 0 or less: off
+};
+
 struct tagWaterMarkConfig {
     uint8_t bEnable = 0;
     char szText[4096] = {};

@@ -104,8 +104,8 @@ TEST(OptionBinding, MissingOptionsKeepDefaultsExceptTheNotSetOnes) {
     EXPECT_TRUE(b.render.Logged("GetMarkedOption: Brightness is error"));
     EXPECT_TRUE(b.render.Logged("iLiangdu = 0"));
     EXPECT_EQ(b.render.lines.front(), "CCupsRender::GetPrinterParameters");
-    // Every one of the eighteen options is looked up, in order.
-    EXPECT_EQ(b.render.lines.size(), 1u + 18u + 1u);
+    // Every one of the twenty-one options is looked up, in order.
+    EXPECT_EQ(b.render.lines.size(), 1u + 21u + 1u);
 }
 
 TEST(OptionBinding, TextsAndNumbersFollowAtoiAndSaturate) {
@@ -114,23 +114,36 @@ TEST(OptionBinding, TextsAndNumbersFollowAtoiAndSaturate) {
                                    Opt("ImageCompress", {"0", "True", "1"}),
                                    Opt("Threshold", {"175", "99999999999", "-99999999999", "abc"}),
                                    Opt("AdjustVertical", {"0", "536870912"}),
-                                   Opt("Rotate", {"0", "2"})};
+                                   Opt("Rotate", {"0", "2"}),
+                                   Opt("BandHeight", {"0", "99999999999", "abc", "24"}),
+                                   Opt("BlankFeed", {"0", "On", "3"}),
+                                   Opt("WhiteRunLimit", {"0", "-99999999999", "5"})};
     Bound direct(opts);
     EXPECT_EQ(direct.render.reg.iPrinttype, 0);
-    Bound words(opts, "MediaMethod=Ribbon AutoDotted=On ImageCompress=True Threshold=abc");
+    EXPECT_EQ(direct.render.receipt.iBandHeight, 0);
+    Bound words(opts,
+                "MediaMethod=Ribbon AutoDotted=On ImageCompress=True Threshold=abc BandHeight=abc "
+                "BlankFeed=On");
     EXPECT_EQ(words.render.reg.iPrinttype, 1);
     EXPECT_EQ(words.render.reg.iDottedline, 0);
     EXPECT_EQ(words.render.halftone.ImageCompress, 0);
     EXPECT_EQ(words.render.halftone.iThreValue, 0);
+    EXPECT_EQ(words.render.receipt.iBandHeight, 0);
+    EXPECT_EQ(words.render.receipt.bBlankFeed, 0);
     Bound numbers(opts,
-                  "AutoDotted=3 ImageCompress=1 Threshold=99999999999 AdjustVertical=536870912");
+                  "AutoDotted=3 ImageCompress=1 Threshold=99999999999 AdjustVertical=536870912 "
+                  "BandHeight=99999999999 BlankFeed=3 WhiteRunLimit=5");
     EXPECT_EQ(numbers.render.reg.iDottedline, 1);
     EXPECT_EQ(numbers.render.halftone.ImageCompress, 1);
     EXPECT_EQ(numbers.render.halftone.iThreValue, 2147483647);
     EXPECT_EQ(numbers.render.reg.iReference[1], 0);  // 2^29 * 8 wraps to 0
-    Bound negative(opts, "Threshold=-99999999999 Rotate=2");
+    EXPECT_EQ(numbers.render.receipt.iBandHeight, 2147483647);
+    EXPECT_EQ(numbers.render.receipt.bBlankFeed, 1);
+    EXPECT_EQ(numbers.render.receipt.iWhiteRunLimit, 5);
+    Bound negative(opts, "Threshold=-99999999999 Rotate=2 WhiteRunLimit=-99999999999");
     EXPECT_EQ(negative.render.halftone.iThreValue, -2147483647 - 1);
     EXPECT_EQ(negative.render.reg.iRotate, 2);
+    EXPECT_EQ(negative.render.receipt.iWhiteRunLimit, -2147483647 - 1);
 }
 
 TEST(OptionBinding, OnBeginBmpNeedsAPpdAndAHeader) {

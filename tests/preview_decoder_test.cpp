@@ -92,13 +92,14 @@ TEST(PreviewEscPos, DecodesPagesSplitAtInitWithFeedsAndCuts) {
     ASSERT_FALSE(r.error.failed) << r.error.message;
     EXPECT_EQ(r.language, PreviewLanguage::ESCPOS);
     ASSERT_EQ(r.pages.size(), 2u);
-    ExpectPage(r.pages[0], {2, 3, {0xFF, 0xC0, 0x80, 0x40, 0x00, 0x00}});
+    // The paper fed after the bitmap comes out white below it.
+    ExpectPage(r.pages[0], WithWhiteRows({2, 3, {0xFF, 0xC0, 0x80, 0x40, 0x00, 0x00}}, 319));
     EXPECT_EQ(SettingOf(r.pages[0].settings, "feed after"), "319 dots in 2 commands");
     EXPECT_EQ(SettingOf(r.pages[0].settings, "cut"), "partial");
     EXPECT_EQ(SettingOf(r.pages[0].settings, "align"), "center");
     // The pulse right before ESC @ opens the next receipt.
     EXPECT_EQ(SettingOf(r.pages[1].settings, "drawer pulse"), "before printing");
-    ExpectPage(r.pages[1], SampleBitmap(1));
+    ExpectPage(r.pages[1], WithWhiteRows(SampleBitmap(1), 0x4F));
     EXPECT_EQ(SettingOf(r.pages[1].settings, "cut"), "full");
 }
 
@@ -217,7 +218,7 @@ TEST(PreviewStream, DetectsOrForcesTheLanguageAndSummarises) {
     EXPECT_EQ(r.language, PreviewLanguage::PeriPage);
 
     std::string text = FormatSummary(r, {"x-1.png"});
-    EXPECT_NE(text.find("language: PeriPage\npages: 1\npage 1: 32 x 2 dots\n  image: x-1.png\n"),
+    EXPECT_NE(text.find("language: PeriPage\npages: 1\npage 1: 32 x 81 dots\n  image: x-1.png\n"),
               std::string::npos)
         << text;
 }

@@ -127,7 +127,8 @@ const std::vector<std::string> kAllOptions = {
     "MediaMethod",    "AdjustHoriaontal", "AdjustVertical", "zeMediaTracking", "FeedOffset",
     "Rotate",         "Darkness",         "zePrintRate",    "AutoDotted",      "Brightness",
     "Contrast",       "ImageFilter",      "Threshold",      "ImageCompress",   "CropEdgeTop",
-    "CropEdgeBottom", "CropEdgeLeft",     "CropEdgeRight"};
+    "CropEdgeBottom", "CropEdgeLeft",     "CropEdgeRight",  "BandHeight",      "BlankFeed",
+    "WhiteRunLimit"};
 
 const std::vector<BadValue> kBadValues = {
     {"99999999999999999999", INT_MAX},
@@ -187,6 +188,9 @@ std::vector<std::string> ExpectedLines(int n) {
     };
     for (const char* edge : {"Top", "Bottom", "Left", "Right"})
         lines.push_back(line(std::string("iCrop") + edge + "Edge", n));
+    lines.push_back(line("iBandHeight", n));
+    lines.push_back(line("bBlankFeed", n != 0));
+    lines.push_back(line("iWhiteRunLimit", n));
     return lines;
 }
 }  // namespace

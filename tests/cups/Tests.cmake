@@ -12,3 +12,8 @@ add_test(NAME cups_e2e
   COMMAND ${_cups_tests}/cups_e2e.sh $<TARGET_FILE:rastertothermal>
           ${THERMAL_PPD_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/data)
 set_tests_properties(cups_e2e PROPERTIES TIMEOUT 120)
+
+add_test(NAME receipt_golden
+  COMMAND ${_cups_tests}/receipt_golden.sh $<TARGET_FILE:rastertothermal>
+          ${THERMAL_PPD_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/data/receipt-2p.pdf)
+set_tests_properties(receipt_golden PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)

@@ -57,7 +57,7 @@ header_field() {
 
 numeric_options="AdjustHoriaontal AdjustVertical FeedOffset Rotate AutoDotted Brightness
   Contrast ImageFilter Threshold ImageCompress CropEdgeTop CropEdgeBottom CropEdgeLeft
-  CropEdgeRight Darkness zePrintRate"
+  CropEdgeRight Darkness zePrintRate BandHeight BlankFeed WhiteRunLimit"
 
 for ppd in "$@"; do
     name=$(basename "$ppd")

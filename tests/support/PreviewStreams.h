@@ -196,6 +196,13 @@ inline std::string SettingOf(const std::vector<tagSetting>& list, const std::str
     return "<none>";
 }
 
+// The bitmap followed by paper fed after it, as the decoder draws it.
+inline TestBitmap WithWhiteRows(TestBitmap bm, uint32_t rows) {
+    bm.rows += rows;
+    bm.black.resize(size_t{bm.rowBytes} * bm.rows, 0);
+    return bm;
+}
+
 inline void ExpectPage(const tagDecodedPage& page, const TestBitmap& bm) {
     EXPECT_EQ(page.width, bm.rowBytes * 8);
     EXPECT_EQ(page.height, bm.rows);

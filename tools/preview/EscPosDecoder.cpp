@@ -30,23 +30,27 @@ private:
     bool Raster(size_t& pos);
     bool Deflated(size_t& pos);
     bool Feed(uint32_t dots);
+    bool DrawPendingFeed(size_t at);
+    // Has the page put anything on paper, dots or feed?
+    bool PagePrinted() const { return m_ctx.PageHasBitmap() || m_pendingFeed > 0; }
+    void NewPage(size_t at);
     bool DrawBand(size_t at, const uint8_t* rows, uint32_t rowBytes, uint32_t rowCount);
     bool Unknown(size_t pos, size_t count);
 
     CDecodeContext& m_ctx;
     bool m_periPage;
-    uint64_t m_pendingFeed = 0;  // feeds after a band, drawn white if another band follows
+    // Feeds not drawn yet: white rows above the next band, or at the bottom
+    // of a page that has a band.
+    uint64_t m_pendingFeed = 0;
 };
 
 void CEscPosDecoder::Run() {
     size_t pos = 0;
     while (pos < m_ctx.Size() && !m_ctx.Failed()) {
-        if (!m_ctx.PageOpen()) {
-            m_ctx.BeginPage();
-            m_pendingFeed = 0;
-        }
+        if (!m_ctx.PageOpen()) NewPage(pos);
         Command(pos);
     }
+    DrawPendingFeed(m_ctx.Size());
     if (!m_ctx.Failed() && m_periPage && m_ctx.PageOpen())
         m_ctx.Fail(m_ctx.Size(), "expected the end of page 10 FF FE 45");
     m_ctx.Finish();
@@ -75,7 +79,7 @@ bool CEscPosDecoder::Escape(size_t& pos) {
     const uint8_t* d = m_ctx.Data() + pos;
     switch (d[1]) {
         case 0x40:  // ESC @: a new receipt starts when the current one printed
-            if (!m_periPage && m_ctx.PageHasBitmap()) m_ctx.BeginPage(), m_pendingFeed = 0;
+            if (!m_periPage && PagePrinted()) NewPage(pos);
             pos += 2;
             return true;
         case 0x61:  // ESC a n
@@ -92,9 +96,9 @@ bool CEscPosDecoder::Escape(size_t& pos) {
             return Feed(d[2]);
         case 0x70:  // ESC p m t1 t2; a pulse right before ESC @ belongs to that receipt
             if (!m_ctx.Need(pos, 5, "ESC p drawer pulse")) return false;
-            if (!m_periPage && m_ctx.PageHasBitmap() && m_ctx.Left(pos + 5) >= 2 && d[5] == 0x1B &&
+            if (!m_periPage && PagePrinted() && m_ctx.Left(pos + 5) >= 2 && d[5] == 0x1B &&
                 d[6] == 0x40)
-                m_ctx.BeginPage(), m_pendingFeed = 0;
+                NewPage(pos);
             m_ctx.Add("drawer pulse", m_ctx.PageHasBitmap() ? "after printing" : "before printing");
             pos += 5;
             return true;
@@ -130,20 +134,34 @@ bool CEscPosDecoder::GroupSeparator(size_t& pos) {
     return Unknown(pos, 3);
 }
 
+// Paper fed inside a page is white paper in the printout: feeds become white
+// rows when a band follows or the page ends after one.
 bool CEscPosDecoder::Feed(uint32_t dots) {
-    bool after = m_ctx.PageHasBitmap();
-    m_ctx.AddAmount(after ? "feed after" : "feed before", dots, "dots");
-    if (after) m_pendingFeed += dots;
+    m_ctx.AddAmount(m_ctx.PageHasBitmap() ? "feed after" : "feed before", dots, "dots");
+    m_pendingFeed += dots;
     return true;
+}
+
+bool CEscPosDecoder::DrawPendingFeed(size_t at) {
+    const uint64_t rows = m_pendingFeed;
+    m_pendingFeed = 0;
+    if (rows == 0 || !m_ctx.PageHasBitmap()) return true;
+    return m_ctx.CheckDrawn(m_ctx.Canvas().AddWhiteRows(rows), at);
+}
+
+void CEscPosDecoder::NewPage(size_t at) {
+    DrawPendingFeed(at);
+    m_ctx.BeginPage();
+    m_pendingFeed = 0;
 }
 
 bool CEscPosDecoder::DrawBand(size_t at, const uint8_t* rows, uint32_t rowBytes,
                               uint32_t rowCount) {
     CPageCanvas& canvas = m_ctx.Canvas();
-    if (m_pendingFeed > 0 && canvas.Height() > 0 &&
-        !m_ctx.CheckDrawn(canvas.AddWhiteRows(m_pendingFeed), at))
+    if (m_pendingFeed > 0 && !m_ctx.CheckDrawn(canvas.AddWhiteRows(m_pendingFeed), at))
         return false;
     m_pendingFeed = 0;
+    m_ctx.AddAmount("raster", rowCount, "rows");
     return m_ctx.CheckDrawn(canvas.Append(rows, rowBytes, rowCount, true), at);
 }
 
@@ -215,6 +233,7 @@ bool CEscPosDecoder::Vendor(size_t& pos) {
     if (d[1] != 0xFF || !m_ctx.Need(pos, 4, "a vendor command 10 FF ...")) return Unknown(pos, 2);
     if (d[2] == 0xFE && (d[3] == 0x01 || d[3] == 0x45)) {
         if (d[3] == 0x45) {
+            if (!DrawPendingFeed(pos)) return false;
             m_ctx.EndPage();
         } else if (m_ctx.PageHasBitmap()) {
             return m_ctx.Fail(pos, "expected the end of page 10 FF FE 45 before a new page");

@@ -42,7 +42,8 @@ bool CPageCanvas::Resize(uint64_t width, uint64_t height) {
         std::vector<uint8_t> bits(newRowBytes * height, 0);
         size_t keepRows = std::min<uint64_t>(m_height, height);
         size_t keepBytes = std::min(oldRowBytes, newRowBytes);
-        for (size_t r = 0; r < keepRows; r++)
+        // Rows of no width (white rows fed before the first band) keep nothing.
+        for (size_t r = 0; keepBytes > 0 && r < keepRows; r++)
             std::memcpy(&bits[r * newRowBytes], &m_bits[r * oldRowBytes], keepBytes);
         m_bits.swap(bits);
     }
