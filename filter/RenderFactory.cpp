@@ -1,10 +1,12 @@
 #include "filter/RenderFactory.h"
 
 #include "printers/PrinterCPCL.h"
+#include "printers/PrinterEPL.h"
 #include "printers/PrinterESCPOS.h"
 #include "printers/PrinterPaperang.h"
 #include "printers/PrinterPeriPage.h"
 #include "printers/PrinterTSPL.h"
+#include "printers/PrinterZPL.h"
 #include "render/CupsRender.h"
 
 CBaseRender* CreateRender(int modelNumber) {
@@ -19,6 +21,10 @@ CBaseRender* CreateRender(int modelNumber) {
             return new CCupsRender<CPrinterPaperang>();
         case 24:
             return new CCupsRender<CPrinterPeriPage>();
+        case 25:
+            return new CCupsRender<CPrinterZPL>();
+        case 26:
+            return new CCupsRender<CPrinterEPL>();
         default:
             return nullptr;
     }
