@@ -2,10 +2,12 @@
 
 #include "bench/BenchPages.h"
 #include "printers/PrinterCPCL.h"
+#include "printers/PrinterEPL.h"
 #include "printers/PrinterESCPOS.h"
 #include "printers/PrinterPaperang.h"
 #include "printers/PrinterPeriPage.h"
 #include "printers/PrinterTSPL.h"
+#include "printers/PrinterZPL.h"
 
 // Every encoder's OnPaintBmp on the prepared 1-bit page: 0 the 4x6 in label
 // at 203 dpi, 1 the A4 page at 300 dpi, 2 the photo-like A4 page (a dithered
@@ -84,6 +86,16 @@ void BM_PeriPageDeflate(benchmark::State& state) {
 void BM_Paperang(benchmark::State& state) {
     PaintPages<CPrinterPaperang>(state, false);
 }
+// Hex with run-length compression, or Z64 (zlib, base64, CRC-16).
+void BM_ZplHex(benchmark::State& state) {
+    PaintPages<CPrinterZPL>(state, false);
+}
+void BM_ZplZ64(benchmark::State& state) {
+    PaintPages<CPrinterZPL>(state, true);
+}
+void BM_Epl(benchmark::State& state) {
+    PaintPages<CPrinterEPL>(state, false);
+}
 
 void PageSizes(benchmark::internal::Benchmark* b) {
     b->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
@@ -97,3 +109,6 @@ BENCHMARK(BM_Cpcl)->Apply(PageSizes);
 BENCHMARK(BM_PeriPageRaw)->Apply(PageSizes);
 BENCHMARK(BM_PeriPageDeflate)->Apply(PageSizes);
 BENCHMARK(BM_Paperang)->Apply(PageSizes);
+BENCHMARK(BM_ZplHex)->Apply(PageSizes);
+BENCHMARK(BM_ZplZ64)->Apply(PageSizes);
+BENCHMARK(BM_Epl)->Apply(PageSizes);

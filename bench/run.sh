@@ -17,7 +17,7 @@ done
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
-write_ppd() {  # model number, path
+write_ppd() {  # model number, path, extra lines
   cat >"$2" <<PPD
 *PPD-Adobe: "4.3"
 *FormatVersion: "4.3"
@@ -34,11 +34,19 @@ write_ppd() {  # model number, path
 *cupsVersion: 2.4
 *cupsModelNumber: $1
 *cupsFilter: "application/vnd.cups-raster 0 rastertothermal"
+${3:-}
 PPD
 }
 
 declare -A LANG_MODEL=([tspl]=20 [escpos]=21 [cpcl]=22 [paperang]=23 [peripage]=24)
 for lang in "${!LANG_MODEL[@]}"; do write_ppd "${LANG_MODEL[$lang]}" "$WORK/$lang.ppd"; done
+# ZPL with its default hex data, and with Z64 data.
+write_ppd 25 "$WORK/zpl-hex.ppd"
+write_ppd 25 "$WORK/zpl-z64.ppd" '*OpenUI *ImageCompress/Page data: PickOne
+*DefaultImageCompress: 1
+*ImageCompress 0/Hex: ""
+*ImageCompress 1/Z64: ""
+*CloseUI: *ImageCompress'
 
 "$GEN" "$WORK/a4-8.ras" a4 8
 "$GEN" "$WORK/a4-24.ras" a4 24
@@ -56,8 +64,9 @@ for lang in tspl escpos cpcl peripage paperang; do
 done
 cmds+=(-n a4-24bit-tspl "$(run tspl a4-24.ras)")
 hyperfine -N --warmup 3 --runs "$RUNS" --export-csv "$WORK/pages.csv" "${cmds[@]}" >/dev/null
-hyperfine -N --warmup 1 --runs 5 --export-csv "$WORK/labels.csv" \
-  -n labels-500-tspl "$(run tspl labels.ras)" >/dev/null
+label_cmds=()
+for lang in tspl zpl-hex zpl-z64; do label_cmds+=(-n "labels-500-$lang" "$(run "$lang" labels.ras)"); done
+hyperfine -N --warmup 1 --runs 5 --export-csv "$WORK/labels.csv" "${label_cmds[@]}" >/dev/null
 
 # Peak resident memory (KiB) of one A4 page through each language.
 peak() {  # language, raster (an empty one makes the filter fail: that is fine here)
@@ -84,8 +93,13 @@ awk -F, -v peaks="$peaks" -v idle="$base_kib" -v labels="$WORK/labels.csv" '
                                     : sprintf("%.2f x pamditherbw", median[name] / base)
       row(name, median[name], extra)
     }
-    getline line < labels; getline line < labels; split(line, f, ",")
-    row("labels-500-tspl", f[4], sprintf("%.0f labels/s (812 x 1218 at 203 dpi)", 500 / f[4]))
+    getline line < labels
+    while ((getline line < labels) > 0) {
+      split(line, f, ",")
+      if (f[1] == "labels-500-tspl") tspl = f[4]
+      extra = f[1] == "labels-500-tspl" ? "" : sprintf(", %.2f x TSPL", f[4] / tspl)
+      row(f[1], f[4], sprintf("%.0f labels/s (812 x 1218 at 203 dpi)%s", 500 / f[4], extra))
+    }
     printf "Peak memory, against the page raster (8-bit A4 8.3 MiB, 24-bit 24.9 MiB);\n"
     printf "the process without a page takes %.1f MiB:\n", idle / 1024
     split(peaks, list, " ")

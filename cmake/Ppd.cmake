@@ -12,7 +12,8 @@ set(THERMAL_PPD_NAMES
   escpos58 escpos80
   cpcl-2in cpcl-3in cpcl-4in
   papr-203 papr-300
-  peri-203 peri-300)
+  peri-203 peri-300
+  zpl-203 zpl-300 epl-203)
 set(THERMAL_PPD_FILES ${THERMAL_PPD_NAMES})
 list(TRANSFORM THERMAL_PPD_FILES PREPEND ${THERMAL_PPD_DIR}/)
 list(TRANSFORM THERMAL_PPD_FILES APPEND .ppd)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "printers/PrinterCPCL.h"
+#include "printers/PrinterEPL.h"
 #include "printers/PrinterESCPOS.h"
 #include "printers/PrinterPaperang.h"
 #include "printers/PrinterPeriPage.h"
 #include "printers/PrinterTSPL.h"
+#include "printers/PrinterZPL.h"
 #include "render/BaseRender.h"
 
 // The table of printer languages by model number. Binding<T> is a front
@@ -24,6 +26,10 @@ CBaseRender* CreateRenderFor(int modelNumber) {
             return new Binding<CPrinterPaperang>();
         case 24:
             return new Binding<CPrinterPeriPage>();
+        case 25:
+            return new Binding<CPrinterZPL>();
+        case 26:
+            return new Binding<CPrinterEPL>();
         default:
             return nullptr;
     }

@@ -81,7 +81,7 @@ TEST(FilterJob, UnreadablePpdIsReportedWithItsLine) {
 }
 
 TEST(FilterJob, UnknownModelNumbersAreRefused) {
-    for (int model : {0, 19, 25}) {
+    for (int model : {0, 19, 27}) {
         FilterResult r = RunFilter(WritePpd(model), LabelRaster(1));
         EXPECT_EQ(r.exitStatus, 1) << model;
         EXPECT_TRUE(Has(r.err, "ERROR: Unknow ModelNumber.")) << r.err;
@@ -91,7 +91,7 @@ TEST(FilterJob, UnknownModelNumbersAreRefused) {
 }
 
 TEST(FilterJob, EveryKnownModelRunsAJob) {
-    for (int model = 20; model <= 24; model++) {
+    for (int model = 20; model <= 26; model++) {
         FilterResult r = RunFilter(WritePpd(model), LabelRaster(1));
         EXPECT_EQ(r.exitStatus, 0) << model << r.err;
     }

@@ -37,6 +37,12 @@ std::vector<TwoPages> AllLanguages() {
          [](size_t length, size_t firstPage, size_t total) {
              return length == firstPage || length == firstPage - 18 || length == total - 18;
          }},
+        {"ZPL hex", ZplPage, OnlyAfterFirstPage},
+        // The next page starts with a blank line.
+        {"EPL2", EplPage,
+         [](size_t length, size_t firstPage, size_t) {
+             return length == firstPage || length == firstPage + 1;
+         }},
     };
 }
 

@@ -99,3 +99,15 @@ TEST(PreviewRoundTripAfterEncoderMerge, PeriPage) {
 TEST(PreviewRoundTripAfterEncoderMerge, PeriPageDeflate) {
     RoundTrip(24, PreviewLanguage::PeriPage, kCompressed);
 }
+
+TEST(PreviewRoundTripAfterEncoderMerge, ZplHex) {
+    RoundTrip(25, PreviewLanguage::ZPL, {}, true);
+}
+
+TEST(PreviewRoundTripAfterEncoderMerge, ZplZ64) {
+    RoundTrip(25, PreviewLanguage::ZPL, kCompressed, true);
+}
+
+TEST(PreviewRoundTripAfterEncoderMerge, Epl) {
+    RoundTrip(26, PreviewLanguage::EPL, {}, true);
+}

@@ -97,7 +97,7 @@ TEST(PreviewTool, StdinWithForcedLanguageAndPrefix) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("<stdin>: byte 9: packet checksum"), std::string::npos) << r.err;
 
-    EXPECT_EQ(RunTool("--language zpl", in).status, 2);
+    EXPECT_EQ(RunTool("--language pcl", in).status, 2);
     EXPECT_EQ(RunTool("--seed nonsense", in).status, 2);
 }
 

@@ -38,7 +38,7 @@ TEST(Reliability, SigtermInsideAPageFinishesItWholeAndStartsNoOther) {
     TestPage page = BandedPage(96, 1500);
     std::vector<uint8_t> onePage = MakeRaster({page});
     std::vector<uint8_t> twoPages = MakeRaster({page, page});
-    for (int model = 20; model <= 24; model++) {
+    for (int model = 20; model <= 26; model++) {
         std::string ppd = WritePpd(model);
         FilterResult reference = RunFilter(ppd, onePage);
         ASSERT_EQ(reference.exitStatus, 0) << reference.err;
@@ -94,7 +94,7 @@ TEST(Reliability, CropLimitsStayDefinedForAnyResolution) {
 
 TEST(Reliability, ADeadBackendIsAnErrorNotASignal) {
     std::vector<uint8_t> raster = MakeRaster({BandedPage(96, 200), BandedPage(96, 200)});
-    for (int model = 20; model <= 24; model++) {
+    for (int model = 20; model <= 26; model++) {
         FilterRun run;
         run.ppdPath = WritePpd(model);
         run.raster = raster;
@@ -198,7 +198,7 @@ std::vector<std::string> ExpectedLines(int n) {
 TEST(Reliability, BadOptionValuesFollowTheBindingRules) {
     SyslogCapture log;
     std::vector<uint8_t> raster = MakeRaster({BandedPage(64, 48)});
-    for (int model = 20; model <= 24; model++) {
+    for (int model = 20; model <= 26; model++) {
         std::string ppd = BadValuePpd(model);
         for (const BadValue& v : kBadValues) {
             log.Clear();

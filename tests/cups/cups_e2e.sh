@@ -27,6 +27,9 @@ jobs=(
     "escpos58|escpos58|receipt-2p.pdf|2|FeedOffset=10|ESCPOS|4|384|799|feed=79 cut=none"
     "peri203|peri-203|receipt-2p.pdf|1|Darkness=3 ImageCompress=1|PERIPAGE|2|384|799|media=1 density=3 cutline=1 z=1"
     "papr203|papr-203|receipt-2p.pdf|1|zeMediaTracking=Gap|PAPERANG|2|384|-|after=locate"
+    "zpl203|zpl-203|label-4x6.pdf|1|Darkness=20 zePrintRate=4 zeMediaTracking=BLine|ZPL|1|812|1218|tracking=M media=D darkness=20 speed=4 data=hex"
+    "zpl300|zpl-300|label-4x6.pdf|1|ImageCompress=1 MediaMethod=Transfer|ZPL|1|1200|1800|tracking=Y media=T data=z64"
+    "epl203|epl-203|label-4x6.pdf|2|Darkness=10 zeMediaTracking=Continuous|EPL|2|812|1218|media=0 density=10 bands=1"
 )
 
 failures=0

@@ -38,8 +38,8 @@ ln -s "$(readlink -f "$filter")" "$work/root$cups_filters/rastertothermal"
 # (paper rolls whose margins leave exactly the head width) or only fit in it.
 head_dots() {
     case $(basename "$1" .ppd) in
-        tspl-203 | cpcl-4in) echo "832 fit" ;;
-        tspl-300) echo "1248 fit" ;;
+        tspl-203 | cpcl-4in | zpl-203 | epl-203) echo "832 fit" ;;
+        tspl-300 | zpl-300) echo "1248 fit" ;;
         cpcl-2in) echo "384 fit" ;;
         cpcl-3in) echo "576 fit" ;;
         escpos58 | papr-203 | peri-203) echo "384 fill" ;;

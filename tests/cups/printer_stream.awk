@@ -1,7 +1,7 @@
 # Walks a printer stream given as `od -An -v -tx1` output and prints one line
 # per page: "page WIDTH HEIGHT key=value ...", sizes in dots ("-" where the
 # stream does not state it). On a malformed stream it prints "error: ..." and
-# exits with 1. Variables: lang (TSPL, CPCL, ESCPOS, PERIPAGE, PAPERANG) and,
+# exits with 1. Variables: lang (TSPL, CPCL, ESCPOS, PERIPAGE, PAPERANG, ZPL, EPL) and,
 # for TSPL, dpi.
 
 BEGIN {
@@ -22,6 +22,8 @@ END {
     else if (lang == "ESCPOS") escpos()
     else if (lang == "PERIPAGE") peripage()
     else if (lang == "PAPERANG") paperang()
+    else if (lang == "ZPL") zpl()
+    else if (lang == "EPL") epl()
     else fail("unknown language " lang)
     exit failed
 }
@@ -239,4 +241,83 @@ function paperang(   open, q, len, cmd, w, chunks, tree, ended, after) {
 function paperang_page(w, chunks, tree, ended, after) {
     if (!tree || !ended || chunks == 0) fail("page without tree, bitmap or end packet")
     else print "page " w " - chunks=" chunks " after=" after
+}
+
+# ZPL: ^XA ... ^XZ per page with ^PW, ^LL and one ^GFA field whose rows
+# cover the label; data in hex or Z64.
+function zpl(   name, s, open, w, h, f, wb, rows, attrs) {
+    open = 0
+    while (p < n) {
+        if (b[p] == 10 || b[p] == 13) { p++; continue }
+        if (b[p] != 94 && b[p] != 126) { fail(sprintf("unexpected byte %02x", b[p])); return }
+        name = text(3); p += 3
+        if (name == "^GF") {
+            if (field() != "A") { fail("not an ASCII graphic field"); return }
+            field(); rows = field() + 0; wb = field() + 0
+            rows = wb > 0 ? rows / wb : -1
+            attrs = attrs (text(5) == ":Z64:" ? " data=z64" : " data=hex")
+        }
+        s = ""
+        while (p < n && b[p] != 94 && b[p] != 126) {
+            if (name != "^GF" && b[p] != 10 && b[p] != 13) s = s chr[b[p]]
+            p++
+        }
+        if (name == "^XA") {
+            if (open) { fail("^XA inside a format"); return }
+            open = 1; w = -1; h = -1; rows = -1; attrs = ""
+        } else if (!open) { fail(name " outside a format"); return }
+        else if (name == "^PW") w = s + 0
+        else if (name == "^LL") h = s + 0
+        else if (name == "^MN") attrs = attrs " tracking=" s
+        else if (name == "^MT") attrs = attrs " media=" s
+        else if (name == "~SD") attrs = attrs " darkness=" (s + 0)
+        else if (name == "^PR") attrs = attrs " speed=" s
+        else if (name == "^XZ") {
+            if (w < 0 || h < 0 || rows < 0) { fail("format without ^PW, ^LL or ^GF"); return }
+            if (rows != h || wb * 8 < w) { fail("field " wb * 8 "x" rows " does not cover " w "x" h); return }
+            print "page " w " " h attrs
+            open = 0
+        }
+    }
+    if (open) fail("format without ^XZ")
+}
+
+# A command line up to LF; p moves past the LF.
+function lfline(   s) {
+    s = ""
+    while (p < n && b[p] != 10) {
+        s = s chr[b[p++]]
+        if (length(s) > 256) { fail("no LF after a command"); return s }
+    }
+    if (p >= n) { fail("stream ends inside a command"); return s }
+    p++
+    return s
+}
+
+# EPL2: N, q<width>, Q<length>,<gap>, D, S, GW bands with binary rows, P.
+function epl(   s, f, open, w, h, rows, attrs) {
+    open = 0
+    while (p < n) {
+        if (b[p] == 10) { p++; continue }
+        if (text(2) == "GW") {
+            p += 2; s = lfline(); split(s, f, ",")
+            if (f[3] * 8 < w || f[2] + f[4] > h) { fail("GW band beyond the label"); return }
+            skip(f[3] * f[4]); rows += f[4]
+            continue
+        }
+        s = lfline()
+        if (failed) return
+        if (s == "N") { open = 1; w = -1; h = -1; rows = 0; attrs = "" }
+        else if (!open) { fail("command before N"); return }
+        else if (s ~ /^q/) w = substr(s, 2) + 0
+        else if (s ~ /^Q/) { split(substr(s, 2), f, ","); h = f[1] + 0; attrs = attrs " media=" f[2] }
+        else if (s ~ /^D/) attrs = attrs " density=" substr(s, 2)
+        else if (s ~ /^S/) attrs = attrs " speed=" substr(s, 2)
+        else if (s ~ /^P/) {
+            if (w < 0 || h < 0) { fail("label without q or Q"); return }
+            print "page " w " " h " bands=" (rows > 0) attrs
+            open = 0
+        }
+    }
+    if (open) fail("label without P")
 }

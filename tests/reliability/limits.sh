@@ -140,7 +140,7 @@ leak_check() {
     fi
 }
 
-for model in 20 21 22 23 24; do
+for model in 20 21 22 23 24 25 26; do
     [ "$mode" = full ] && long_job $model
     leak_check $model
 done

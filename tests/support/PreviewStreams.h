@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/preview/DecodeContext.h"
 #include "tools/preview/StreamDecoder.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -75,6 +76,28 @@ inline Bytes CpclPage(const TestBitmap& bm) {
                "\r\nCG " + std::to_string(bm.rowBytes) + " " + rows + " 0 0\r\n");
     Put(b, bm.black);
     Put(b, "FORM\r\nPRINT\r\n");
+    return b;
+}
+
+// Plain hex digits, no run-length compression.
+inline Bytes ZplPage(const TestBitmap& bm) {
+    std::string hex;
+    for (uint8_t v : bm.black) hex += Hex(v, 2);
+    const std::string total = std::to_string(bm.black.size());
+    Bytes b;
+    Put(b, "^XA^PW" + std::to_string(bm.rowBytes * 8) + "^LL" + std::to_string(bm.rows) +
+               "^MNY~SD15^FO0,0^GFA," + total + "," + total + "," + std::to_string(bm.rowBytes) +
+               "," + hex + "^FS^PQ1^XZ");
+    return b;
+}
+
+inline Bytes EplPage(const TestBitmap& bm) {
+    Bytes b;
+    Put(b, "\nN\nq" + std::to_string(bm.rowBytes * 8) + "\nQ" + std::to_string(bm.rows) +
+               ",24\nD8\nGW0,0," + std::to_string(bm.rowBytes) + "," + std::to_string(bm.rows) +
+               "\n");
+    Put(b, Inverted(bm.black));
+    Put(b, "\nP1\n");
     return b;
 }
 

@@ -9,3 +9,5 @@ void DecodeCpcl(CDecodeContext& ctx);
 void DecodeEscPos(CDecodeContext& ctx);
 void DecodePeriPage(CDecodeContext& ctx);
 void DecodePaperang(CDecodeContext& ctx);
+void DecodeZpl(CDecodeContext& ctx);
+void DecodeEpl(CDecodeContext& ctx);

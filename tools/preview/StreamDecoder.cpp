@@ -19,6 +19,10 @@ PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
     size_t i = 0;
     while (i < size && (data[i] == '\r' || data[i] == '\n' || data[i] == ' ')) i++;
     if (i < size && data[i] == '!') return PreviewLanguage::CPCL;
+    if (i < size && (data[i] == '^' || data[i] == '~')) return PreviewLanguage::ZPL;
+    // EPL2 labels start by clearing the image buffer: "N" alone on a line.
+    if (i < size && data[i] == 'N' && (i + 1 == size || data[i + 1] == '\r' || data[i + 1] == '\n'))
+        return PreviewLanguage::EPL;
     if (i < size && data[i] >= 'A' && data[i] <= 'Z') return PreviewLanguage::TSPL;
     return PreviewLanguage::Unknown;
 }
@@ -35,6 +39,10 @@ const char* LanguageName(PreviewLanguage language) {
             return "Paperang";
         case PreviewLanguage::PeriPage:
             return "PeriPage";
+        case PreviewLanguage::ZPL:
+            return "ZPL";
+        case PreviewLanguage::EPL:
+            return "EPL2";
         default:
             return "unknown";
     }
@@ -47,6 +55,8 @@ PreviewLanguage ParseLanguage(const std::string& name) {
     if (n == "cpcl") return PreviewLanguage::CPCL;
     if (n == "paperang") return PreviewLanguage::Paperang;
     if (n == "peripage") return PreviewLanguage::PeriPage;
+    if (n == "zpl") return PreviewLanguage::ZPL;
+    if (n == "epl" || n == "epl2") return PreviewLanguage::EPL;
     return PreviewLanguage::Unknown;
 }
 
@@ -74,6 +84,12 @@ tagDecodeResult DecodeStream(const uint8_t* data, size_t size, const tagDecodeOp
             break;
         case PreviewLanguage::PeriPage:
             DecodePeriPage(ctx);
+            break;
+        case PreviewLanguage::ZPL:
+            DecodeZpl(ctx);
+            break;
+        case PreviewLanguage::EPL:
+            DecodeEpl(ctx);
             break;
         default:
             ctx.Fail(0, "cannot tell the printer language from the first bytes (" +

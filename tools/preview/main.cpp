@@ -18,11 +18,11 @@
 namespace {
 
 const char kUsage[] =
-    "usage: thermal-preview [--language tspl|escpos|cpcl|paperang|peripage]\n"
+    "usage: thermal-preview [--language tspl|escpos|cpcl|paperang|peripage|zpl|epl]\n"
     "                       [--seed 0xHEX] [--strict] [-o PREFIX] [FILE|-]\n"
     "Decodes a printer stream (FILE or standard input) and writes PREFIX-<n>.png\n"
     "per page (default prefix: FILE without its extension, or \"preview\").\n"
-    "--strict makes a Paperang checksum mismatch an error.\n";
+    "--strict makes a Paperang or Z64 checksum mismatch an error.\n";
 
 struct tagArguments {
     tagDecodeOptions options;
