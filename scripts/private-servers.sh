@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Private servers for tests, benchmarks and the demo, sourced by bash
 # scripts: the printer application and a CUPS scheduler, each listening on
 # 127.0.0.1 only, on a free port, with all of its state in a folder the caller
@@ -5,7 +6,8 @@
 #
 #   app_start APP DIR      server with SNAP_COMMON=DIR; sets app_pid, app_port
 #   app_cmd ARGS...        a subcommand (add, submit, ...) of that server
-#   app_add NAME DRIVER FILE   a printer whose device is FILE (absolute path)
+#   app_add NAME DRIVER FILE   a printer whose device is FILE (absolute path,
+#                          emptied first: a file device appends)
 #   app_stop
 #   cupsd_start DIR SERVERBIN [LINE...]   scheduler in DIR (folders etc/,
 #                          spool/, cache/, state/, log/), extra cups-files.conf
@@ -31,9 +33,8 @@ stop_pid() {
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    kill -KILL "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    return 0
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
 }
 
 # The server is ready once it accepts TCP connections and its control socket
@@ -63,15 +64,15 @@ app_start() {
 }
 
 app_cmd() {
-    [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null || {
+    if [ -z "$app_pid" ] || ! kill -0 "$app_pid" 2>/dev/null; then
         echo "the printer application is not running" >&2
         return 1
-    }
+    fi
     SNAP_COMMON=$app_dir "$app_bin" "$@"
 }
 
 app_add() {
-    : >>"$3" && app_cmd add -d "$1" -m "$2" -v "file://$3"
+    : >"$3" && app_cmd add -d "$1" -m "$2" -v "file://$3"
 }
 
 app_stop() {

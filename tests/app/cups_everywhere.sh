@@ -18,7 +18,7 @@ app=$(readlink -f "$1")
 preview=$(readlink -f "$2")
 data_dir=$(readlink -f "$3")
 here=$(dirname "$(readlink -f "$0")")
-# shellcheck source=../../scripts/private-servers.sh
+# shellcheck source=SCRIPTDIR/../../scripts/private-servers.sh
 . "$here/../../scripts/private-servers.sh"
 
 # printer | driver | PDF | language (as thermal-preview names it) | pages | width x height
@@ -83,9 +83,9 @@ say "scheduler running as PID $cupsd_pid on $CUPS_SERVER"
 # document-format"). The printers take PWG raster just as well, which
 # pdftoraster makes, so the PPD then asks for that instead.
 urf_converter=""
-for program in $(awk '$2 == "image/urf" { print $4 }' "$datadir"/mime/*.convs 2>/dev/null); do
+while read -r program; do
     [ -x "$serverbin/filter/$program" ] && urf_converter=$program
-done
+done < <(awk '$2 == "image/urf" { print $4 }' "$datadir"/mime/*.convs 2>/dev/null)
 
 for line in "${printers[@]}"; do
     IFS='|' read -r name _ <<<"$line"
@@ -108,8 +108,11 @@ for line in "${printers[@]}"; do
             die "lpadmin -P $name: $(cat "$work/cups/log/lpadmin.err")"
     fi
 done
-[ -n "$urf_converter" ] && say "the scheduler makes image/urf with $urf_converter" ||
+if [ -n "$urf_converter" ]; then
+    say "the scheduler makes image/urf with $urf_converter"
+else
     say "no image/urf converter: queues take PWG raster"
+fi
 
 # --- Jobs ------------------------------------------------------------------------
 declare -A job_of

@@ -31,7 +31,7 @@ jobs=(
 
 failures=0
 work=""
-# shellcheck source=../../scripts/private-servers.sh
+# shellcheck source=SCRIPTDIR/../../scripts/private-servers.sh
 . "$here/../../scripts/private-servers.sh"
 
 say() { printf '%s\n' "$*"; }
