@@ -1,21 +1,29 @@
 #!/usr/bin/env bash
 # Whole-process timings of the filter on generated raster files, next to
-# netpbm's Floyd-Steinberg dither of the same A4 page.
+# netpbm's Floyd-Steinberg dither of the same A4 page, and a 100-label job
+# through the printer application over IPP next to the filter alone.
 #   bench/run.sh [BUILD_DIR]     (default: build)
-# Needs hyperfine and netpbm (scripts/install-deps --bench).
+# Needs hyperfine and netpbm (scripts/install-deps --bench), Ghostscript and
+# ipptool.
 set -euo pipefail
 
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${1:-build}
 FILTER=$BUILD/rastertothermal
+APP=$BUILD/thermal-printer-app
 GEN=$BUILD/bench/make-bench-raster
 RUNS=${BENCH_RUNS:-20}
-for tool in hyperfine pamditherbw; do
+for tool in hyperfine pamditherbw gs ipptool; do
   command -v "$tool" >/dev/null || { echo "$tool missing: run scripts/install-deps --bench" >&2; exit 1; }
 done
-[ -x "$FILTER" ] && [ -x "$GEN" ] || { echo "build $FILTER and $GEN first" >&2; exit 1; }
+for program in "$FILTER" "$APP" "$GEN"; do
+  [ -x "$program" ] || { echo "build $program first" >&2; exit 1; }
+done
+# shellcheck source=SCRIPTDIR/../scripts/private-servers.sh
+. "$ROOT/scripts/private-servers.sh"
 
 WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
+trap 'app_stop; rm -rf "$WORK"' EXIT
 
 write_ppd() {  # model number, path, extra lines
   cat >"$2" <<PPD
@@ -68,22 +76,31 @@ label_cmds=()
 for lang in tspl zpl-hex zpl-z64; do label_cmds+=(-n "labels-500-$lang" "$(run "$lang" labels.ras)"); done
 hyperfine -N --warmup 1 --runs 5 --export-csv "$WORK/labels.csv" "${label_cmds[@]}" >/dev/null
 
-# Peak resident memory (KiB) of one A4 page through each language.
-peak() {  # language, raster (an empty one makes the filter fail: that is fine here)
-  { env PPD="$WORK/$1.ppd" /usr/bin/time -f %M "$FILTER" 1 bench bench 1 '' "$WORK/$2" \
-      2>&1 >/dev/null || true; } | grep -E '^[0-9]+$' | tail -1
-}
-peaks=""
-for lang in tspl escpos cpcl peripage paperang; do peaks+="a4-8bit-$lang=$(peak "$lang" a4-8.ras) "; done
-peaks+="a4-24bit-tspl=$(peak tspl a4-24.ras)"
-# The process without any page: libraries and the PPD.
-: >"$WORK/empty.ras"
-base_kib=$(peak tspl empty.ras)
+# The printer application on a 100-label PWG raster job (the sample 4x6 label,
+# 8-bit gray at 203 dpi), sent over IPP on the loopback to a TSPL printer with
+# a file device; PAPPL streams PWG raster, so Print-Job answers once the last
+# label is written. The filter alone reads the same file and writes into a
+# pipe, as under CUPS.
+gs -q -sDEVICE=pwgraster -r203 -dcupsColorSpace=18 -dcupsBitsPerColor=8 \
+  -o "$WORK/label.pwg" "$ROOT/tests/data/label-4x6.pdf" 2>/dev/null
+{ cat "$WORK/label.pwg"; for _ in $(seq 99); do tail -c +5 "$WORK/label.pwg"; done; } >"$WORK/labels.pwg"
+mkdir "$WORK/app"
+app_start "$APP" "$WORK/app" || { echo "the printer application did not start" >&2; exit 1; }
+app_add bench tspl_203 "$WORK/app/bench.prn" >/dev/null
+# The commands as hyperfine runs them (it splits them like a shell).
+app_job="ipptool -f $WORK/labels.pwg ipp://127.0.0.1:$app_port/ipp/print/bench print-job.test"
+filter_job="env PPD=$BUILD/ppd/tspl-203.ppd $FILTER 1 bench bench 1 '' $WORK/labels.pwg"
+# Both must make the same bytes, or the timings compare different work.
+ipptool -f "$WORK/labels.pwg" "ipp://127.0.0.1:$app_port/ipp/print/bench" print-job.test >/dev/null
+env PPD="$BUILD/ppd/tspl-203.ppd" "$FILTER" 1 bench bench 1 '' "$WORK/labels.pwg" 2>/dev/null >"$WORK/filter.prn"
+cmp -s "$WORK/filter.prn" "$WORK/app/bench.prn" || echo "warning: the application's output differs from the filter's" >&2
+# A file device appends: empty it before every run.
+hyperfine -N --warmup 1 --runs "$((RUNS < 10 ? RUNS : 10))" --output=pipe --export-csv "$WORK/app.csv" \
+  --prepare "truncate -s 0 $WORK/app/bench.prn" \
+  -n app-100-labels "$app_job" -n filter-100-labels "$filter_job" >/dev/null
+app_stop
 
-awk -F, -v peaks="$peaks" -v idle="$base_kib" -v labels="$WORK/labels.csv" '
-  function row(name, sec, extra) { printf "%-22s %9.1f ms  %s\n", name, sec * 1000, extra }
-  FNR == 1 { next }
-  { median[$1] = $4; order[++n] = $1 }
+awk -F, 'FNR > 1 { median[$1] = $4 }
   END {
     base = median["pamditherbw"]
     print "Whole process, median of the runs (A4 = 2480 x 3508 at 300 dpi):"
@@ -129,3 +146,11 @@ if [ -x "$CUPS_FILTERS/pdftoraster" ] && [ -f "$RECEIPT_PPD" ]; then
 else
   echo "receipt bytes: needs pdftoraster and $RECEIPT_PPD (make build)"
 fi
+
+awk -F, 'FNR > 1 { median[$1] = $4 }
+  END {
+    app = median["app-100-labels"]; filter = median["filter-100-labels"]
+    print "100 labels (4x6 in, 8-bit gray PWG raster at 203 dpi) to a TSPL printer:"
+    printf "%-22s %9.1f ms  %.0f labels/s, %.2f x the filter\n", "app-100-labels", app * 1000, 100 / app, app / filter
+    printf "%-22s %9.1f ms  %.0f labels/s\n", "filter-100-labels", filter * 1000, 100 / filter
+  }' "$WORK/app.csv"

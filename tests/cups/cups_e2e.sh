@@ -33,8 +33,9 @@ jobs=(
 )
 
 failures=0
-cupsd_pid=""
 work=""
+# shellcheck source=SCRIPTDIR/../../scripts/private-servers.sh
+. "$here/../../scripts/private-servers.sh"
 
 say() { printf '%s\n' "$*"; }
 fail() {
@@ -47,10 +48,7 @@ die() {
 }
 
 cleanup() {
-    if [ -n "$cupsd_pid" ] && kill -0 "$cupsd_pid" 2>/dev/null; then
-        kill -TERM "$cupsd_pid"
-        wait "$cupsd_pid" 2>/dev/null
-    fi
+    cupsd_stop
     if [ -n "$work" ]; then
         if [ -n "${E2E_KEEP:-}" ]; then say "kept $work"; else rm -rf "$work"; fi
     fi
@@ -74,8 +72,8 @@ done
 # root-owned and 0755, as cupsd demands.
 work=$(mktemp -d "${TMPDIR:-/tmp}/thermal-e2e.XXXXXX") || die "no temporary folder"
 chmod 755 "$work"
-mkdir -p "$work"/{etc/ppd,spool/tmp,cache,state,log,out,serverbin/filter}
-chmod 755 "$work"/{etc,etc/ppd,cache,state,log,out,serverbin,serverbin/filter}
+mkdir -p "$work"/{out,serverbin/filter}
+chmod 755 "$work"/{out,serverbin,serverbin/filter}
 for entry in "$serverbin"/*; do
     [ "$(basename "$entry")" = filter ] || ln -s "$entry" "$work/serverbin/"
 done
@@ -95,66 +93,8 @@ printf 'leak:_ppdCacheCreateWithPPD\n' >"$work/lsan.supp"
 chmod 644 "$work/lsan.supp"
 lsan_options=suppressions=$work/lsan.supp:fast_unwind_on_malloc=0:print_suppressions=0
 
-write_config() {
-    cat >"$work/etc/cupsd.conf" <<EOF
-Listen 127.0.0.1:$1
-LogLevel debug
-MaxLogSize 0
-Browsing No
-WebInterface No
-PreserveJobHistory Yes
-<Policy default>
-  <Limit All>
-    Order deny,allow
-  </Limit>
-</Policy>
-<Location />
-  Order allow,deny
-  Allow all
-</Location>
-EOF
-    cat >"$work/etc/cups-files.conf" <<EOF
-FileDevice Yes
-ServerRoot $work/etc
-RequestRoot $work/spool
-TempDir $work/spool/tmp
-CacheDir $work/cache
-StateDir $work/state
-ServerBin $work/serverbin
-ErrorLog $work/log/error_log
-AccessLog $work/log/access_log
-PageLog $work/log/page_log
-Printcap $work/printcap
-SetEnv LSAN_OPTIONS $lsan_options
-EOF
-}
-
-port_in_use() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
-
-start_cupsd() {
-    local port
-    for _ in 1 2 3 4 5; do
-        port=$((20000 + RANDOM % 40000))
-        port_in_use "$port" && continue
-        write_config "$port"
-        cupsd -f -c "$work/etc/cupsd.conf" -s "$work/etc/cups-files.conf" \
-            >"$work/log/cupsd.out" 2>&1 &
-        cupsd_pid=$!
-        export CUPS_SERVER=127.0.0.1:$port
-        for _ in $(seq 100); do
-            kill -0 "$cupsd_pid" 2>/dev/null || break
-            lpstat -r 2>/dev/null | grep -q 'is running' && return 0
-            sleep 0.05
-        done
-        kill -TERM "$cupsd_pid" 2>/dev/null
-        wait "$cupsd_pid" 2>/dev/null
-        cupsd_pid=""
-    done
-    cat "$work/log/cupsd.out" "$work/log/error_log" 2>/dev/null | tail -20
+cupsd_start "$work" "$work/serverbin" "SetEnv LSAN_OPTIONS $lsan_options" ||
     die "the scheduler did not start"
-}
-
-start_cupsd
 say "scheduler running as PID $cupsd_pid on $CUPS_SERVER"
 
 # --- Queues and jobs --------------------------------------------------------
@@ -176,20 +116,7 @@ for job_line in "${jobs[@]}"; do
     [ -n "${job_of[$queue]}" ] || die "lp $queue: $reply"
 done
 
-# A job ends "completed", or "stopped" when a filter fails (then it stays
-# queued and must be cancelled), "aborted" or "canceled".
-job_end() {
-    sed -n "s/.*\[Job $1\] Job \(completed\|stopped\|aborted\|canceled\).*/\1/p" \
-        "$work/log/error_log" | head -1
-}
-deadline=$((SECONDS + 40))
-for queue in "${!job_of[@]}"; do
-    while [ -z "$(job_end "${job_of[$queue]}")" ]; do
-        [ $SECONDS -lt $deadline ] || break
-        kill -0 "$cupsd_pid" 2>/dev/null || die "the scheduler died"
-        sleep 0.1
-    done
-done
+cupsd_wait_jobs "$work" 40 "${job_of[@]}"
 
 job_log() { grep "\[Job $1\]" "$work/log/error_log" | grep -v '\] argv\|\] envp' | tail -"${2:-25}"; }
 
@@ -200,7 +127,7 @@ for job_line in "${jobs[@]}"; do
     device=$work/out/$queue.bin
     say "--- $queue (job $job, $lang, $pdf, options: ${options:-none})"
 
-    end=$(job_end "$job")
+    end=$(cupsd_job_end "$work" "$job")
     if [ "$end" != completed ]; then
         fail "$queue: job $job ${end:-did not finish within 40 s}"
         job_log "$job"

@@ -1,0 +1,7 @@
+# The printer application behind a real CUPS scheduler.
+if(TARGET thermal-preview)
+  add_test(NAME app_cups_everywhere
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/cups_everywhere.sh $<TARGET_FILE:thermal-printer-app>
+            $<TARGET_FILE:thermal-preview> ${CMAKE_CURRENT_SOURCE_DIR}/data)
+  set_tests_properties(app_cups_everywhere PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)
+endif()
