@@ -18,9 +18,8 @@ constexpr FamilyOption kTsplOptions[] = {
     {"AdjustVertical", "0"}, {"FeedOffset", "0"},
 };
 constexpr FamilyOption kEscPosOptions[] = {
-    THERMAL_IMAGE_OPTIONS,
-    {"FeedOffset", "0"},
-    {"Rotate", "0"},
+    THERMAL_IMAGE_OPTIONS, {"FeedOffset", "0"}, {"Rotate", "0"},
+    {"BandHeight", "0"},   {"BlankFeed", "0"},  {"WhiteRunLimit", "0"},
 };
 constexpr FamilyOption kCpclOptions[] = {
     THERMAL_IMAGE_OPTIONS,
@@ -32,25 +31,68 @@ constexpr FamilyOption kPaperangOptions[] = {
     THERMAL_IMAGE_OPTIONS,
     {"Rotate", "0"},
     {"zeMediaTracking", "Continuous"},
+    {"WhiteRunLimit", "0"},
 };
 constexpr FamilyOption kPeriPageOptions[] = {
     THERMAL_IMAGE_OPTIONS,   {"Rotate", "0"},     {"zeMediaTracking", "Continuous"},
     {"Darkness", "Default"}, {"FeedOffset", "0"}, {"ImageCompress", "0"},
+    {"BandHeight", "0"},     {"BlankFeed", "0"},  {"WhiteRunLimit", "0"},
+};
+constexpr FamilyOption kZplOptions[] = {
+    THERMAL_IMAGE_OPTIONS,     {"zeMediaTracking", "Gap"}, {"Rotate", "0"},
+    {"MediaMethod", "Direct"}, {"Darkness", "Default"},    {"zePrintRate", "Default"},
+    {"ImageCompress", "0"},
+};
+constexpr FamilyOption kEplOptions[] = {
+    THERMAL_IMAGE_OPTIONS,   {"zeMediaTracking", "Gap"}, {"Rotate", "0"},
+    {"Darkness", "Default"}, {"zePrintRate", "Default"},
 };
 #undef THERMAL_IMAGE_OPTIONS
 
-constexpr PrinterFamily kTspl{
-    "TSPL", 20, kTsplOptions, true, 16, 53, false, true, "application/vnd.thermal-tspl"};
+// Print speeds in inches per second.
+constexpr int kTsplSpeeds[] = {1, 2, 3, 4, 5, 6, 8, 10, 12};
+constexpr int kZplSpeeds[] = {2, 3, 4, 5, 6, 8, 10, 12};
+constexpr int kEplSpeeds[] = {1, 2, 3, 4, 5, 6};
+
+constexpr PrinterFamily kTspl{.modelNumber = 20,
+                              .options = kTsplOptions,
+                              .label = true,
+                              .darknessLevels = 16,
+                              .darknessConfigured = 53,
+                              .speeds = kTsplSpeeds,
+                              .quarterTurns = true,
+                              .rawFormat = "application/vnd.thermal-tspl"};
 constexpr PrinterFamily kEscPos{
-    "ESC/POS", 21, kEscPosOptions, false, 0, 0, false, false, "application/vnd.thermal-escpos"};
-constexpr PrinterFamily kCpcl{
-    "CPCL", 22, kCpclOptions, true, 0, 0, false, true, "application/vnd.thermal-cpcl"};
-constexpr PrinterFamily kPaperang{"Paperang", 23,    kPaperangOptions,
-                                  false,      0,     0,
-                                  false,      false, "application/vnd.thermal-paperang"};
-constexpr PrinterFamily kPeriPage{"PeriPage", 24,    kPeriPageOptions,
-                                  false,      6,     50,
-                                  true,       false, "application/vnd.thermal-peripage"};
+    .modelNumber = 21, .options = kEscPosOptions, .rawFormat = "application/vnd.thermal-escpos"};
+constexpr PrinterFamily kCpcl{.modelNumber = 22,
+                              .options = kCpclOptions,
+                              .label = true,
+                              .quarterTurns = true,
+                              .rawFormat = "application/vnd.thermal-cpcl"};
+constexpr PrinterFamily kPaperang{.modelNumber = 23,
+                                  .options = kPaperangOptions,
+                                  .rawFormat = "application/vnd.thermal-paperang"};
+constexpr PrinterFamily kPeriPage{.modelNumber = 24,
+                                  .options = kPeriPageOptions,
+                                  .darknessLevels = 6,
+                                  .darknessConfigured = 50,
+                                  .rawFormat = "application/vnd.thermal-peripage"};
+constexpr PrinterFamily kZpl{.modelNumber = 25,
+                             .options = kZplOptions,
+                             .label = true,
+                             .darknessLevels = 31,
+                             .darknessConfigured = 50,
+                             .speeds = kZplSpeeds,
+                             .quarterTurns = true,
+                             .rawFormat = "application/vnd.thermal-zpl"};
+constexpr PrinterFamily kEpl{.modelNumber = 26,
+                             .options = kEplOptions,
+                             .label = true,
+                             .darknessLevels = 16,
+                             .darknessConfigured = 50,
+                             .speeds = kEplSpeeds,
+                             .quarterTurns = true,
+                             .rawFormat = "application/vnd.thermal-epl"};
 
 constexpr const char* kLabels4in[] = {
     "oe_4x6-label_4x6in", "oe_4x4-label_4x4in",     "oe_4x3-label_4x3in",
@@ -109,6 +151,15 @@ constexpr DriverInfo kDrivers[] = {
     {"peripage_203", "Generic PeriPage mini printer, 203 dpi",
      "MFG:PeriPage;CMD:ESC/POS;MDL:PeriPage 203dpi;", &kPeriPage, 203, 384, 497, kRoll58,
      "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
+    {"zpl_203", "Generic ZPL II label printer, 203 dpi, 4-inch head",
+     "MFG:Generic;CMD:ZPL;MDL:ZPL Label 203dpi;", &kZpl, 203, 832, 100, kLabels4in,
+     "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
+    {"zpl_300", "Generic ZPL II label printer, 300 dpi, 4-inch head",
+     "MFG:Generic;CMD:ZPL;MDL:ZPL Label 300dpi;", &kZpl, 300, 1248, 100, kLabels4in,
+     "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
+    {"epl_203", "Generic EPL2 label printer, 203 dpi, 4-inch head",
+     "MFG:Generic;CMD:EPL;MDL:EPL2 Label 203dpi;", &kEpl, 203, 832, 100, kLabels4in,
+     "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
     {"peripage_300", "Generic PeriPage mini printer, 300 dpi",
      "MFG:PeriPage;CMD:ESC/POS;MDL:PeriPage 300dpi;", &kPeriPage, 300, 576, 460, kRoll58,
      "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
@@ -129,4 +180,9 @@ const char* FamilyDefault(const PrinterFamily& family, std::string_view keyword)
     for (const FamilyOption& o : family.options)
         if (keyword == o.keyword) return o.choice;
     return nullptr;
+}
+
+bool PrinterSettingByDefault(const PrinterFamily& family, std::string_view keyword) {
+    const char* choice = FamilyDefault(family, keyword);
+    return choice && std::string_view(choice) == "Default";
 }

@@ -13,15 +13,14 @@ struct FamilyOption {
 // What a printer family is: its language (the model number of its PPDs),
 // the print options its PPDs offer and what its IPP side looks like.
 struct PrinterFamily {
-    const char* language;  // "TSPL", ...: for make-and-model and the log
-    int modelNumber;
-    std::span<const FamilyOption> options;
-    bool label;                   // label printer (else receipt/roll printer)
-    int darknessLevels;           // 0: no darkness setting
-    int darknessConfigured;       // printer-darkness-configured at the factory
-    bool darknessUnsetByDefault;  // the factory setting sends no darkness command
-    bool quarterTurns;            // rotation by 90 degrees fits the media
-    const char* rawFormat;        // MIME type passed to the printer untouched
+    int modelNumber = 0;
+    std::span<const FamilyOption> options{};
+    bool label = false;             // label printer (else receipt/roll printer)
+    int darknessLevels = 0;         // 0: no darkness setting
+    int darknessConfigured = 0;     // printer-darkness-configured at the factory
+    std::span<const int> speeds{};  // inches per second; empty: no speed setting
+    bool quarterTurns = false;      // rotation by 90 degrees fits the media
+    const char* rawFormat = "";     // MIME type passed to the printer untouched
 };
 
 // One driver: a family at one resolution and head width, with its media.
@@ -43,3 +42,6 @@ const DriverInfo* FindDriver(std::string_view name);
 // The default choice of an option in the family's PPD, or null when its
 // PPDs don't have the option.
 const char* FamilyDefault(const PrinterFamily& family, std::string_view keyword);
+// The option's default in the PPDs is "Default": the printer's own setting,
+// no command at all.
+bool PrinterSettingByDefault(const PrinterFamily& family, std::string_view keyword);

@@ -1,6 +1,7 @@
 #include "app/DriverSetup.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -65,10 +66,11 @@ void SetPrintQuality(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
     d.darkness_supported = f.darknessLevels;
     d.darkness_configured = f.darknessConfigured;
     d.darkness_default = 0;
-    if (FamilyDefault(f, "zePrintRate")) {
-        d.speed_supported[0] = 1 * 2540;
-        d.speed_supported[1] = 12 * 2540;
-        d.speed_default = 4 * 2540;
+    if (!f.speeds.empty()) {
+        d.speed_supported[0] = f.speeds.front() * 2540;
+        d.speed_supported[1] = f.speeds.back() * 2540;
+        const char* speed = FamilyDefault(f, "zePrintRate");
+        d.speed_default = PrinterSettingByDefault(f, "zePrintRate") ? 0 : std::atoi(speed) * 2540;
     }
     if (FamilyDefault(f, "AdjustHoriaontal")) d.left_offset_supported[1] = 2400;
     if (FamilyDefault(f, "AdjustVertical")) d.top_offset_supported[1] = 2400;

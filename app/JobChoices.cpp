@@ -19,7 +19,7 @@ int Hundredths(int value) {
 // printers keep their own darkness gets none.
 void SetDarkness(const PrinterFamily& family, const pappl_pr_options_t& o, Choices& c) {
     if (family.darknessLevels == 0) return;
-    if (family.darknessUnsetByDefault && o.print_darkness == 0 &&
+    if (PrinterSettingByDefault(family, "Darkness") && o.print_darkness == 0 &&
         o.darkness_configured == family.darknessConfigured)
         return;
     const int percent = std::clamp(o.darkness_configured + o.print_darkness, 0, 100);
@@ -27,14 +27,14 @@ void SetDarkness(const PrinterFamily& family, const pappl_pr_options_t& o, Choic
 }
 
 // print-speed in hundredths of millimetres per second, as the nearest speed
-// in inches per second the printers take.
-void SetSpeed(const pappl_pr_options_t& o, Choices& c) {
-    static constexpr int kSpeeds[] = {1, 2, 3, 4, 5, 6, 8, 10, 12};
-    if (!c.count("zePrintRate") || o.print_speed <= 0) return;
+// in inches per second the printers take; 0 (the default of families whose
+// printers keep their own speed) sends none.
+void SetSpeed(const PrinterFamily& family, const pappl_pr_options_t& o, Choices& c) {
+    if (family.speeds.empty() || o.print_speed <= 0) return;
     const double ips = o.print_speed / 2540.0;
-    const int* best = std::min_element(std::begin(kSpeeds), std::end(kSpeeds), [&](int a, int b) {
-        return std::fabs(a - ips) < std::fabs(b - ips);
-    });
+    const auto best =
+        std::min_element(family.speeds.begin(), family.speeds.end(),
+                         [&](int a, int b) { return std::fabs(a - ips) < std::fabs(b - ips); });
     c["zePrintRate"] = std::to_string(*best);
 }
 
@@ -120,7 +120,7 @@ Choices JobChoices(const DriverInfo& driver, pappl_job_t* job, const pappl_pr_op
     Choices c;
     for (const FamilyOption& option : family.options) c[option.keyword] = option.choice;
     SetDarkness(family, o, c);
-    SetSpeed(o, c);
+    SetSpeed(family, o, c);
     SetTracking(o.media, c);
     SetRotation(family, job, o, c);
     SetOffsets(family, papplJobGetPrinter(job), o.media, c);

@@ -30,6 +30,9 @@ constexpr VendorOption kOptions[] = {
     {"thermal-dotted-line", "AutoDotted", kOnOff, 0, 0, false},
     {"thermal-print-method", "MediaMethod", kPrintMethod, 0, 0, false},
     {"thermal-feed", "FeedOffset", {}, 0, 30, true},
+    {"thermal-band-height", "BandHeight", {}, 0, 255, false},
+    {"thermal-blank-feed", "BlankFeed", kOnOff, 0, 0, false},
+    {"thermal-white-run-limit", "WhiteRunLimit", {}, 0, 20, false},
 };
 }  // namespace
 

@@ -10,7 +10,7 @@
 
 namespace {
 // A page with what dithers and thresholds treat differently: a gradient,
-// solid black bars and a mid-gray checkerboard.
+// solid black bars, a white stretch and a mid-gray checkerboard.
 TestPage SamplePage(unsigned width, unsigned height, unsigned dpi) {
     TestPage page = MakePage(width, height, 255, 8, dpi);
     for (unsigned y = 0; y < height; y++) {
@@ -18,8 +18,10 @@ TestPage SamplePage(unsigned width, unsigned height, unsigned dpi) {
             uint8_t v = 255;
             if (y < height / 3)
                 v = static_cast<uint8_t>(x * 255 / width);
-            else if (y < 2 * height / 3)
+            else if (y < height / 2)
                 v = (x / 12) % 3 == 0 ? 0 : 255;
+            else if (y < 2 * height / 3)
+                v = 255;
             else if (x > width / 8 && x < width * 7 / 8)
                 v = ((x / 8 + y / 8) % 2) ? 96 : 176;
             page.SetGray(x, y, v);
@@ -52,7 +54,8 @@ constexpr Family kFamilies[] = {
     {"cpcl_2in", "cpcl-2in", 384, 203},     {"cpcl_3in", "cpcl-3in", 576, 203},
     {"cpcl_4in", "cpcl-4in", 812, 203},     {"paperang_203", "papr-203", 384, 203},
     {"paperang_300", "papr-300", 576, 300}, {"peripage_203", "peri-203", 384, 203},
-    {"peripage_300", "peri-300", 576, 300},
+    {"peripage_300", "peri-300", 576, 300}, {"zpl_203", "zpl-203", 812, 203},
+    {"zpl_300", "zpl-300", 1200, 300},      {"epl_203", "epl-203", 812, 203},
 };
 
 // The middle `width` columns of a page.
@@ -142,6 +145,22 @@ TEST_F(PrinterApp, SendsTheFilterBytesForEveryFamilyAndOptionSet) {
          {{"thermal-dither", "bayer-4x4"}, {"print-darkness", "-10"}}},
     };
     cases.insert(cases.end(), set.begin(), set.end());
+    cases.push_back({"zpl_203",
+                     "ImageFilter=0 Threshold=144 Darkness=20 zePrintRate=6 ImageCompress=1",
+                     {{"thermal-dither", "threshold"},
+                      {"thermal-threshold", "144"},
+                      {"print-darkness", "16"},
+                      {"print-speed", "15240"},
+                      {"thermal-compression", "on"}}});
+    cases.push_back({"epl_203",
+                     "Darkness=10 zePrintRate=2",
+                     {{"print-darkness", "14"}, {"print-speed", "5080"}}});
+    cases.push_back({"escpos_58",
+                     "BandHeight=24 BlankFeed=1 WhiteRunLimit=5",
+                     {{"thermal-band-height", "24"},
+                      {"thermal-blank-feed", "on"},
+                      {"thermal-white-run-limit", "5"}}});
+    cases.push_back({"paperang_203", "WhiteRunLimit=3", {{"thermal-white-run-limit", "3"}}});
     cases.push_back({"escpos_58", "", {}, 463});
     cases.push_back({"peripage_300", "", {}, 685});
 
@@ -149,7 +168,7 @@ TEST_F(PrinterApp, SendsTheFilterBytesForEveryFamilyAndOptionSet) {
         SCOPED_TRACE(std::string(c.driver) + " [" + c.ppdOptions + "]");
         const Family& f = FamilyOf(c.driver);
         const unsigned sent = c.paperWidth ? c.paperWidth : f.width;
-        const std::vector<TestPage> pages = {SamplePage(sent, 300, f.dpi),
+        const std::vector<TestPage> pages = {SamplePage(sent, 400, f.dpi),
                                              SamplePage(sent, 120, f.dpi)};
         const std::vector<TestPage> printable = {Middle(pages[0], f.width),
                                                  Middle(pages[1], f.width)};
