@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/AppServer.h"
@@ -179,5 +184,147 @@ TEST_F(PrinterApp, SendsTheFilterBytesForEveryFamilyAndOptionSet) {
         EXPECT_TRUE(app == filter.out)
             << "app " << app.size() << " bytes, filter " << filter.out.size() << " bytes";
     }
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 50) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+// A client that streams page 1 and part of page 2, and cancels the job
+// while page 2 is being received: the device keeps page 1 and nothing else.
+TEST_F(PrinterApp, CancelInsideAPageLeavesOnlyTheWholePagesBefore) {
+    const Family& f = FamilyOf("escpos_58");
+    const std::vector<TestPage> pages = {SamplePage(f.width, 400, f.dpi),
+                                         SamplePage(f.width, 400, f.dpi)};
+    const std::vector<uint8_t> stream = MakePwgRaster(pages);
+    const FilterResult firstPage = RunFilter(Ppd(f.ppd), MakePwgRaster({pages[0]}));
+    const size_t before = server->DeviceBytes(f.driver).size();
+
+    http_t* http = server->Connect();
+    ipp_t* request = server->NewRequest(IPP_OP_PRINT_JOB, f.driver);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                 "image/pwg-raster");
+    const std::string resource = std::string("/ipp/print/") + f.driver;
+    ASSERT_EQ(cupsSendRequest(http, request, resource.c_str(), CUPS_LENGTH_VARIABLE),
+              HTTP_STATUS_CONTINUE);
+    const size_t part = stream.size() * 3 / 4;  // page 1 and most of page 2
+    cupsWriteRequestData(http, reinterpret_cast<const char*>(stream.data()), part);
+    ASSERT_TRUE(WaitUntil([&] { return server->DeviceBytes(f.driver).size() > before; }, 10000));
+    const int id = server->ActiveJob(f.driver);
+    ASSERT_GT(id, 0);
+    server->CancelJob(f.driver, id);
+    cupsWriteRequestData(http, reinterpret_cast<const char*>(stream.data()) + part,
+                         stream.size() - part);
+    ippDelete(cupsGetResponse(http, resource.c_str()));
+    httpClose(http);
+    ippDelete(request);
+
+    EXPECT_EQ(server->WaitForJob(f.driver, id), IPP_JSTATE_CANCELED);
+    const std::vector<uint8_t> all = server->DeviceBytes(f.driver);
+    EXPECT_TRUE(std::vector<uint8_t>(all.begin() + static_cast<long>(before), all.end()) ==
+                firstPage.out);
+}
+
+TEST_F(PrinterApp, FivePrintersPrintAtOnce) {
+    const char* drivers[] = {"tspl_203", "escpos_80", "cpcl_3in", "paperang_300", "zpl_203"};
+    std::vector<std::vector<uint8_t>> expected, got(5);
+    std::vector<std::string> files;
+    for (const char* driver : drivers) {
+        const Family& f = FamilyOf(driver);
+        const std::vector<TestPage> pages(3, SamplePage(f.width, 500, f.dpi));
+        files.push_back(WritePwg(pages));
+        expected.push_back(RunFilter(Ppd(f.ppd), ReadFileBytes(files.back())).out);
+    }
+    std::vector<std::thread> jobs;
+    for (size_t i = 0; i < 5; i++)
+        jobs.emplace_back([&, i] { got[i] = PrintAndCollect(drivers[i], files[i]); });
+    for (std::thread& t : jobs) t.join();
+    for (size_t i = 0; i < 5; i++) EXPECT_TRUE(got[i] == expected[i]) << drivers[i];
+}
+
+// Bad documents end their job with a state of their own; the server goes on.
+TEST_F(PrinterApp, BadInputEndsTheJobNotTheServer) {
+    const Family& f = FamilyOf("tspl_203");
+    const std::vector<uint8_t> good = MakePwgRaster({SamplePage(f.width, 300, f.dpi)});
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> document;
+        AppServer::Options options;
+        std::vector<ipp_jstate_t> states;  // any of them
+    };
+    const std::vector<Case> cases = {
+        // PAPPL 1.3.1 counts the lines that never came as read: the page
+        // prints as far as it came, as with the filter.
+        {"truncated stream",
+         std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(good.size() / 2)),
+         {},
+         {IPP_JSTATE_ABORTED, IPP_JSTATE_COMPLETED}},
+        {"not raster at all", std::vector<uint8_t>(4096, 'x'), {}, {IPP_JSTATE_ABORTED}},
+        {"unknown option value", good, {{"thermal-dither", "sparkle"}}, {IPP_JSTATE_COMPLETED}},
+        {"page far larger than the label",
+         MakePwgRaster({MakePage(6000, 9000, 128)}),
+         {},
+         {IPP_JSTATE_COMPLETED}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = TempDir::Shared().NewPath("bad");
+        WriteFileBytes(path, c.document);
+        const int id = server->Print(f.driver, path, "image/pwg-raster", c.options);
+        const ipp_jstate_t state = id > 0 ? server->WaitForJob(f.driver, id) : IPP_JSTATE_ABORTED;
+        EXPECT_NE(std::find(c.states.begin(), c.states.end(), state), c.states.end()) << state;
+        ASSERT_TRUE(server->Alive());
+    }
+    EXPECT_FALSE(PrintAndCollect(f.driver, WritePwg({SamplePage(f.width, 100, f.dpi)})).empty());
+}
+
+// A device that refuses bytes aborts the job with a message; one that cannot
+// be opened holds the job until it is back. Raw printer streams pass through
+// untouched.
+TEST(PrinterAppDevices, FailingAndMissingDevices) {
+    AppServer app;
+    const std::vector<uint8_t> label =
+        RunFilter(Ppd("tspl-203"), MakePwgRaster({SamplePage(812, 1218, 203)})).out;
+    const std::string raw = TempDir::Shared().NewPath("raw") + ".prn";
+    WriteFileBytes(raw, label);
+
+    ASSERT_TRUE(app.AddPrinter("full", "tspl_203", "file:///dev/full"));
+    int id = app.Print("full", raw, "application/vnd.thermal-tspl");
+    EXPECT_EQ(app.WaitForJob("full", id), IPP_JSTATE_ABORTED);
+    id = app.Print("full", WritePwg({SamplePage(812, 1218, 203)}), "image/pwg-raster");
+    EXPECT_EQ(app.WaitForJob("full", id), IPP_JSTATE_ABORTED);
+    EXPECT_NE(app.Log().find("Unable to write print data to the device."), std::string::npos);
+
+    const std::string dir = TempDir::Shared().NewPath("device");
+    std::filesystem::create_directories(dir);
+    WriteFileText(dir + "/label.prn", "");
+    ASSERT_TRUE(app.AddPrinter("gone", "tspl_203", "file://" + dir + "/label.prn"));
+    std::filesystem::remove_all(dir);
+    id = app.Print("gone", raw, "application/vnd.thermal-tspl");
+    ASSERT_GT(id, 0);
+    EXPECT_TRUE(WaitUntil([&] { return app.PrinterState("gone") == IPP_PSTATE_STOPPED; }, 10000));
+    std::filesystem::create_directories(dir);
+    WriteFileText(dir + "/label.prn", "");
+    EXPECT_EQ(app.WaitForJob("gone", id, 20000), IPP_JSTATE_COMPLETED);
+    EXPECT_TRUE(ReadFileBytes(dir + "/label.prn") == label);
+    EXPECT_TRUE(app.Alive());
+}
+
+TEST(PrinterAppState, ARestartKeepsPrintersAndTheirDefaults) {
+    AppServer app;
+    ASSERT_TRUE(app.AddPrinter("shelf", "tspl_203"));
+    ASSERT_EQ(app.Command({"modify", "-d", "shelf", "-o", "thermal-dither=threshold", "-o",
+                           "thermal-threshold=128"}),
+              0);
+    app.Restart();
+    const std::string pwg = WritePwg({SamplePage(812, 300, 203)});
+    const int id = app.Print("shelf", pwg, "image/pwg-raster");
+    ASSERT_EQ(app.WaitForJob("shelf", id), IPP_JSTATE_COMPLETED);
+    EXPECT_TRUE(app.DeviceBytes("shelf") ==
+                RunFilter(Ppd("tspl-203"), ReadFileBytes(pwg), "ImageFilter=0 Threshold=128").out);
 }
 }  // namespace

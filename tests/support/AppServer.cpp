@@ -146,8 +146,7 @@ std::string AppServer::PrinterUri(const std::string& printer) const {
 }
 
 ipp_t* AppServer::Request(ipp_t* request, const std::string& printer, const std::string& file) {
-    http_t* http = httpConnect2("127.0.0.1", m_port, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1,
-                                30000, nullptr);
+    http_t* http = Connect();
     if (!http) {
         ippDelete(request);
         return nullptr;
@@ -217,4 +216,33 @@ std::string AppServer::JobStateMessage(const std::string& printer, int jobId) {
     std::string message = text ? text : "";
     ippDelete(response);
     return message;
+}
+
+http_t* AppServer::Connect() const {
+    return httpConnect2("127.0.0.1", m_port, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1, 30000,
+                        nullptr);
+}
+
+int AppServer::ActiveJob(const std::string& printer) {
+    ipp_t* request = NewRequest(IPP_OP_GET_JOBS, printer);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr,
+                 "not-completed");
+    ipp_t* response = Request(request, printer);
+    int id = ippGetInteger(ippFindAttribute(response, "job-id", IPP_TAG_INTEGER), 0);
+    ippDelete(response);
+    return id;
+}
+
+void AppServer::CancelJob(const std::string& printer, int jobId) {
+    ipp_t* request = NewRequest(IPP_OP_CANCEL_JOB, printer);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ippDelete(Request(request, printer));
+}
+
+ipp_pstate_t AppServer::PrinterState(const std::string& printer) {
+    ipp_t* response = Request(NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printer), printer);
+    auto state = static_cast<ipp_pstate_t>(
+        ippGetInteger(ippFindAttribute(response, "printer-state", IPP_TAG_ENUM), 0));
+    ippDelete(response);
+    return state;
 }

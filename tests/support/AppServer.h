@@ -35,6 +35,14 @@ public:
     // Waits (bounded) until the job has ended; its job-state.
     ipp_jstate_t WaitForJob(const std::string& printer, int jobId, int timeoutMs = 20000);
     std::string JobStateMessage(const std::string& printer, int jobId);
+    // The first job of the printer that has not ended, or 0.
+    int ActiveJob(const std::string& printer);
+    void CancelJob(const std::string& printer, int jobId);
+    ipp_pstate_t PrinterState(const std::string& printer);
+
+    // Requests for clients of their own: operation attributes set.
+    ipp_t* NewRequest(ipp_op_t operation, const std::string& printer) const;
+    http_t* Connect() const;
 
     std::string DevicePath(const std::string& printer) const;
     std::vector<uint8_t> DeviceBytes(const std::string& printer) const;
@@ -46,7 +54,6 @@ public:
 private:
     void Start();
     void Stop();
-    ipp_t* NewRequest(ipp_op_t operation, const std::string& printer) const;
     ipp_t* JobRequest(const std::string& printer, int jobId) const;
     ipp_t* Request(ipp_t* request, const std::string& printer, const std::string& file = "");
 
