@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "support/FilterRunner.h"
 #include "support/RasterWriter.h"
 #include "support/TempDir.h"
+#include "tools/preview/StreamDecoder.h"
 
 namespace {
 // A page with what dithers and thresholds treat differently: a gradient,
@@ -93,9 +95,10 @@ protected:
 
     // Prints the file and returns what reached the printer's device.
     static std::vector<uint8_t> PrintAndCollect(const std::string& printer, const std::string& file,
-                                                const AppServer::Options& options = {}) {
+                                                const AppServer::Options& options = {},
+                                                const std::string& format = "image/pwg-raster") {
         const size_t before = server->DeviceBytes(printer).size();
-        const int id = server->Print(printer, file, "image/pwg-raster", options);
+        const int id = server->Print(printer, file, format, options);
         EXPECT_GT(id, 0);
         EXPECT_EQ(server->WaitForJob(printer, id), IPP_JSTATE_COMPLETED);
         std::vector<uint8_t> all = server->DeviceBytes(printer);
@@ -285,6 +288,52 @@ TEST_F(PrinterApp, BadInputEndsTheJobNotTheServer) {
 // A device that refuses bytes aborts the job with a message; one that cannot
 // be opened holds the job until it is back. Raw printer streams pass through
 // untouched.
+// Documents in the other formats a client may send: Apple raster gives the
+// filter's bytes too; PNG and JPEG, which PAPPL scales onto the label, print
+// one label of the label's size; a raw TSPL stream passes untouched.
+TEST_F(PrinterApp, TakesAppleRasterImagesAndRawStreams) {
+    const Family& f = FamilyOf("tspl_203");
+    const std::vector<TestPage> page = {SamplePage(f.width, 300, f.dpi)};
+    const std::string urf = TempDir::Shared().NewPath("page") + ".urf";
+    WriteFileBytes(urf, MakePwgRaster(page, CUPS_RASTER_WRITE_APPLE));
+    const std::vector<uint8_t> filtered = RunFilter(Ppd(f.ppd), MakePwgRaster(page)).out;
+    EXPECT_TRUE(PrintAndCollect(f.driver, urf, {}, "image/urf") == filtered);
+
+    const std::string raw = TempDir::Shared().NewPath("raw") + ".prn";
+    WriteFileBytes(raw, filtered);
+    EXPECT_TRUE(PrintAndCollect(f.driver, raw, {}, "application/vnd.thermal-tspl") == filtered);
+
+    for (const char* device : {"pnggray", "jpeggray"}) {
+        SCOPED_TRACE(device);
+        const std::string image = TempDir::Shared().NewPath(device);
+        const std::string gs = std::string("gs -q -r100 -sDEVICE=") + device + " -o " + image +
+                               " " + DATA_DIR + "/label-4x6.pdf";
+        ASSERT_EQ(std::system(gs.c_str()), 0);
+        const std::vector<uint8_t> out = PrintAndCollect(
+            f.driver, image, {}, device == std::string("pnggray") ? "image/png" : "image/jpeg");
+        const tagDecodeResult decoded = DecodeStream(out.data(), out.size(), {});
+        ASSERT_EQ(decoded.pages.size(), 1u);
+        EXPECT_EQ(decoded.pages[0].width, 832u);  // 812 dots in rows of whole words
+        EXPECT_EQ(decoded.pages[0].height, 1218u);
+    }
+}
+
+TEST_F(PrinterApp, WebPagesLoad) {
+    for (const char* path : {"/", "/tspl_203/", "/tspl_203/printing", "/escpos_58/media"}) {
+        SCOPED_TRACE(path);
+        http_t* http = server->Connect();
+        ASSERT_NE(http, nullptr);
+        httpClearFields(http);
+        ASSERT_EQ(httpGet(http, path), 0);
+        http_status_t status = HTTP_STATUS_CONTINUE;
+        while (status == HTTP_STATUS_CONTINUE) status = httpUpdate(http);
+        httpFlush(http);
+        httpClose(http);
+        EXPECT_EQ(status, HTTP_STATUS_OK);
+        ASSERT_TRUE(server->Alive());
+    }
+}
+
 TEST(PrinterAppDevices, FailingAndMissingDevices) {
     AppServer app;
     const std::vector<uint8_t> label =

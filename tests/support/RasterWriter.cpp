@@ -49,8 +49,7 @@ cups_page_header2_t HeaderFor(const TestPage& page) {
 
 namespace {
 std::vector<uint8_t> WriteRaster(const std::vector<cups_page_header2_t>& headers,
-                                 const std::vector<std::vector<uint8_t>>& data,
-                                 cups_mode_t mode) {
+                                 const std::vector<std::vector<uint8_t>>& data, cups_mode_t mode) {
     std::string path = TempDir::Shared().NewPath("raster");
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     cups_raster_t* ras = cupsRasterOpen(fd, mode);
@@ -75,7 +74,7 @@ std::vector<uint8_t> MakeRasterWithHeaders(const std::vector<cups_page_header2_t
     return WriteRaster(headers, data, CUPS_RASTER_WRITE);
 }
 
-std::vector<uint8_t> MakePwgRaster(const std::vector<TestPage>& pages) {
+std::vector<uint8_t> MakePwgRaster(const std::vector<TestPage>& pages, cups_mode_t mode) {
     std::vector<cups_page_header2_t> headers;
     std::vector<std::vector<uint8_t>> data;
     for (const TestPage& p : pages) {
@@ -83,7 +82,7 @@ std::vector<uint8_t> MakePwgRaster(const std::vector<TestPage>& pages) {
         if (p.bitsPerPixel == 8) headers.back().cupsColorSpace = CUPS_CSPACE_SW;
         data.push_back(p.pixels);
     }
-    return WriteRaster(headers, data, CUPS_RASTER_WRITE_PWG);
+    return WriteRaster(headers, data, mode);
 }
 
 std::vector<uint8_t> MakeRaster(const std::vector<TestPage>& pages) {
