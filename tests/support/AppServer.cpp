@@ -107,15 +107,8 @@ bool AppServer::Alive() const {
     return m_pid > 0 && kill(m_pid, 0) == 0 && waitpid(m_pid, nullptr, WNOHANG) == 0;
 }
 
-int AppServer::Command(const std::vector<std::string>& args, std::string* output) {
-    const std::string out = TempDir::Shared().NewPath("cmd");
-    int rc = Spawn(m_dir, args, out, true);
-    if (output) {
-        std::vector<uint8_t> bytes = ReadFileBytes(out);
-        output->assign(bytes.begin(), bytes.end());
-    }
-    unlink(out.c_str());
-    return rc;
+int AppServer::Command(const std::vector<std::string>& args) {
+    return Spawn(m_dir, args, m_dir + "/commands.log", true);
 }
 
 bool AppServer::AddPrinter(const std::string& name, const std::string& driver,
@@ -209,14 +202,6 @@ ipp_jstate_t AppServer::WaitForJob(const std::string& printer, int jobId, int ti
     return state;
 }
 
-std::string AppServer::JobStateMessage(const std::string& printer, int jobId) {
-    ipp_t* response = Request(JobRequest(printer, jobId), printer);
-    const char* text =
-        ippGetString(ippFindAttribute(response, "job-state-message", IPP_TAG_TEXT), 0, nullptr);
-    std::string message = text ? text : "";
-    ippDelete(response);
-    return message;
-}
 
 http_t* AppServer::Connect() const {
     return httpConnect2("127.0.0.1", m_port, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1, 30000,

@@ -26,7 +26,7 @@ public:
     bool AddPrinter(const std::string& name, const std::string& driver,
                     const std::string& deviceUri = "");
     // Runs a subcommand of the application against this server.
-    int Command(const std::vector<std::string>& args, std::string* output = nullptr);
+    int Command(const std::vector<std::string>& args);
 
     // Print-Job with a document and job attributes (numbers are sent as
     // integers, other values as keywords); the job id, or 0.
@@ -34,7 +34,6 @@ public:
               const Options& options = {});
     // Waits (bounded) until the job has ended; its job-state.
     ipp_jstate_t WaitForJob(const std::string& printer, int jobId, int timeoutMs = 20000);
-    std::string JobStateMessage(const std::string& printer, int jobId);
     // The first job of the printer that has not ended, or 0.
     int ActiveJob(const std::string& printer);
     void CancelJob(const std::string& printer, int jobId);
@@ -48,7 +47,6 @@ public:
     std::vector<uint8_t> DeviceBytes(const std::string& printer) const;
     std::string Log() const;
     bool Alive() const;
-    int Port() const { return m_port; }
     std::string PrinterUri(const std::string& printer) const;
 
 private:
