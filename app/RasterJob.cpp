@@ -21,6 +21,7 @@ struct RasterJob {
     int headDots = 0;
     bool pageReady = false;  // the page has an image to paint
     unsigned left = 0;       // first column of the page that is printed
+    bool inkIsHigh = false;  // 8-bit black (255 = full ink) instead of gray
 };
 
 RasterJob* JobOf(pappl_job_t* job) {
@@ -71,6 +72,7 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
                     h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
         return true;
     }
+    state->inkIsHigh = h.cupsColorSpace == CUPS_CSPACE_K;
     r.iDpi = static_cast<int>(h.HWResolution[0]);
     r.image.SetXDPI(static_cast<int>(h.HWResolution[0]));
     r.image.SetYDPI(static_cast<int>(h.HWResolution[1]));
@@ -82,7 +84,10 @@ bool WriteRasterLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     RasterJob* state = JobOf(job);
     if (!state || !state->pageReady || y >= options->header.cupsHeight) return true;
     CRasterImage& image = state->render->image;
-    std::memcpy(image.GetBits(y), line + state->left, image.GetWidth());
+    uint8_t* row = image.GetBits(y);
+    std::memcpy(row, line + state->left, image.GetWidth());
+    if (state->inkIsHigh)
+        for (uint32_t x = 0; x < image.GetWidth(); x++) row[x] = static_cast<uint8_t>(255 - row[x]);
     return true;
 }
 

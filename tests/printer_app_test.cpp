@@ -288,8 +288,8 @@ TEST_F(PrinterApp, BadInputEndsTheJobNotTheServer) {
 // A device that refuses bytes aborts the job with a message; one that cannot
 // be opened holds the job until it is back. Raw printer streams pass through
 // untouched.
-// Documents in the other formats a client may send: Apple raster gives the
-// filter's bytes too; PNG and JPEG, which PAPPL scales onto the label, print
+// Documents in the other formats a client may send: Apple raster and 8-bit
+// black raster give the filter's bytes too; PNG and JPEG, which PAPPL scales onto the label, print
 // one label of the label's size; a raw TSPL stream passes untouched.
 TEST_F(PrinterApp, TakesAppleRasterImagesAndRawStreams) {
     const Family& f = FamilyOf("tspl_203");
@@ -298,6 +298,11 @@ TEST_F(PrinterApp, TakesAppleRasterImagesAndRawStreams) {
     WriteFileBytes(urf, MakePwgRaster(page, CUPS_RASTER_WRITE_APPLE));
     const std::vector<uint8_t> filtered = RunFilter(Ppd(f.ppd), MakePwgRaster(page)).out;
     EXPECT_TRUE(PrintAndCollect(f.driver, urf, {}, "image/urf") == filtered);
+
+    TestPage black = page[0];  // 8-bit black: 255 is full ink
+    black.colorSpace = CUPS_CSPACE_K;
+    for (uint8_t& v : black.pixels) v = static_cast<uint8_t>(255 - v);
+    EXPECT_TRUE(PrintAndCollect(f.driver, WritePwg({black})) == filtered);
 
     const std::string raw = TempDir::Shared().NewPath("raw") + ".prn";
     WriteFileBytes(raw, filtered);

@@ -79,7 +79,7 @@ std::vector<uint8_t> MakePwgRaster(const std::vector<TestPage>& pages, cups_mode
     std::vector<std::vector<uint8_t>> data;
     for (const TestPage& p : pages) {
         headers.push_back(HeaderFor(p));
-        if (p.bitsPerPixel == 8) headers.back().cupsColorSpace = CUPS_CSPACE_SW;
+        if (p.colorSpace == CUPS_CSPACE_W) headers.back().cupsColorSpace = CUPS_CSPACE_SW;
         data.push_back(p.pixels);
     }
     return WriteRaster(headers, data, mode);

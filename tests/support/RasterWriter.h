@@ -34,7 +34,7 @@ std::vector<uint8_t> MakeRasterWithHeaders(const std::vector<cups_page_header2_t
 cups_page_header2_t HeaderFor(const TestPage& page);
 
 // The pages as a PWG raster stream (or Apple raster with
-// CUPS_RASTER_WRITE_APPLE), 8-bit pages as sGray: what IPP clients send a
-// printer.
+// CUPS_RASTER_WRITE_APPLE), white-is-255 pages as sGray: what IPP clients
+// send a printer.
 std::vector<uint8_t> MakePwgRaster(const std::vector<TestPage>& pages,
                                    cups_mode_t mode = CUPS_RASTER_WRITE_PWG);
