@@ -27,18 +27,10 @@ printers=(
     "receipt|escpos_58|receipt-2p.pdf|ESC/POS|2|384 x 799"
 )
 
-failures=0
 work=""
 
-say() { printf '%s\n' "$*"; }
-fail() {
-    say "FAIL: $*"
-    failures=$((failures + 1))
-}
-die() {
-    say "FAIL: $*"
-    exit 1
-}
+# shellcheck source=SCRIPTDIR/../report.sh
+. "$here/../report.sh"
 
 cleanup() {
     cupsd_stop

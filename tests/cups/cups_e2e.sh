@@ -32,20 +32,12 @@ jobs=(
     "epl203|epl-203|label-4x6.pdf|2|Darkness=10 zeMediaTracking=Continuous|EPL|2|812|1218|media=0 density=10 bands=1"
 )
 
-failures=0
 work=""
 # shellcheck source=SCRIPTDIR/../../scripts/private-servers.sh
 . "$here/../../scripts/private-servers.sh"
 
-say() { printf '%s\n' "$*"; }
-fail() {
-    say "FAIL: $*"
-    failures=$((failures + 1))
-}
-die() {
-    say "FAIL: $*"
-    exit 1
-}
+# shellcheck source=SCRIPTDIR/../report.sh
+. "$here/../report.sh"
 
 cleanup() {
     cupsd_stop
