@@ -43,6 +43,7 @@ public:
         if (papplDeviceWrite(device, data, static_cast<size_t>(length)) < 0) {
             writeFailed = true;
             papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to write print data to the device.");
+            papplJobSetMessage(job, "Unable to write print data to the device.");
         }
     }
 

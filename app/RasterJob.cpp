@@ -70,6 +70,8 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     if (!state->pageReady) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page of %ux%u pixels at %u bits skipped.",
                     h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
+        papplJobSetMessage(job, "A page could not be printed: %ux%u pixels at %u bits.",
+                           h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
         return true;
     }
     state->inkIsHigh = h.cupsColorSpace == CUPS_CSPACE_K;
@@ -129,7 +131,9 @@ bool PrintRawFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device)
     while (ok && !papplJobIsCanceled(job) && (n = read(fd, buffer, sizeof buffer)) > 0)
         ok = papplDeviceWrite(device, buffer, static_cast<size_t>(n)) >= 0;
     close(fd);
-    if (!ok || n < 0)
+    if (!ok || n < 0) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to pass the print file to the device.");
+        papplJobSetMessage(job, "Unable to pass the print file to the device.");
+    }
     return ok && n >= 0;
 }

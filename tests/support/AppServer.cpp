@@ -202,7 +202,6 @@ ipp_jstate_t AppServer::WaitForJob(const std::string& printer, int jobId, int ti
     return state;
 }
 
-
 http_t* AppServer::Connect() const {
     return httpConnect2("127.0.0.1", m_port, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1, 30000,
                         nullptr);
@@ -230,4 +229,13 @@ ipp_pstate_t AppServer::PrinterState(const std::string& printer) {
         ippGetInteger(ippFindAttribute(response, "printer-state", IPP_TAG_ENUM), 0));
     ippDelete(response);
     return state;
+}
+
+std::string AppServer::JobStateMessage(const std::string& printer, int jobId) {
+    ipp_t* response = Request(JobRequest(printer, jobId), printer);
+    const char* text =
+        ippGetString(ippFindAttribute(response, "job-state-message", IPP_TAG_TEXT), 0, nullptr);
+    std::string message = text ? text : "";
+    ippDelete(response);
+    return message;
 }

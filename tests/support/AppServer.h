@@ -34,6 +34,7 @@ public:
               const Options& options = {});
     // Waits (bounded) until the job has ended; its job-state.
     ipp_jstate_t WaitForJob(const std::string& printer, int jobId, int timeoutMs = 20000);
+    std::string JobStateMessage(const std::string& printer, int jobId);
     // The first job of the printer that has not ended, or 0.
     int ActiveJob(const std::string& printer);
     void CancelJob(const std::string& printer, int jobId);
