@@ -21,6 +21,7 @@ struct PrinterFamily {
     std::span<const int> speeds{};  // inches per second; empty: no speed setting
     bool quarterTurns = false;      // rotation by 90 degrees fits the media
     const char* rawFormat = "";     // MIME type passed to the printer untouched
+    bool checksumSeed = false;      // packets carry a checksum from a seed the printer shares
 };
 
 // One driver: a family at one resolution and head width, with its media.

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "app/DriverCatalog.h"
+#include "app/PaperangSeed.h"
 #include "app/RasterJob.h"
 #include "app/VendorOptions.h"
+#include "app/WebLabels.h"
 
 namespace {
 constexpr int kTopBottomMargin = 100;  // 1 mm: clients then name sizes plainly
@@ -111,7 +113,7 @@ void AddVendorOptions(const PrinterFamily& family, pappl_pr_driver_data_t& d, ip
 }
 }  // namespace
 
-bool SetUpDriver(pappl_system_t*, const char* driverName, const char*, const char*,
+bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, const char*,
                  pappl_pr_driver_data_t* data, ipp_t** attributes, void*) {
     const DriverInfo* driver = FindDriver(driverName ? driverName : "");
     if (!driver) return false;
@@ -135,5 +137,7 @@ bool SetUpDriver(pappl_system_t*, const char* driverName, const char*, const cha
     SetMedia(*driver, d);
     SetPrintQuality(*driver, d);
     AddVendorOptions(*driver->family, d, *attributes);
+    if (driver->family->checksumSeed) AddPaperangSeedOption(d, *attributes);
+    AddWebLabels(system);
     return true;
 }

@@ -10,6 +10,7 @@
 #include "app/AppRender.h"
 #include "app/DriverCatalog.h"
 #include "app/JobChoices.h"
+#include "app/PaperangSeed.h"
 #include "render/RenderTable.h"
 
 namespace {
@@ -50,6 +51,7 @@ bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
     state->binding->choices = JobChoices(*driver, job, *options);
     state->headDots = driver->headDots;
     render->GetPrinterParameters();
+    ApplyPaperangSeed(job, *render);
     render->SetModelName(driver->makeAndModel);
     render->OnStartDoc(0);
     papplJobSetData(job, state.release());

@@ -6,10 +6,12 @@
 
 struct PrinterFamily;
 
-// A keyword of a vendor attribute and the PPD choice it stands for.
+// A keyword of a vendor attribute, the PPD choice it stands for and its
+// name on the web pages.
 struct VendorKeyword {
     const char* keyword;
     const char* choice;
+    const char* label;
 };
 
 // A print option without a standard IPP attribute, offered as a vendor
@@ -20,7 +22,8 @@ struct VendorOption {
     const char* ppdKeyword;
     std::span<const VendorKeyword> keywords;  // empty: a range
     int min, max;
-    bool rollsOnly;  // only for receipt and mini printers
+    bool rollsOnly;     // only for receipt and mini printers
+    const char* label;  // on the web pages, with the unit of a range
 };
 
 std::span<const VendorOption> VendorOptions();

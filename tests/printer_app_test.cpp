@@ -11,6 +11,7 @@
 
 #include "support/AppServer.h"
 #include "support/FilterRunner.h"
+#include "support/PpdWriter.h"
 #include "support/RasterWriter.h"
 #include "support/TempDir.h"
 #include "tools/preview/StreamDecoder.h"
@@ -323,20 +324,70 @@ TEST_F(PrinterApp, TakesAppleRasterImagesAndRawStreams) {
     }
 }
 
-TEST_F(PrinterApp, WebPagesLoad) {
-    for (const char* path : {"/", "/tspl_203/", "/tspl_203/printing", "/escpos_58/media"}) {
-        SCOPED_TRACE(path);
-        http_t* http = server->Connect();
-        ASSERT_NE(http, nullptr);
-        httpClearFields(http);
-        ASSERT_EQ(httpGet(http, path), 0);
-        http_status_t status = HTTP_STATUS_CONTINUE;
-        while (status == HTTP_STATUS_CONTINUE) status = httpUpdate(http);
+int HttpGet(const AppServer& app, const char* path) {
+    http_t* http = app.Connect();
+    if (!http) return 0;
+    httpClearFields(http);
+    http_status_t status = HTTP_STATUS_ERROR;
+    if (httpGet(http, path) == 0) {
+        status = HTTP_STATUS_CONTINUE;
+        for (int i = 0; i < 100 && status == HTTP_STATUS_CONTINUE; i++) status = httpUpdate(http);
         httpFlush(http);
-        httpClose(http);
-        EXPECT_EQ(status, HTTP_STATUS_OK);
+    }
+    httpClose(http);
+    return status;
+}
+
+// Every page of the web interface, "Add Printer" among them, which looks
+// for network printers by DNS-SD: with or without an Avahi daemon the page
+// answers and the server lives on. So does `devices`.
+TEST_F(PrinterApp, EveryWebPageAnswers) {
+    const std::vector<std::pair<const char*, int>> pages = {
+        {"/", 200},
+        {"/addprinter", 200},
+        {"/config", 200},
+        {"/network", 404},
+        {"/tspl_203/", 200},
+        {"/tspl_203/printing", 200},
+        {"/tspl_203/media", 200},
+        {"/tspl_203/config", 200},
+        {"/tspl_203/jobs", 200},
+        {"/tspl_203/delete", 200},
+        {"/paperang_203/printing", 200},
+        {"/no-such-printer/printing", 404},
+    };
+    for (const auto& [path, status] : pages) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(HttpGet(*server, path), status);
         ASSERT_TRUE(server->Alive());
     }
+    EXPECT_EQ(server->Command({"devices"}), 0);
+    EXPECT_TRUE(server->Alive());
+}
+
+// The Paperang checksum seed is a printer setting: jobs are sealed with the
+// printer's seed, as the filter seals them with the PPD's; a seed that
+// doesn't parse leaves the default one.
+TEST_F(PrinterApp, PaperangJobsUseThePrintersChecksumSeed) {
+    const Family& f = FamilyOf("paperang_203");
+    const std::vector<TestPage> page = {SamplePage(f.width, 200, f.dpi)};
+    const std::string pwg = WritePwg(page);
+    const std::string keyed = WritePpd(23, {}, true, "*thermalPaperangSeed: \"0x12345678\"\n");
+    const std::vector<uint8_t> byDefault = RunFilter(Ppd(f.ppd), MakePwgRaster(page)).out;
+    const std::vector<uint8_t> byKey = RunFilter(keyed, MakePwgRaster(page)).out;
+    ASSERT_FALSE(byKey == byDefault);
+
+    ASSERT_EQ(server->Command({"modify", "-d", f.driver, "-o", "thermal-paperang-seed=0x12345678"}),
+              0);
+    EXPECT_TRUE(PrintAndCollect(f.driver, pwg) == byKey);
+    ASSERT_EQ(server->Command({"modify", "-d", f.driver, "-o", "thermal-paperang-seed=305419896"}),
+              0);
+    EXPECT_TRUE(PrintAndCollect(f.driver, pwg) == byKey);
+    ASSERT_EQ(server->Command({"modify", "-d", f.driver, "-o", "thermal-paperang-seed=0xnope"}), 0);
+    EXPECT_TRUE(PrintAndCollect(f.driver, pwg) == byDefault);
+    EXPECT_NE(server->Log().find("Ignoring thermal-paperang-seed"), std::string::npos);
+    ASSERT_EQ(server->Command({"modify", "-d", f.driver, "-o", "thermal-paperang-seed=0x35769521"}),
+              0);
 }
 
 TEST(PrinterAppDevices, FailingAndMissingDevices) {
@@ -371,14 +422,22 @@ TEST(PrinterAppDevices, FailingAndMissingDevices) {
 TEST(PrinterAppState, ARestartKeepsPrintersAndTheirDefaults) {
     AppServer app;
     ASSERT_TRUE(app.AddPrinter("shelf", "tspl_203"));
+    ASSERT_TRUE(app.AddPrinter("pocket", "paperang_203"));
     ASSERT_EQ(app.Command({"modify", "-d", "shelf", "-o", "thermal-dither=threshold", "-o",
                            "thermal-threshold=128"}),
               0);
+    ASSERT_EQ(app.Command({"modify", "-d", "pocket", "-o", "thermal-paperang-seed=0x12345678"}), 0);
     app.Restart();
     const std::string pwg = WritePwg({SamplePage(812, 300, 203)});
-    const int id = app.Print("shelf", pwg, "image/pwg-raster");
+    int id = app.Print("shelf", pwg, "image/pwg-raster");
     ASSERT_EQ(app.WaitForJob("shelf", id), IPP_JSTATE_COMPLETED);
     EXPECT_TRUE(app.DeviceBytes("shelf") ==
                 RunFilter(Ppd("tspl-203"), ReadFileBytes(pwg), "ImageFilter=0 Threshold=128").out);
+
+    const std::vector<TestPage> narrow = {SamplePage(384, 200, 203)};
+    id = app.Print("pocket", WritePwg(narrow), "image/pwg-raster");
+    ASSERT_EQ(app.WaitForJob("pocket", id), IPP_JSTATE_COMPLETED);
+    const std::string keyed = WritePpd(23, {}, true, "*thermalPaperangSeed: \"0x12345678\"\n");
+    EXPECT_TRUE(app.DeviceBytes("pocket") == RunFilter(keyed, MakePwgRaster(narrow)).out);
 }
 }  // namespace

@@ -5,3 +5,9 @@ if(TARGET thermal-preview)
             $<TARGET_FILE:thermal-preview> ${CMAKE_CURRENT_SOURCE_DIR}/data)
   set_tests_properties(app_cups_everywhere PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)
 endif()
+
+# The web pages in headless Chromium: labels, a settings form, the next job.
+add_test(NAME app_web_settings
+  COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/web_settings.py $<TARGET_FILE:thermal-printer-app>
+          $<TARGET_FILE:rastertothermal> ${THERMAL_PPD_DIR} ${PROJECT_SOURCE_DIR}/out)
+set_tests_properties(app_web_settings PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77)

@@ -1,0 +1,49 @@
+#include "app/WebLabels.h"
+
+#include <mutex>
+
+#include "app/PaperangSeed.h"
+#include "app/VendorOptions.h"
+
+namespace {
+// The languages of PAPPL 1.3.1's own strings.
+constexpr const char* kLanguages[] = {"de", "en", "es", "fr", "it", "ja", "nb-NO", "pl", "tr"};
+
+std::string Quoted(const char* text) {
+    std::string quoted = "\"";
+    for (const char* p = text; *p; p++) {
+        if (*p == '"' || *p == '\\') quoted += '\\';
+        quoted += *p;
+    }
+    return quoted + "\"";
+}
+
+void AddPair(std::string& strings, const std::string& key, const char* label) {
+    strings += Quoted(key.c_str()) + " = " + Quoted(label) + ";\n";
+}
+}  // namespace
+
+std::string WebLabelStrings() {
+    std::string strings;
+    for (const VendorOption& v : VendorOptions()) {
+        AddPair(strings, v.name, v.label);
+        for (const VendorKeyword& k : v.keywords)
+            AddPair(strings, std::string(v.name) + "." + k.keyword, k.label);
+    }
+    AddPair(strings, kPaperangSeedOption, kPaperangSeedLabel);
+    return strings;
+}
+
+// PAPPL keeps pointers to the strings data and to no copy of it, and its
+// printer attributes walk the resources without a lock: the labels go in
+// with the first printer, before any printer can be asked for them.
+void AddWebLabels(pappl_system_t* system) {
+    static const std::string strings = WebLabelStrings();
+    static std::once_flag once;
+    std::call_once(once, [system] {
+        for (const char* language : kLanguages) {
+            const std::string path = std::string("/thermal-printer-app-") + language + ".strings";
+            papplSystemAddStringsData(system, path.c_str(), language, strings.c_str());
+        }
+    });
+}
