@@ -129,6 +129,11 @@ std::vector<uint8_t> AppServer::DeviceBytes(const std::string& printer) const {
     return ReadFileBytes(DevicePath(printer));
 }
 
+std::string AppServer::Log() const {
+    std::vector<uint8_t> bytes = ReadFileBytes(m_dir + "/server.log");
+    return std::string(bytes.begin(), bytes.end());
+}
+
 std::string AppServer::PrinterUri(const std::string& printer) const {
     return "ipp://127.0.0.1:" + std::to_string(m_port) + "/ipp/print/" + printer;
 }

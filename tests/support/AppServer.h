@@ -46,6 +46,7 @@ public:
 
     std::string DevicePath(const std::string& printer) const;
     std::vector<uint8_t> DeviceBytes(const std::string& printer) const;
+    std::string Log() const;
     bool Alive() const;
     std::string PrinterUri(const std::string& printer) const;
 
