@@ -7,6 +7,7 @@
 
 #include "app/DriverCatalog.h"
 #include "app/RasterJob.h"
+#include "app/SerialDevice.h"
 #include "app/VendorOptions.h"
 
 namespace {
@@ -111,8 +112,9 @@ void AddVendorOptions(const PrinterFamily& family, pappl_pr_driver_data_t& d, ip
 }
 }  // namespace
 
-bool SetUpDriver(pappl_system_t*, const char* driverName, const char*, const char*,
+bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* deviceUri, const char*,
                  pappl_pr_driver_data_t* data, ipp_t** attributes, void*) {
+    if (SerialUriRefused(system, deviceUri)) return false;
     const DriverInfo* driver = FindDriver(driverName ? driverName : "");
     if (!driver) return false;
     pappl_pr_driver_data_t& d = *data;
