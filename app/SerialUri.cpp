@@ -42,21 +42,21 @@ bool ParseFlow(std::string_view value, FlowControl& flow) {
     return true;
 }
 
-// One name=value of the query; an empty error when it is fine.
+// One name=value of the query; an empty string when it is fine.
 std::string ParseOption(std::string_view option, SerialSettings& settings) {
     const size_t eq = option.find('=');
     const std::string_view name = option.substr(0, eq);
     const std::string_view value = eq == std::string_view::npos ? "" : option.substr(eq + 1);
-    const std::string quoted = "'" + std::string(value) + "'";
+    const std::string given(option);
     if (name == "baud")
         return ParseBaud(value, settings.baud)
                    ? ""
-                   : "unsupported baud rate " + quoted + " (use one of " + SpeedList() + ")";
+                   : given + " is not a supported speed (use one of " + SpeedList() + ")";
     if (name == "flow")
         return ParseFlow(value, settings.flow)
                    ? ""
-                   : "unknown flow control " + quoted + " (use none, rtscts or xonxoff)";
-    return "unknown option '" + std::string(name) + "' (use baud and flow)";
+                   : given + " is not a flow control (use flow=none, rtscts or xonxoff)";
+    return given + " is not an option (use baud= and flow=)";
 }
 
 std::string ParseQuery(std::string_view query, SerialSettings& settings) {
@@ -75,7 +75,7 @@ std::span<const int> SerialSpeeds() {
 }
 
 bool ParseSerialUri(std::string_view uri, SerialSettings& settings, std::string& error) {
-    const std::string prefix = "'" + std::string(uri) + "': ";
+    const std::string prefix = std::string(uri) + ": ";
     if (!uri.starts_with(kScheme)) {
         error = prefix + "not a serial: URI";
         return false;
