@@ -8,6 +8,7 @@
 #include "app/DriverCatalog.h"
 #include "app/PaperangSeed.h"
 #include "app/RasterJob.h"
+#include "app/SerialDevice.h"
 #include "app/VendorOptions.h"
 #include "app/WebLabels.h"
 
@@ -113,8 +114,9 @@ void AddVendorOptions(const PrinterFamily& family, pappl_pr_driver_data_t& d, ip
 }
 }  // namespace
 
-bool SetUpDriver(pappl_system_t* system, const char* driverName, const char*, const char*,
+bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* deviceUri, const char*,
                  pappl_pr_driver_data_t* data, ipp_t** attributes, void*) {
+    if (SerialUriRefused(system, deviceUri)) return false;
     const DriverInfo* driver = FindDriver(driverName ? driverName : "");
     if (!driver) return false;
     pappl_pr_driver_data_t& d = *data;
