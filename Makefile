@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-sanitize install uninstall bench fuzz clean format
+.PHONY: all deps build demo test test-sanitize install uninstall package package-test bench fuzz clean format
 
 all: build
 
@@ -57,6 +57,18 @@ uninstall:
 	  prefix=$$(cat $(BUILD)/install_destdir 2>/dev/null); \
 	  sed "s|^|$$prefix|" $(BUILD)/install_manifest.txt | xargs -r rm -fv; \
 	else echo "nothing installed from $(BUILD)"; fi
+
+# The Debian package, in $(BUILD)/package/ (dpkg-shlibdeps works out the
+# library dependencies; the first step installs it).
+package: build
+	@scripts/install-deps --package
+	rm -rf $(BUILD)/package
+	cd $(BUILD) && cpack --config CPackConfig.cmake
+	@ls $(BUILD)/package/*.deb
+
+# The package's file list, dependencies and maintainer scripts.
+package-test: package
+	tests/package/deb_check.sh $(BUILD)/package/rastertothermal_*.deb
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) out
