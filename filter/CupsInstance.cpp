@@ -26,7 +26,6 @@
 volatile sig_atomic_t Canceled = 0;
 
 namespace {
-
 // Largest page the filter takes into memory: a page at the image memory cap
 // in 32-bit raster form, with some room. Bigger pages are skipped.
 constexpr unsigned long long kMaxPageBytes = 0x18000000ULL;  // 384 MiB
@@ -186,11 +185,11 @@ int CCupsInstance::Run(int argc, char* argv[]) {
     cupsMarkOptions(ppd, numOptions, options);
     std::string modelName = ReadAttributes(ppd);
 
-    m_modelNumber = ppd->model_number;
-    syslog(LOG_DEBUG, "ModelNumber = %d\n", m_modelNumber);
-    CBaseRender* created = CreateRender(m_modelNumber);
+    const int modelNumber = ppd->model_number;
+    syslog(LOG_DEBUG, "ModelNumber = %d\n", modelNumber);
+    CBaseRender* created = CreateRender(modelNumber);
     if (!created) {
-        syslog(LOG_ERR, "ERR: Unknow ModelNumber = %d\n", m_modelNumber);
+        syslog(LOG_ERR, "ERR: Unknow ModelNumber = %d\n", modelNumber);
         PrintFilterMessage("ERROR", "Unknow ModelNumber.");
         return 1;
     }

@@ -27,7 +27,6 @@ public:
     void EndPage(ppd_file_t* ppd, cups_page_header2_t* header);
 
 private:
-    int m_modelNumber = 0;
     int m_page = 0;
     CStdRefPtr<CBaseRender> m_render;
     CCupsBinding* m_binding = nullptr;  // m_render's CUPS side
