@@ -34,7 +34,7 @@ constexpr VendorOption kOptions[] = {
      64,
      240,
      false,
-     "Threshold (lightest gray level printed, 0–255)"},
+     "Threshold (grays below it print black; 64 lighter to 240 darker)"},
     {"thermal-brightness", "Brightness", {}, -100, 100, false, "Brightness (−100 to 100)"},
     {"thermal-contrast", "Contrast", {}, -80, 100, false, "Contrast (−80 to 100)"},
     {"thermal-crop-top",
