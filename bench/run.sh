@@ -76,6 +76,18 @@ label_cmds=()
 for lang in tspl zpl-hex zpl-z64; do label_cmds+=(-n "labels-500-$lang" "$(run "$lang" labels.ras)"); done
 hyperfine -N --warmup 1 --runs 5 --export-csv "$WORK/labels.csv" "${label_cmds[@]}" >/dev/null
 
+# Peak resident memory (KiB) of one A4 page through each language.
+peak() {  # language, raster (an empty one makes the filter fail: that is fine here)
+  { env PPD="$WORK/$1.ppd" /usr/bin/time -f %M "$FILTER" 1 bench bench 1 '' "$WORK/$2" \
+      2>&1 >/dev/null || true; } | grep -E '^[0-9]+$' | tail -1
+}
+peaks=""
+for lang in tspl escpos cpcl peripage paperang; do peaks+="a4-8bit-$lang=$(peak "$lang" a4-8.ras) "; done
+peaks+="a4-24bit-tspl=$(peak tspl a4-24.ras)"
+# The process without any page: libraries and the PPD.
+: >"$WORK/empty.ras"
+base_kib=$(peak tspl empty.ras)
+
 # The printer application on a 100-label PWG raster job (the sample 4x6 label,
 # 8-bit gray at 203 dpi), sent over IPP on the loopback to a TSPL printer with
 # a file device; PAPPL streams PWG raster, so Print-Job answers once the last
@@ -100,7 +112,10 @@ hyperfine -N --warmup 1 --runs "$((RUNS < 10 ? RUNS : 10))" --output=pipe --expo
   -n app-100-labels "$app_job" -n filter-100-labels "$filter_job" >/dev/null
 app_stop
 
-awk -F, 'FNR > 1 { median[$1] = $4 }
+awk -F, -v peaks="$peaks" -v idle="$base_kib" -v labels="$WORK/labels.csv" '
+  function row(name, sec, extra) { printf "%-22s %9.1f ms  %s\n", name, sec * 1000, extra }
+  FNR == 1 { next }
+  { median[$1] = $4; order[++n] = $1 }
   END {
     base = median["pamditherbw"]
     print "Whole process, median of the runs (A4 = 2480 x 3508 at 300 dpi):"
