@@ -286,12 +286,10 @@ TEST_F(PrinterApp, BadInputEndsTheJobNotTheServer) {
     EXPECT_FALSE(PrintAndCollect(f.driver, WritePwg({SamplePage(f.width, 100, f.dpi)})).empty());
 }
 
-// A device that refuses bytes aborts the job with a message; one that cannot
-// be opened holds the job until it is back. Raw printer streams pass through
-// untouched.
 // Documents in the other formats a client may send: Apple raster and 8-bit
-// black raster give the filter's bytes too; PNG and JPEG, which PAPPL scales onto the label, print
-// one label of the label's size; a raw TSPL stream passes untouched.
+// black raster give the filter's bytes too; PNG and JPEG, which PAPPL scales
+// onto the label, print one label of the label's size; a raw TSPL stream
+// passes untouched.
 TEST_F(PrinterApp, TakesAppleRasterImagesAndRawStreams) {
     const Family& f = FamilyOf("tspl_203");
     const std::vector<TestPage> page = {SamplePage(f.width, 300, f.dpi)};
@@ -390,6 +388,9 @@ TEST_F(PrinterApp, PaperangJobsUseThePrintersChecksumSeed) {
               0);
 }
 
+// A device that refuses bytes aborts the job with a message; one that cannot
+// be opened holds the job until it is back. Raw printer streams pass through
+// untouched.
 TEST(PrinterAppDevices, FailingAndMissingDevices) {
     AppServer app;
     const std::vector<uint8_t> label =
