@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "app/DeviceOutput.h"
 #include "render/BaseRender.h"
 #include "render/PrinterParameters.h"
 
@@ -17,9 +18,8 @@ struct CAppBinding {
 
     std::map<std::string, std::string> choices;
     pappl_job_t* job = nullptr;
-    pappl_device_t* device = nullptr;
-    bool discard = false;      // a cancelled job sends nothing more
-    bool writeFailed = false;  // the device refused bytes
+    CDeviceOutput output;
+    bool discard = false;  // a cancelled job sends nothing more
 };
 
 // Binds an encoder T to a PAPPL job: settings from the job's choices, bytes
@@ -39,12 +39,7 @@ public:
     void OnBeginBmp() override { this->PreparePage(); }
 
     void WriteSpool(const void* data, int length) override {
-        if (length <= 0 || discard || writeFailed || !device) return;
-        if (papplDeviceWrite(device, data, static_cast<size_t>(length)) < 0) {
-            writeFailed = true;
-            papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to write print data to the device.");
-            papplJobSetMessage(job, "Unable to write print data to the device.");
-        }
+        if (length > 0 && !discard) output.Write(data, static_cast<size_t>(length));
     }
 
     void AddLog(const char* format, ...) override __attribute__((format(printf, 2, 3))) {

@@ -47,7 +47,7 @@ bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
     state->render = MakeRefPtr<CBaseRender>(render);
     state->binding = dynamic_cast<CAppBinding*>(render);
     state->binding->job = job;
-    state->binding->device = device;
+    state->binding->output = CDeviceOutput(job, device);
     state->binding->choices = JobChoices(*driver, job, *options);
     state->headDots = driver->headDots;
     render->GetPrinterParameters();
@@ -95,7 +95,7 @@ bool WriteRasterLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     return true;
 }
 
-bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device, unsigned) {
+bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned) {
     RasterJob* state = JobOf(job);
     if (!state) return false;
     CBaseRender& r = *state->render;
@@ -107,35 +107,35 @@ bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device
         r.OnEndBmp();
     }
     r.OnEndPage();
-    papplDeviceFlush(device);
-    return !state->binding->writeFailed;
+    return state->binding->output.Flush();
 }
 
-bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
     std::unique_ptr<RasterJob> state(JobOf(job));
     papplJobSetData(job, nullptr);
     if (!state) return false;
     if (papplJobIsCanceled(job)) state->binding->discard = true;
     state->render->OnEndDoc();
-    papplDeviceFlush(device);
-    return !state->binding->writeFailed;
+    return state->binding->output.Flush();
 }
 
 bool PrintRawFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
     const int fd = open(papplJobGetFilename(job), O_RDONLY);
     if (fd < 0) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to open the print file.");
+        papplJobSetMessage(job, "Unable to open the print file.");
         return false;
     }
+    CDeviceOutput output(job, device);
     char buffer[65536];
     ssize_t n = 0;
-    bool ok = true;
-    while (ok && !papplJobIsCanceled(job) && (n = read(fd, buffer, sizeof buffer)) > 0)
-        ok = papplDeviceWrite(device, buffer, static_cast<size_t>(n)) >= 0;
+    while (!papplJobIsCanceled(job) && (n = read(fd, buffer, sizeof buffer)) > 0)
+        if (!output.Write(buffer, static_cast<size_t>(n))) break;
     close(fd);
-    if (!ok || n < 0) {
-        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to pass the print file to the device.");
-        papplJobSetMessage(job, "Unable to pass the print file to the device.");
+    if (n < 0) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to read the print file.");
+        papplJobSetMessage(job, "Unable to read the print file.");
+        return false;
     }
-    return ok && n >= 0;
+    return output.Flush();
 }

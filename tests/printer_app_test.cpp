@@ -401,7 +401,8 @@ TEST(PrinterAppDevices, FailingAndMissingDevices) {
     ASSERT_TRUE(app.AddPrinter("full", "tspl_203", "file:///dev/full"));
     int id = app.Print("full", raw, "application/vnd.thermal-tspl");
     EXPECT_EQ(app.WaitForJob("full", id), IPP_JSTATE_ABORTED);
-    id = app.Print("full", WritePwg({SamplePage(812, 1218, 203)}), "image/pwg-raster");
+    // A page small enough to stay in PAPPL's write buffer until the flush.
+    id = app.Print("full", WritePwg({SamplePage(812, 16, 203)}), "image/pwg-raster");
     EXPECT_EQ(app.WaitForJob("full", id), IPP_JSTATE_ABORTED);
     EXPECT_EQ(app.JobStateMessage("full", id), "Unable to write print data to the device.");
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <pappl/pappl.h>
+
+#include <cstddef>
+
+// A job's bytes to its device, with every failure seen. PAPPL buffers small
+// writes and its flush reports nothing, so a flush is checked against the
+// device's count of bytes written.
+class CDeviceOutput {
+public:
+    CDeviceOutput() = default;
+    CDeviceOutput(pappl_job_t* job, pappl_device_t* device);
+
+    bool Write(const void* data, size_t length);
+    // Sends what PAPPL still holds; false once any byte failed to go out.
+    bool Flush();
+    bool Failed() const { return m_failed; }
+
+private:
+    size_t DeviceBytes() const;
+    void Fail();
+
+    pappl_job_t* m_job = nullptr;
+    pappl_device_t* m_device = nullptr;
+    size_t m_expected = 0;  // the device's byte count once all ours are out
+    bool m_failed = false;
+};
