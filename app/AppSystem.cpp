@@ -1,0 +1,111 @@
+#include "app/AppSystem.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "app/AutoAdd.h"
+#include "app/DriverSetup.h"
+#include "app/StateFile.h"
+
+namespace {
+constexpr const char* kName = "thermal-printer-app";
+
+const char* Option(const char* name, int count, cups_option_t* options) {
+    return cupsGetOption(name, count, options);
+}
+
+pappl_loglevel_t LogLevel(const char* value) {
+    static constexpr std::pair<std::string_view, pappl_loglevel_t> kLevels[] = {
+        {"fatal", PAPPL_LOGLEVEL_FATAL}, {"error", PAPPL_LOGLEVEL_ERROR},
+        {"warn", PAPPL_LOGLEVEL_WARN},   {"info", PAPPL_LOGLEVEL_INFO},
+        {"debug", PAPPL_LOGLEVEL_DEBUG},
+    };
+    for (const auto& [name, level] : kLevels)
+        if (value && name == value) return level;
+    return PAPPL_LOGLEVEL_WARN;
+}
+
+// The keywords of "server-options", as papplMainloop reads them.
+pappl_soptions_t ServerOptions(const char* value) {
+    static constexpr std::pair<std::string_view, pappl_soptions_t> kFlags[] = {
+        {"dnssd-host", PAPPL_SOPTIONS_DNSSD_HOST},     {"raw-socket", PAPPL_SOPTIONS_RAW_SOCKET},
+        {"usb-printer", PAPPL_SOPTIONS_USB_PRINTER},   {"web-log", PAPPL_SOPTIONS_WEB_LOG},
+        {"web-network", PAPPL_SOPTIONS_WEB_NETWORK},   {"web-remote", PAPPL_SOPTIONS_WEB_REMOTE},
+        {"web-security", PAPPL_SOPTIONS_WEB_SECURITY}, {"no-tls", PAPPL_SOPTIONS_NO_TLS},
+    };
+    unsigned flags = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE;
+    std::string_view rest = value ? value : "";
+    while (!rest.empty()) {
+        const size_t comma = rest.find(',');
+        const std::string_view word = rest.substr(0, comma);
+        rest = comma == std::string_view::npos ? "" : rest.substr(comma + 1);
+        if (word == "none") flags = PAPPL_SOPTIONS_NONE;
+        if (word == "no-multi-queue") flags &= ~unsigned(PAPPL_SOPTIONS_MULTI_QUEUE);
+        if (word == "no-web-interface") flags &= ~unsigned(PAPPL_SOPTIONS_WEB_INTERFACE);
+        for (const auto& [name, flag] : kFlags)
+            if (word == name) flags |= flag;
+    }
+    return static_cast<pappl_soptions_t>(flags);
+}
+
+bool ParsePort(const char* value, int& port) {
+    port = 0;
+    if (!value) return true;
+    char* end = nullptr;
+    const long parsed = std::strtol(value, &end, 10);
+    if (*value == '\0' || *end || parsed < 0 || parsed > 65535) return false;
+    port = static_cast<int>(parsed);
+    return true;
+}
+
+// The TCP listeners; false when none could be made, which leaves a server
+// that nobody can reach.
+bool Listen(pappl_system_t* system, int count, cups_option_t* options) {
+    if (Option("private-server", count, options)) return true;
+    return papplSystemAddListeners(system, Option("listen-hostname", count, options));
+}
+}  // namespace
+
+pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
+    int port = 0;
+    if (!ParsePort(Option("server-port", count, options), port)) {
+        std::fprintf(stderr, "%s: Bad 'server-port' value \"%s\" (a number from 0 to 65535).\n",
+                     kName, Option("server-port", count, options));
+        return nullptr;
+    }
+    const char* spool = Option("spool-directory", count, options);
+    const std::string spoolDir = spool ? spool : SpoolDirectoryPath(kName);
+    const char* logFile = Option("log-file", count, options);
+    pappl_system_t* system = papplSystemCreate(
+        ServerOptions(Option("server-options", count, options)), kName, port, "_print,_universal",
+        spoolDir.c_str(), logFile, LogLevel(Option("log-level", count, options)),
+        Option("auth-service", count, options), false);
+    if (!system) {
+        std::fprintf(stderr, "%s: Unable to create the server (spool folder \"%s\").\n", kName,
+                     spoolDir.c_str());
+        return nullptr;
+    }
+    // Standard error cannot be renamed and reopened: rotating it only
+    // stalls the log.
+    if (logFile && std::strcmp(logFile, "-") == 0) papplSystemSetMaxLogSize(system, 0);
+    if (const char* group = Option("admin-group", count, options))
+        papplSystemSetAdminGroup(system, group);
+    if (const char* name = Option("server-hostname", count, options))
+        papplSystemSetHostName(system, name);
+    if (!Listen(system, count, options)) {
+        const char* host = Option("listen-hostname", count, options);
+        std::fprintf(stderr, "%s: Unable to listen on %s port %d: %s\n", kName,
+                     host ? host : "every address", port, cupsLastErrorString());
+        papplSystemDelete(system);
+        return nullptr;
+    }
+    auto& drivers = *static_cast<DriverList*>(data);
+    papplSystemSetPrinterDrivers(system, static_cast<int>(drivers.size()), drivers.data(),
+                                 AutoAddDriver, nullptr, SetUpDriver, nullptr);
+    static const std::string statePath = StateFilePath(kName);
+    papplSystemLoadState(system, statePath.c_str());
+    papplSystemSetSaveCallback(system, SaveStateAtomically, const_cast<char*>(statePath.c_str()));
+    return system;
+}
