@@ -1,0 +1,43 @@
+# PAPPL for the printer application: by default 1.3.1, the version Debian
+# ships, built from Debian's original tarball with our fixes
+# (third_party/pappl) and linked statically; THERMAL_SYSTEM_PAPPL links the
+# system's library instead (one whose faults are fixed upstream).
+option(THERMAL_SYSTEM_PAPPL "Link the system's PAPPL instead of 1.3.1 with our fixes" OFF)
+find_package(PkgConfig REQUIRED)
+add_library(pappl INTERFACE)
+
+if(THERMAL_SYSTEM_PAPPL)
+  pkg_check_modules(PAPPL REQUIRED IMPORTED_TARGET pappl)
+  target_link_libraries(pappl INTERFACE PkgConfig::PAPPL)
+  return()
+endif()
+
+include(ExternalProject)
+set(PAPPL_TARBALL pappl_1.3.1.orig.tar.gz)
+set(PAPPL_SOURCE ${CMAKE_BINARY_DIR}/pappl-1.3.1)
+set(PAPPL_PATCH ${PROJECT_SOURCE_DIR}/third_party/pappl/pappl-1.3.1-fixes.patch)
+ExternalProject_Add(pappl_build
+  URL http://deb.debian.org/debian/pool/main/p/pappl/${PAPPL_TARBALL}
+      https://snapshot.debian.org/archive/debian/20250520T000000Z/pool/main/p/pappl/${PAPPL_TARBALL}
+  URL_HASH SHA256=890fd12aca8e2b2a45d5a89ba5fc74b9ad8d3eeef39d31c6bbf9c563c311223a
+  DOWNLOAD_DIR ${PROJECT_SOURCE_DIR}/.deps
+  DOWNLOAD_EXTRACT_TIMESTAMP ON
+  SOURCE_DIR ${PAPPL_SOURCE}
+  BUILD_IN_SOURCE ON
+  PATCH_COMMAND patch -p1 -i ${PAPPL_PATCH}
+  CONFIGURE_COMMAND ./configure --quiet --disable-shared --prefix=/usr --localstatedir=/var
+                    --sysconfdir=/etc --with-tls=gnutls
+  BUILD_COMMAND make -C pappl -j4 libpappl.a
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${PAPPL_SOURCE}/pappl/libpappl.a
+  LOG_CONFIGURE ON LOG_BUILD ON LOG_OUTPUT_ON_FAILURE ON)
+# A new patch rebuilds the library.
+ExternalProject_Add_StepDependencies(pappl_build patch ${PAPPL_PATCH})
+
+pkg_check_modules(PAPPL_DEPS REQUIRED IMPORTED_TARGET
+  avahi-client gnutls libjpeg libpng zlib libusb-1.0)
+file(MAKE_DIRECTORY ${PAPPL_SOURCE})
+add_dependencies(pappl pappl_build)
+target_include_directories(pappl SYSTEM INTERFACE ${PAPPL_SOURCE})
+target_link_libraries(pappl INTERFACE ${PAPPL_SOURCE}/pappl/libpappl.a PkgConfig::PAPPL_DEPS Cups::Cups
+  pam dl pthread m)
