@@ -97,13 +97,13 @@ constexpr PrinterFamily kEpl{.modelNumber = 26,
 
 constexpr const char* kLabels4in[] = {
     "oe_4x6-label_4x6in", "oe_4x4-label_4x4in",     "oe_4x3-label_4x3in",
-    "oe_4x2-label_4x2in", "oe_3x2-label_3x2in",     "oe_2.25x1.25-label_2.25x1.25in",
+    "oe_4x2-label_4x2in", "oe_3x2-label_3x2in",     "oe_w225h125-label_2.25x1.25in",
     "oe_2x1-label_2x1in", "om_100x150mm_100x150mm", "om_100x100mm_100x100mm",
     "om_60x40mm_60x40mm", "om_58x40mm_58x40mm",     "om_50x30mm_50x30mm",
     "om_40x30mm_40x30mm",
 };
 constexpr const char* kLabels3in[] = {
-    "oe_3x2-label_3x2in", "oe_2.25x1.25-label_2.25x1.25in",
+    "oe_3x2-label_3x2in", "oe_w225h125-label_2.25x1.25in",
     "oe_2x1-label_2x1in", "om_60x40mm_60x40mm",
     "om_58x40mm_58x40mm", "om_50x30mm_50x30mm",
     "om_40x30mm_40x30mm",

@@ -1,7 +1,9 @@
 #include "app/DriverSetup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,41 @@
 namespace {
 constexpr int kTopBottomMargin = 100;  // 1 mm: clients then name sizes plainly
 
+// Gives media saved under a name the catalog no longer has (an older
+// release's name of the same size) the catalog's name of that size; false
+// when the name is listed or no listed size matches.
+bool RenameToListedSize(const DriverInfo& driver, pappl_media_col_t& media) {
+    auto listed = [&](const char* name) { return !std::strcmp(name, media.size_name); };
+    if (std::any_of(driver.media.begin(), driver.media.end(), listed) || listed(driver.rollMin) ||
+        listed(driver.rollMax))
+        return false;
+    for (const char* name : driver.media) {
+        const pwg_media_t* size = pwgMediaForPWG(name);
+        if (size && size->width == media.size_width && size->length == media.size_length) {
+            papplCopyString(media.size_name, name, sizeof media.size_name);
+            return true;
+        }
+    }
+    return false;
+}
+
+// PAPPL calls the status callback once a printer is loaded from the state
+// file, with its saved defaults in place (and later now and then, when
+// nothing is left to rename).
+bool RenameStaleMedia(pappl_printer_t* printer) {
+    const char* driverName = papplPrinterGetDriverName(printer);
+    const DriverInfo* driver = driverName ? FindDriver(driverName) : nullptr;
+    if (!driver) return true;
+    pappl_pr_driver_data_t d;
+    papplPrinterGetDriverData(printer, &d);
+    if (RenameToListedSize(*driver, d.media_default))
+        papplPrinterSetDriverDefaults(printer, &d, 0, nullptr);
+    bool ready = false;
+    for (int i = 0; i < d.num_source; i++) ready |= RenameToListedSize(*driver, d.media_ready[i]);
+    if (ready) papplPrinterSetReadyMedia(printer, d.num_source, d.media_ready);
+    return true;
+}
+
 void SetCallbacks(pappl_pr_driver_data_t& d) {
     d.rstartjob_cb = StartRasterJob;
     d.rstartpage_cb = StartRasterPage;
@@ -22,6 +59,7 @@ void SetCallbacks(pappl_pr_driver_data_t& d) {
     d.rendpage_cb = EndRasterPage;
     d.rendjob_cb = EndRasterJob;
     d.printfile_cb = PrintRawFile;
+    d.status_cb = RenameStaleMedia;
 }
 
 pappl_media_tracking_t TrackingOf(const PrinterFamily& family) {

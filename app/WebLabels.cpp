@@ -34,8 +34,15 @@ std::string WebLabelStrings() {
     return strings;
 }
 
-// PAPPL keeps pointers to the strings data and to no copy of it, and its
-// printer attributes walk the resources without a lock: the labels go in
+// PAPPL merges a strings resource into its localization of that language,
+// which its web pages use, so the labels are added as resources and then
+// removed again: PAPPL 1.3.1 answers every Get-Printer-Attributes while a
+// resource has a language by appending printer-strings-languages-supported
+// to the printer's stored attributes, so from the third request on that
+// attribute comes more than once (and the stored attributes keep growing).
+// Clients therefore get no printer-strings-uri.
+//
+// PAPPL's printer attributes walk the resources without a lock: this runs
 // with the first printer, before any printer can be asked for them.
 void AddWebLabels(pappl_system_t* system) {
     static const std::string strings = WebLabelStrings();
@@ -44,6 +51,7 @@ void AddWebLabels(pappl_system_t* system) {
         for (const char* language : kLanguages) {
             const std::string path = std::string("/thermal-printer-app-") + language + ".strings";
             papplSystemAddStringsData(system, path.c_str(), language, strings.c_str());
+            papplSystemRemoveResource(system, path.c_str());
         }
     });
 }

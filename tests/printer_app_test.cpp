@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <regex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -363,6 +365,59 @@ TEST_F(PrinterApp, EveryWebPageAnswers) {
     EXPECT_TRUE(server->Alive());
 }
 
+// Get-Printer-Attributes without requested-attributes: every attribute the
+// printer has ("all" leaves some out).
+ipp_t* PrinterAttributes(const AppServer& app, const std::string& printer) {
+    ipp_t* request = app.NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printer);
+    http_t* http = app.Connect();
+    if (!http) {
+        ippDelete(request);
+        return nullptr;
+    }
+    ipp_t* response = cupsDoRequest(http, request, ("/ipp/print/" + printer).c_str());
+    httpClose(http);
+    return response;
+}
+
+std::string MediaName(ipp_t* attributes, const char* name) {
+    const char* value =
+        ippGetString(ippFindAttribute(attributes, name, IPP_TAG_KEYWORD), 0, nullptr);
+    return value ? value : "";
+}
+
+// What IPP Everywhere clients check of every printer: each attribute comes
+// once, also after several requests (PAPPL adds one more
+// printer-strings-languages-supported per request while a strings resource
+// has a language), and media names are PWG self-describing names whose
+// name part has only lowercase letters, digits and hyphens.
+TEST_F(PrinterApp, PrinterAttributesComeOnceWithValidMediaNames) {
+    const std::string dim = "([1-9][0-9]*(\\.[0-9]*[1-9])?|0\\.[0-9]*[1-9])";
+    const std::regex pwgName("(custom|na|asme|roc|oe|roll)_[a-z0-9][-a-z0-9]*_" + dim + "x" + dim +
+                             "in|(custom|iso|jis|jpn|prc|om|roll)_[a-z0-9][-a-z0-9]*_" + dim + "x" +
+                             dim + "mm");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.driver);
+        for (int i = 0; i < 2; i++) ippDelete(PrinterAttributes(*server, f.driver));
+        ipp_t* response = PrinterAttributes(*server, f.driver);
+        ASSERT_NE(response, nullptr);
+        std::set<std::pair<int, std::string>> seen;
+        for (ipp_attribute_t* a = ippFirstAttribute(response); a; a = ippNextAttribute(response)) {
+            if (!ippGetName(a)) continue;  // a group separator
+            EXPECT_TRUE(seen.insert({ippGetGroupTag(a), ippGetName(a)}).second)
+                << ippGetName(a) << " comes twice";
+        }
+        for (const char* name : {"media-supported", "media-ready", "media-default"}) {
+            ipp_attribute_t* media = ippFindAttribute(response, name, IPP_TAG_KEYWORD);
+            EXPECT_GT(ippGetCount(media), 0) << name;
+            for (int i = 0; i < ippGetCount(media); i++) {
+                const char* value = ippGetString(media, i, nullptr);
+                EXPECT_TRUE(std::regex_match(value, pwgName)) << name << " " << value;
+            }
+        }
+        ippDelete(response);
+    }
+}
+
 // The Paperang checksum seed is a printer setting: jobs are sealed with the
 // printer's seed, as the filter seals them with the PPD's; a seed that
 // doesn't parse leaves the default one.
@@ -441,5 +496,50 @@ TEST(PrinterAppState, ARestartKeepsPrintersAndTheirDefaults) {
     ASSERT_EQ(app.WaitForJob("pocket", id), IPP_JSTATE_COMPLETED);
     const std::string keyed = WritePpd(23, {}, true, "*thermalPaperangSeed: \"0x12345678\"\n");
     EXPECT_TRUE(app.DeviceBytes("pocket") == RunFilter(keyed, MakePwgRaster(narrow)).out);
+}
+
+// Printers saved with a media name that an older release listed (one that
+// is no valid PWG name) get the listed name of the same size when they are
+// loaded; listed names and sizes the driver doesn't list stay as saved.
+TEST(PrinterAppState, MediaSavedUnderAnOldNameGetsTheListedName) {
+    struct Case {
+        const char* printer;
+        const char* driver;
+        const char* saved;
+        int width, length;
+        const char* loaded;
+    };
+    const Case cases[] = {
+        {"renamed", "cpcl_3in", "oe_2.25x1.25-label_2.25x1.25in", 5715, 3175,
+         "oe_w225h125-label_2.25x1.25in"},
+        {"listed", "tspl_203", "oe_2x1-label_2x1in", 5080, 2540, "oe_2x1-label_2x1in"},
+        {"unlisted", "escpos_58", "custom_58x80mm_58x80mm", 5800, 8000, "custom_58x80mm_58x80mm"},
+    };
+    AppServer app;
+    for (const Case& c : cases) ASSERT_TRUE(app.AddPrinter(c.printer, c.driver));
+    app.Restart([&](const std::string& stateFile) {
+        const std::vector<uint8_t> bytes = ReadFileBytes(stateFile);
+        std::string state(bytes.begin(), bytes.end());
+        for (const Case& c : cases) {
+            const size_t begin = state.find(std::string(" name=\"") + c.printer + "\"");
+            ASSERT_NE(begin, std::string::npos) << c.printer;
+            const size_t end = state.find("</Printer>", begin);
+            std::string block = state.substr(begin, end - begin);
+            block = std::regex_replace(
+                block, std::regex("length=\"[0-9]+\" name=\"[^\"]*\""),
+                "length=\"" + std::to_string(c.length) + "\" name=\"" + c.saved + "\"");
+            block = std::regex_replace(block, std::regex("width=\"[0-9]+\""),
+                                       "width=\"" + std::to_string(c.width) + "\"");
+            state.replace(begin, end - begin, block);
+        }
+        WriteFileText(stateFile, state);
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.printer);
+        ipp_t* response = PrinterAttributes(app, c.printer);
+        EXPECT_EQ(MediaName(response, "media-default"), c.loaded);
+        EXPECT_EQ(MediaName(response, "media-ready"), c.loaded);
+        ippDelete(response);
+    }
 }
 }  // namespace

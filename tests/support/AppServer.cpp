@@ -98,8 +98,9 @@ void AppServer::Stop() {
     m_pid = -1;
 }
 
-void AppServer::Restart() {
+void AppServer::Restart(const std::function<void(const std::string&)>& whileStopped) {
     Stop();
+    if (whileStopped) whileStopped(m_dir + "/thermal-printer-app.state");
     Start();
 }
 

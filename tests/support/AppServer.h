@@ -2,6 +2,7 @@
 
 #include <cups/cups.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,8 +20,8 @@ public:
     AppServer& operator=(const AppServer&) = delete;
 
     // Stops the server (SIGTERM, as a service manager does) and starts it
-    // again on the same state.
-    void Restart();
+    // again on the same state, which `whileStopped` may change first.
+    void Restart(const std::function<void(const std::string& stateFile)>& whileStopped = {});
     // Adds a printer whose device is a file under the server's folder (or
     // the given device URI); false when the application refuses it.
     bool AddPrinter(const std::string& name, const std::string& driver,
