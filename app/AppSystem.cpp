@@ -104,6 +104,10 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
     auto& drivers = *static_cast<DriverList*>(data);
     papplSystemSetPrinterDrivers(system, static_cast<int>(drivers.size()), drivers.data(),
                                  AutoAddDriver, nullptr, SetUpDriver, nullptr);
+    // PAPPL waits for connections up to 30 s before it looks at a shutdown
+    // request; a timer every second makes `shutdown` end the server at once.
+    papplSystemAddTimerCallback(system, 0, 1, [](pappl_system_t*, void*) { return true; },
+                                nullptr);
     static const std::string statePath = StateFilePath(kName);
     papplSystemLoadState(system, statePath.c_str());
     papplSystemSetSaveCallback(system, SaveStateAtomically, const_cast<char*>(statePath.c_str()));

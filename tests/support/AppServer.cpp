@@ -66,7 +66,8 @@ int Spawn(const std::string& dir, const std::vector<std::string>& args, const st
 }
 }  // namespace
 
-AppServer::AppServer() : m_dir(TempDir::Shared().NewPath("app")) {
+AppServer::AppServer(const Options& serverOptions)
+    : m_options(serverOptions), m_dir(TempDir::Shared().NewPath("app")) {
     mkdir(m_dir.c_str(), 0755);
     mkdir((m_dir + "/out").c_str(), 0755);
     m_port = FreePort();
@@ -78,17 +79,20 @@ AppServer::~AppServer() {
 }
 
 void AppServer::Start() {
-    m_pid = Spawn(
-        m_dir,
-        {"server", "-o", "server-port=" + std::to_string(m_port), "-o", "listen-hostname=127.0.0.1",
-         "-o", "log-level=debug", "-o", "log-file=" + m_dir + "/server.log"},
-        m_dir + "/server.out", false);
+    Options options = {{"server-port", std::to_string(m_port)},
+                       {"listen-hostname", "127.0.0.1"},
+                       {"log-level", "debug"},
+                       {"log-file", m_dir + "/server.log"}};
+    for (const auto& [name, value] : m_options) options[name] = value;
+    std::vector<std::string> args = {"server"};
+    for (const auto& [name, value] : options) args.insert(args.end(), {"-o", name + "=" + value});
+    m_pid = Spawn(m_dir, args, m_dir + "/server.out", false);
     for (int i = 0; i < 200 && !Answers(m_port); i++) Sleep(25);
 }
 
-void AppServer::Stop() {
+void AppServer::Stop(int signal) {
     if (m_pid <= 0) return;
-    kill(m_pid, SIGTERM);
+    kill(m_pid, signal);
     int status = 0;
     for (int i = 0; i < 200 && waitpid(m_pid, &status, WNOHANG) == 0; i++) Sleep(25);
     if (waitpid(m_pid, &status, WNOHANG) == 0) {
@@ -100,6 +104,12 @@ void AppServer::Stop() {
 
 void AppServer::Restart(const std::function<void(const std::string&)>& whileStopped) {
     Stop();
+    if (whileStopped) whileStopped(m_dir + "/thermal-printer-app.state");
+    Start();
+}
+
+void AppServer::Crash(const std::function<void(const std::string&)>& whileStopped) {
+    Stop(SIGKILL);
     if (whileStopped) whileStopped(m_dir + "/thermal-printer-app.state");
     Start();
 }
@@ -132,6 +142,11 @@ std::vector<uint8_t> AppServer::DeviceBytes(const std::string& printer) const {
 
 std::string AppServer::Log() const {
     std::vector<uint8_t> bytes = ReadFileBytes(m_dir + "/server.log");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string AppServer::Output() const {
+    std::vector<uint8_t> bytes = ReadFileBytes(m_dir + "/server.out");
     return std::string(bytes.begin(), bytes.end());
 }
 

@@ -2,6 +2,7 @@
 
 #include <cups/cups.h>
 
+#include <csignal>
 #include <functional>
 #include <map>
 #include <string>
@@ -14,7 +15,8 @@ class AppServer {
 public:
     using Options = std::map<std::string, std::string>;
 
-    AppServer();
+    // `serverOptions` add to or replace the server's `-o` options.
+    explicit AppServer(const Options& serverOptions = {});
     ~AppServer();
     AppServer(const AppServer&) = delete;
     AppServer& operator=(const AppServer&) = delete;
@@ -22,6 +24,8 @@ public:
     // Stops the server (SIGTERM, as a service manager does) and starts it
     // again on the same state, which `whileStopped` may change first.
     void Restart(const std::function<void(const std::string& stateFile)>& whileStopped = {});
+    // Kills the server (SIGKILL, as a crash or power loss) and starts it again.
+    void Crash(const std::function<void(const std::string& stateFile)>& whileStopped = {});
     // Adds a printer whose device is a file under the server's folder (or
     // the given device URI); false when the application refuses it.
     bool AddPrinter(const std::string& name, const std::string& driver,
@@ -48,15 +52,19 @@ public:
     std::string DevicePath(const std::string& printer) const;
     std::vector<uint8_t> DeviceBytes(const std::string& printer) const;
     std::string Log() const;
+    // What the server wrote on its standard output and error.
+    std::string Output() const;
+    const std::string& Dir() const { return m_dir; }
     bool Alive() const;
     std::string PrinterUri(const std::string& printer) const;
 
 private:
     void Start();
-    void Stop();
+    void Stop(int signal = SIGTERM);
     ipp_t* JobRequest(const std::string& printer, int jobId) const;
     ipp_t* Request(ipp_t* request, const std::string& printer, const std::string& file = "");
 
+    Options m_options;
     std::string m_dir;
     int m_port = 0;
     int m_pid = -1;

@@ -1,0 +1,284 @@
+// The printer application as a service left running: concurrent clients,
+// crashes, a log on standard error, shutdown. Every case goes through the
+// real program over IPP and its command line.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/AppServer.h"
+#include "support/FilterRunner.h"
+#include "support/RasterWriter.h"
+#include "support/TempDir.h"
+
+namespace {
+using Bytes = std::vector<uint8_t>;
+
+void SleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// A small page that differs from the other jobs' by where its bar is.
+std::string JobPage(unsigned width, unsigned dpi, int job) {
+    TestPage page = MakePage(width, 120, 255, 8, dpi);
+    for (unsigned y = 10; y < 110; y++)
+        for (unsigned x = 0; x < 24; x++) page.SetGray(job * 30 + x, y, 0);
+    const std::string path = TempDir::Shared().NewPath("job") + ".pwg";
+    WriteFileBytes(path, MakePwgRaster({page}));
+    return path;
+}
+
+// Print-Job as a CUPS queue or a phone sends it: again while the printer
+// answers that it is busy. The final IPP status.
+ipp_status_t PrintRetryingWhileBusy(AppServer& server, const std::string& printer,
+                                    const std::string& file) {
+    ipp_status_t status = IPP_STATUS_ERROR_BUSY;
+    for (int attempt = 0; attempt < 600 && status == IPP_STATUS_ERROR_BUSY; attempt++) {
+        if (attempt) SleepMs(20);
+        ipp_t* request = server.NewRequest(IPP_OP_PRINT_JOB, printer);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                     "image/pwg-raster");
+        http_t* http = server.Connect();
+        if (!http) continue;
+        const std::string resource = "/ipp/print/" + printer;
+        ippDelete(cupsDoFileRequest(http, request, resource.c_str(), file.c_str()));
+        status = cupsLastError();
+        httpClose(http);
+    }
+    return status;
+}
+
+// Whether `device` is the jobs' outputs one after another, each exactly
+// once, in any order: two jobs printing at once interleave their bytes.
+bool IsEachJobOnce(const Bytes& device, std::vector<Bytes> jobs) {
+    size_t at = 0;
+    while (!jobs.empty()) {
+        auto next = std::find_if(jobs.begin(), jobs.end(), [&](const Bytes& job) {
+            return device.size() - at >= job.size() &&
+                   std::equal(job.begin(), job.end(), device.begin() + static_cast<long>(at));
+        });
+        if (next == jobs.end()) return false;
+        at += next->size();
+        jobs.erase(next);
+    }
+    return at == device.size();
+}
+
+std::vector<std::string> PrinterNames(AppServer& server) {
+    const std::string listing = TempDir::Shared().NewPath("printers");
+    std::vector<std::string> names;
+    ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+    http_t* http = server.Connect();
+    ipp_t* response = http ? cupsDoRequest(http, request, "/ipp/system") : nullptr;
+    if (!http) ippDelete(request);
+    for (ipp_attribute_t* a = ippFindAttribute(response, "printer-name", IPP_TAG_NAME); a;
+         a = ippFindNextAttribute(response, "printer-name", IPP_TAG_NAME))
+        names.push_back(ippGetString(a, 0, nullptr));
+    ippDelete(response);
+    if (http) httpClose(http);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+}  // namespace
+
+// Rounds of 30 jobs sent at once to 5 printers, debug log on: every job
+// prints, whole and once, and the server keeps answering.
+TEST(PrinterAppService, ConcurrentJobsPrintOnceEachAndTheServerKeepsAnswering) {
+    struct Printer {
+        const char* driver;
+        const char* ppd;
+        unsigned width, dpi;
+    };
+    const Printer printers[] = {{"tspl_203", "tspl-203", 812, 203},
+                                {"escpos_80", "escpos80", 576, 203},
+                                {"cpcl_3in", "cpcl-3in", 576, 203},
+                                {"zpl_203", "zpl-203", 812, 203},
+                                {"epl_203", "epl-203", 812, 203}};
+    constexpr int kJobsPerPrinter = 6, kRounds = 2;
+    AppServer server;
+    std::vector<std::vector<std::string>> files(5);
+    std::vector<std::vector<Bytes>> expected(5);
+    for (size_t p = 0; p < 5; p++) {
+        ASSERT_TRUE(server.AddPrinter(printers[p].driver, printers[p].driver));
+        for (int j = 0; j < kJobsPerPrinter; j++) {
+            files[p].push_back(JobPage(printers[p].width, printers[p].dpi, j));
+            const std::string ppd = std::string(PPD_DIR) + "/" + printers[p].ppd + ".ppd";
+            expected[p].push_back(RunFilter(ppd, ReadFileBytes(files[p].back())).out);
+        }
+    }
+    for (int round = 0; round < kRounds; round++) {
+        std::vector<std::thread> clients;
+        std::vector<ipp_status_t> status(5 * kJobsPerPrinter);
+        for (size_t p = 0; p < 5; p++)
+            for (int j = 0; j < kJobsPerPrinter; j++)
+                clients.emplace_back([&, p, j] {
+                    status[p * kJobsPerPrinter + j] =
+                        PrintRetryingWhileBusy(server, printers[p].driver, files[p][j]);
+                });
+        for (std::thread& c : clients) c.join();
+        for (ipp_status_t s : status) EXPECT_EQ(s, IPP_STATUS_OK) << ippErrorString(s);
+        ASSERT_TRUE(server.Alive());
+        for (size_t p = 0; p < 5; p++) {
+            std::vector<Bytes> jobs;
+            for (int r = 0; r <= round; r++)
+                jobs.insert(jobs.end(), expected[p].begin(), expected[p].end());
+            EXPECT_TRUE(IsEachJobOnce(server.DeviceBytes(printers[p].driver), jobs))
+                << printers[p].driver << " round " << round;
+        }
+        EXPECT_EQ(PrinterNames(server).size(), 5u);
+    }
+}
+
+// A kill at any moment while settings are being saved loses no printer.
+TEST(PrinterAppService, AKillWhileSavingKeepsEveryPrinter) {
+    AppServer server;
+    const std::vector<std::string> names = {"a", "b", "c", "d"};
+    for (const std::string& name : names) ASSERT_TRUE(server.AddPrinter(name, "escpos_80"));
+    std::mt19937 random(7);
+    for (int round = 0; round < 8; round++) {
+        std::thread changes([&] {
+            for (int i = 0; i < 6; i++)
+                server.Command({"modify", "-d", names[i % 4], "-o",
+                                "thermal-feed=" + std::to_string(round * 6 + i)});
+        });
+        SleepMs(static_cast<int>(random() % 120));
+        server.Crash();
+        changes.join();
+        ASSERT_EQ(PrinterNames(server), names) << "round " << round;
+    }
+}
+
+// Standard error going to a file past PAPPL's 1 MiB rotation size: the
+// server starts, prints, and keeps its log there.
+TEST(PrinterAppService, ALogOnStandardErrorPastOneMebibyteDoesNotStopTheServer) {
+    AppServer server(AppServer::Options{{"log-file", "-"}});
+    server.Restart([&](const std::string&) {
+        std::ofstream(server.Dir() + "/server.out") << std::string(1100 * 1024, 'x') << '\n';
+    });
+    ASSERT_TRUE(server.AddPrinter("p", "tspl_203"));
+    const int id = server.Print("p", JobPage(812, 203, 1), "image/pwg-raster");
+    ASSERT_GT(id, 0);
+    EXPECT_EQ(server.WaitForJob("p", id), IPP_JSTATE_COMPLETED);
+    EXPECT_NE(server.Output().find("Completed, job-impressions-completed=1"), std::string::npos);
+}
+
+namespace {
+// A raw TSPL job whose bytes name it.
+std::string RawJob(int n) {
+    const std::string path = TempDir::Shared().NewPath("raw") + ".tspl";
+    WriteFileText(path, "CLS\r\nTEXT 10,10,\"1\",0,1,1,\"job " + std::to_string(n) + "\"\r\n");
+    return path;
+}
+
+std::string Text(const Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 50) {
+        if (done()) return true;
+        SleepMs(50);
+    }
+    return done();
+}
+
+// Jobs queued on a printer whose device is missing, the server killed, the
+// device back: after a restart every job prints, oldest first, none stuck.
+std::string QueuedJobsSurviveAKill(AppServer& server) {
+    const std::string device = server.Dir() + "/out/late.prn";
+    if (!server.AddPrinter("late", "tspl_203")) return "add failed";
+    std::remove(device.c_str());
+    std::string expected;
+    std::vector<int> ids;
+    for (int n = 1; n <= 3; n++) {
+        ids.push_back(server.Print("late", RawJob(n), "application/vnd.thermal-tspl"));
+        expected += Text(ReadFileBytes(RawJob(n)));
+    }
+    server.Crash([&](const std::string&) { WriteFileText(device, ""); });
+    for (int id : ids)
+        if (server.WaitForJob("late", id, 20000) != IPP_JSTATE_COMPLETED)
+            return "job " + std::to_string(id) + " did not complete";
+    const std::string got = Text(server.DeviceBytes("late"));
+    return got == expected ? "" : "device holds \"" + got + "\"";
+}
+
+// Deleting a printer in the middle of a job cancels the job and removes the
+// printer; the server goes on.
+std::string DeleteWhilePrinting(AppServer& server) {
+    if (!server.AddPrinter("gone", "escpos_80")) return "add failed";
+    TestPage tall = MakePage(576, 4000, 128, 8, 203);
+    const std::string file = TempDir::Shared().NewPath("tall") + ".pwg";
+    WriteFileBytes(file, MakePwgRaster(std::vector<TestPage>(8, tall)));
+    std::thread job([&] { server.Print("gone", file, "image/pwg-raster"); });
+    WaitFor([&] { return server.PrinterState("gone") == IPP_PSTATE_PROCESSING; }, 5000);
+    const int deleted = server.Command({"delete", "-d", "gone"});
+    job.join();
+    if (deleted != 0) return "delete failed";
+    if (!server.Alive()) return "server died";
+    return PrinterNames(server).empty() ? "" : "printer still listed";
+}
+
+// Eight pictures sent one after another, each waiting for its answer.
+std::string PicturesBackToBack(AppServer& server) {
+    if (!server.AddPrinter("pics", "tspl_203")) return "add failed";
+    const std::string png = std::string(DATA_DIR) + "/../../docs/preview-label.png";
+    std::vector<int> ids;
+    for (int n = 0; n < 8; n++) ids.push_back(server.Print("pics", png, "image/png"));
+    for (int id : ids)
+        if (server.WaitForJob("pics", id) != IPP_JSTATE_COMPLETED)
+            return "job " + std::to_string(id) + " did not complete";
+    return server.Log().find("Starting job") == std::string::npos ? "no job started" : "";
+}
+
+std::string ShutdownEndsTheServer(AppServer& server) {
+    const auto start = std::chrono::steady_clock::now();
+    if (server.Command({"shutdown"}) != 0) return "shutdown failed";
+    if (!WaitFor([&] { return !server.Alive(); }, 5000)) return "still running after 5 s";
+    const auto took = std::chrono::steady_clock::now() - start;
+    return took < std::chrono::seconds(5) ? "" : "took too long";
+}
+
+// A second server on the same port exits non-zero and says why.
+std::string TakenPortIsAnError(AppServer& server) {
+    const std::string uri = server.PrinterUri("x");  // ipp://127.0.0.1:PORT/...
+    const size_t port = uri.find(':', 6) + 1;
+    AppServer second(
+        AppServer::Options{{"server-port", uri.substr(port, uri.find('/', port) - port)}});
+    if (!WaitFor([&] { return !second.Alive(); }, 5000)) return "second server still running";
+    return second.Output().find("Unable to listen") != std::string::npos ? "" : second.Output();
+}
+
+std::string ControlSocketIsPrivate(AppServer& server) {
+    struct stat info {};
+    if (stat((server.Dir() + "/thermal-printer-app.sock").c_str(), &info) != 0) return "no socket";
+    return (info.st_mode & 0007) == 0 ? "" : "others may use the socket";
+}
+}  // namespace
+
+// What a shop's server lives through, each on a fresh server: the row's
+// check returns what went wrong, or nothing.
+TEST(PrinterAppService, SurvivesWhatAShopDoesToIt) {
+    const struct {
+        const char* what;
+        std::string (*check)(AppServer&);
+    } rows[] = {
+        {"queued jobs survive a kill", QueuedJobsSurviveAKill},
+        {"delete while printing", DeleteWhilePrinting},
+        {"pictures back to back", PicturesBackToBack},
+        {"shutdown", ShutdownEndsTheServer},
+        {"port taken", TakenPortIsAnError},
+        {"control socket", ControlSocketIsPrivate},
+    };
+    for (const auto& row : rows) {
+        AppServer server;
+        EXPECT_EQ(row.check(server), "") << row.what;
+        EXPECT_TRUE(row.check == ShutdownEndsTheServer || server.Alive()) << row.what;
+    }
+}
