@@ -100,7 +100,13 @@ bool CheckFormat(pappl_client_t* client) {
 }  // namespace
 
 bool CheckRequest(pappl_client_t* client, void*) {
-    switch (papplClientGetOperation(client)) {
+    // Administration is checked only for those allowed to do it: the
+    // messages tell about files anywhere on the system. PAPPL answers the
+    // others.
+    const ipp_op_t op = papplClientGetOperation(client);
+    const bool admin = op == IPP_OP_CREATE_PRINTER || op == IPP_OP_SET_PRINTER_ATTRIBUTES;
+    if (admin && papplClientIsAuthorized(client) != HTTP_STATUS_CONTINUE) return false;
+    switch (op) {
         case IPP_OP_CREATE_PRINTER:
             return CheckCreatePrinter(client);
         case IPP_OP_SET_PRINTER_ATTRIBUTES:
