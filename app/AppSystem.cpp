@@ -6,7 +6,11 @@
 #include <string_view>
 
 #include "app/AutoAdd.h"
+#include "app/DefaultsPage.h"
+#include "app/DeviceRules.h"
 #include "app/DriverSetup.h"
+#include "app/IppDispatch.h"
+#include "app/RequestChecks.h"
 #include "app/StateFile.h"
 
 namespace {
@@ -75,6 +79,7 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
                      kName, Option("server-port", count, options));
         return nullptr;
     }
+    if (!SetFileDeviceFolder(Option("file-device-folder", count, options))) return nullptr;
     const char* spool = Option("spool-directory", count, options);
     const std::string spoolDir = spool ? spool : SpoolDirectoryPath(kName);
     const char* logFile = Option("log-file", count, options);
@@ -102,8 +107,9 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         return nullptr;
     }
     auto& drivers = *static_cast<DriverList*>(data);
+    InstallOperationCheck(system, CheckRequest, nullptr);
     papplSystemSetPrinterDrivers(system, static_cast<int>(drivers.size()), drivers.data(),
-                                 AutoAddDriver, nullptr, SetUpDriver, nullptr);
+                                 AutoAddDriver, AddDefaultsCheck, SetUpDriver, nullptr);
     // PAPPL waits for connections up to 30 s before it looks at a shutdown
     // request; a timer every second makes `shutdown` end the server at once.
     papplSystemAddTimerCallback(system, 0, 1, [](pappl_system_t*, void*) { return true; },

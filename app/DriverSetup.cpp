@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DeviceRules.h"
 #include "app/DriverCatalog.h"
 #include "app/PaperangSeed.h"
 #include "app/RasterJob.h"
@@ -154,7 +155,7 @@ void AddVendorOptions(const PrinterFamily& family, pappl_pr_driver_data_t& d, ip
 
 bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* deviceUri, const char*,
                  pappl_pr_driver_data_t* data, ipp_t** attributes, void*) {
-    if (SerialUriRefused(system, deviceUri)) return false;
+    if (SerialUriRefused(system, deviceUri) || FileDeviceRefused(system, deviceUri)) return false;
     const DriverInfo* driver = FindDriver(driverName ? driverName : "");
     if (!driver) return false;
     pappl_pr_driver_data_t& d = *data;

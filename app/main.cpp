@@ -1,7 +1,11 @@
 #include <pappl/pappl.h>
 
+#include <cstdio>
+#include <string>
+
 #include "app/AppSystem.h"
 #include "app/AutoAdd.h"
+#include "app/CommandLineChecks.h"
 #include "app/DriverCatalog.h"
 #include "app/DriverSetup.h"
 #include "app/SerialDevice.h"
@@ -11,6 +15,10 @@ constexpr const char* kFooter = "Thermal label and receipt printers";
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (const std::string error = CommandLineError(argc, argv); !error.empty()) {
+        std::fprintf(stderr, "thermal-printer-app: %s\n", error.c_str());
+        return 1;
+    }
     RegisterSerialScheme();
     DriverList drivers;
     for (const DriverInfo& d : Drivers())

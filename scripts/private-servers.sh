@@ -37,12 +37,15 @@ stop_pid() {
     wait "$pid" 2>/dev/null || true
 }
 
+# app_start APP DIR FILES: the server keeps its state in DIR and takes file
+# devices in the folder FILES (made if missing).
 # The server is ready once it accepts TCP connections and its control socket
 # exists. A subcommand run without that socket would start a server of its
 # own, so app_cmd refuses to run when the server is gone.
 app_start() {
     app_bin=$(readlink -f "$1")
     app_dir=$(readlink -f "$2")
+    mkdir -p "$3" && app_files=$(readlink -f "$3")
     local socket
     socket=$app_dir/$(basename "$app_bin").sock
     for _ in 1 2 3 4 5; do
@@ -51,6 +54,7 @@ app_start() {
         rm -f "$socket"
         SNAP_COMMON=$app_dir "$app_bin" server -o server-port="$app_port" \
             -o listen-hostname=127.0.0.1 -o log-file="$app_dir/server.log" -o log-level=debug \
+            -o file-device-folder="$app_files" \
             >>"$app_dir/server.out" 2>&1 &
         app_pid=$!
         for _ in $(seq 100); do

@@ -447,7 +447,7 @@ TEST_F(PrinterApp, PaperangJobsUseThePrintersChecksumSeed) {
 // be opened holds the job until it is back. Raw printer streams pass through
 // untouched.
 TEST(PrinterAppDevices, FailingAndMissingDevices) {
-    AppServer app;
+    AppServer app(AppServer::Options{{"file-device-folder", "/dev"}});
     const std::vector<uint8_t> label =
         RunFilter(Ppd("tspl-203"), MakePwgRaster({SamplePage(812, 1218, 203)})).out;
     const std::string raw = TempDir::Shared().NewPath("raw") + ".prn";
@@ -464,6 +464,7 @@ TEST(PrinterAppDevices, FailingAndMissingDevices) {
     const std::string dir = TempDir::Shared().NewPath("device");
     std::filesystem::create_directories(dir);
     WriteFileText(dir + "/label.prn", "");
+    app.RestartWithFileDeviceFolder(TempDir::Shared().Path());
     ASSERT_TRUE(app.AddPrinter("gone", "tspl_203", "file://" + dir + "/label.prn"));
     std::filesystem::remove_all(dir);
     id = app.Print("gone", raw, "application/vnd.thermal-tspl");

@@ -55,7 +55,7 @@ chmod 755 "$work"
 mkdir -p "$work"/{app,cups,out}
 
 # --- The application, one printer per family tested ---------------------------
-app_start "$app" "$work/app" || die "the printer application did not start: $(tail -5 "$work/app/server.log")"
+app_start "$app" "$work/app" "$work/out" || die "the printer application did not start: $(tail -5 "$work/app/server.log")"
 say "printer application running as PID $app_pid on 127.0.0.1:$app_port"
 for line in "${printers[@]}"; do
     IFS='|' read -r name driver _ <<<"$line"

@@ -182,7 +182,8 @@ class Test:
         open(self.device, "w").close()
         self.server = Process([app, "server", "-o", "server-port=%d" % self.port,
                                "-o", "listen-hostname=127.0.0.1", "-o", "log-level=debug",
-                               "-o", "log-file=" + os.path.join(work, "server.log")],
+                               "-o", "log-file=" + os.path.join(work, "server.log"),
+                               "-o", "file-device-folder=" + work],
                               os.path.join(work, "server.out"), self.env)
         check(wait_until(lambda: answers(self.port), 10), "the server does not answer")
         added = subprocess.run([app, "add", "-d", "pocket", "-m", "paperang_203",

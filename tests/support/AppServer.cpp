@@ -9,9 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <thread>
 
 #include "support/TempDir.h"
@@ -38,6 +40,39 @@ bool Answers(int port) {
     bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     close(fd);
     return ok;
+}
+
+std::string UrlEncoded(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%%%02X", c);
+        out += std::isalnum(c) || c == '-' || c == '_' || c == '.' ? std::string(1, char(c)) : hex;
+    }
+    return out;
+}
+
+// One HTTP exchange on the connection: a GET, or a POST of a urlencoded
+// form; the page that comes back, and the cookie it sets.
+std::string Exchange(http_t* http, const std::string& path, const std::string& cookie,
+                     const std::string* form, std::string* setCookie = nullptr) {
+    httpClearFields(http);
+    if (!cookie.empty()) httpSetCookie(http, cookie.c_str());
+    if (form) {
+        httpSetField(http, HTTP_FIELD_CONTENT_TYPE, "application/x-www-form-urlencoded");
+        httpSetLength(http, form->size());
+        if (httpPost(http, path.c_str())) return "";
+        httpWrite2(http, form->data(), form->size());
+    } else if (httpGet(http, path.c_str())) {
+        return "";
+    }
+    while (httpUpdate(http) == HTTP_STATUS_CONTINUE) {
+    }
+    if (setCookie && httpGetCookie(http)) *setCookie = httpGetCookie(http);
+    std::string page;
+    char buffer[8192];
+    for (ssize_t n; (n = httpRead2(http, buffer, sizeof buffer)) > 0;) page.append(buffer, n);
+    return page;
 }
 
 void Sleep(int ms) {
@@ -82,10 +117,12 @@ void AppServer::Start() {
     Options options = {{"server-port", std::to_string(m_port)},
                        {"listen-hostname", "127.0.0.1"},
                        {"log-level", "debug"},
-                       {"log-file", m_dir + "/server.log"}};
+                       {"log-file", m_dir + "/server.log"},
+                       {"file-device-folder", m_dir + "/out"}};
     for (const auto& [name, value] : m_options) options[name] = value;
     std::vector<std::string> args = {"server"};
-    for (const auto& [name, value] : options) args.insert(args.end(), {"-o", name + "=" + value});
+    for (const auto& [name, value] : options)  // an empty value leaves the option out
+        if (!value.empty()) args.insert(args.end(), {"-o", name + "=" + value});
     m_pid = Spawn(m_dir, args, m_dir + "/server.out", false);
     for (int i = 0; i < 200 && !Answers(m_port); i++) Sleep(25);
 }
@@ -114,12 +151,22 @@ void AppServer::Crash(const std::function<void(const std::string&)>& whileStoppe
     Start();
 }
 
+void AppServer::RestartWithFileDeviceFolder(const std::string& folder) {
+    m_options["file-device-folder"] = folder;
+    Restart();
+}
+
 bool AppServer::Alive() const {
     return m_pid > 0 && kill(m_pid, 0) == 0 && waitpid(m_pid, nullptr, WNOHANG) == 0;
 }
 
-int AppServer::Command(const std::vector<std::string>& args) {
-    return Spawn(m_dir, args, m_dir + "/commands.log", true);
+int AppServer::Command(const std::vector<std::string>& args, std::string* output) {
+    if (!output) return Spawn(m_dir, args, m_dir + "/commands.log", true);
+    const std::string file = TempDir::Shared().NewPath("command") + ".log";
+    const int status = Spawn(m_dir, args, file, true);
+    const std::vector<uint8_t> bytes = ReadFileBytes(file);
+    output->assign(bytes.begin(), bytes.end());
+    return status;
 }
 
 bool AppServer::AddPrinter(const std::string& name, const std::string& driver,
@@ -155,12 +202,15 @@ std::string AppServer::PrinterUri(const std::string& printer) const {
 }
 
 ipp_t* AppServer::Request(ipp_t* request, const std::string& printer, const std::string& file) {
+    return Send(request, "/ipp/print/" + printer, file);
+}
+
+ipp_t* AppServer::Send(ipp_t* request, const std::string& resource, const std::string& file) {
     http_t* http = Connect();
     if (!http) {
         ippDelete(request);
         return nullptr;
     }
-    const std::string resource = "/ipp/print/" + printer;
     ipp_t* response = file.empty()
                           ? cupsDoRequest(http, request, resource.c_str())
                           : cupsDoFileRequest(http, request, resource.c_str(), file.c_str());
@@ -221,6 +271,20 @@ ipp_jstate_t AppServer::WaitForJob(const std::string& printer, int jobId, int ti
 http_t* AppServer::Connect() const {
     return httpConnect2("127.0.0.1", m_port, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1, 30000,
                         nullptr);
+}
+
+std::string AppServer::SubmitForm(const std::string& path, const Options& fields) {
+    http_t* http = Connect();
+    std::string cookie;
+    const std::string page = Exchange(http, path, "", nullptr, &cookie);
+    std::smatch token;
+    std::regex_search(page, token, std::regex("name=\"session\" value=\"([^\"]*)\""));
+    std::string form = "session=" + token[1].str();
+    for (const auto& [name, value] : fields)
+        form += "&" + UrlEncoded(name) + "=" + UrlEncoded(value);
+    const std::string answer = Exchange(http, path, cookie.substr(0, cookie.find(';')), &form);
+    httpClose(http);
+    return answer;
 }
 
 int AppServer::ActiveJob(const std::string& printer) {

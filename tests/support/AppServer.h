@@ -9,13 +9,15 @@
 #include <vector>
 
 // build/thermal-printer-app run as a private server for one test: state,
-// spool and log in a fresh folder, listening on 127.0.0.1 on a free port.
-// Jobs go in over IPP on the loopback, as any client sends them.
+// spool and log in a fresh folder, listening on 127.0.0.1 on a free port,
+// taking file devices in the folder's out/ (or the given folder; "" for
+// none). Jobs go in over IPP on the loopback, as any client sends them.
 class AppServer {
 public:
     using Options = std::map<std::string, std::string>;
 
-    // `serverOptions` add to or replace the server's `-o` options.
+    // `serverOptions` add to or replace the server's `-o` options; `file:`
+    // devices are allowed in its folder's "out" unless they say otherwise.
     explicit AppServer(const Options& serverOptions = {});
     ~AppServer();
     AppServer(const AppServer&) = delete;
@@ -30,8 +32,11 @@ public:
     // the given device URI); false when the application refuses it.
     bool AddPrinter(const std::string& name, const std::string& driver,
                     const std::string& deviceUri = "");
-    // Runs a subcommand of the application against this server.
-    int Command(const std::vector<std::string>& args);
+    // Runs a subcommand of the application against this server; with
+    // `output`, what it printed.
+    int Command(const std::vector<std::string>& args, std::string* output = nullptr);
+    // Starts the server again taking file devices in another folder.
+    void RestartWithFileDeviceFolder(const std::string& folder);
 
     // Print-Job with a document and job attributes (numbers are sent as
     // integers, other values as keywords); the job id, or 0.
@@ -48,6 +53,12 @@ public:
     // Requests for clients of their own: operation attributes set.
     ipp_t* NewRequest(ipp_op_t operation, const std::string& printer) const;
     http_t* Connect() const;
+    // Sends a request to a resource ("/ipp/system", "/ipp/print/NAME") with
+    // an optional document; the response (null when there is none).
+    ipp_t* Send(ipp_t* request, const std::string& resource, const std::string& file = "");
+    // Submits a web form as a browser does: the page first, for its session
+    // cookie and token, then the fields. The page that comes back.
+    std::string SubmitForm(const std::string& path, const Options& fields);
 
     std::string DevicePath(const std::string& printer) const;
     std::vector<uint8_t> DeviceBytes(const std::string& printer) const;

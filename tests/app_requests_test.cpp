@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/AppServer.h"
+#include "support/RasterWriter.h"
+#include "support/TempDir.h"
+
+// What the application takes and refuses, through its command line, IPP
+// and its web form: settings outside their values, documents it cannot
+// print, unknown drivers and unusable or forbidden devices.
+namespace {
+// The answer to one request: an exit status or an IPP status code, what it
+// said, and the job it made.
+struct Outcome {
+    int code = -1;
+    std::string message;
+    int jobId = 0;
+};
+
+constexpr const char* kPrinter = "shelf";
+
+Outcome RunCommand(AppServer& app, const std::vector<std::string>& args) {
+    Outcome o;
+    o.code = app.Command(args, &o.message);
+    return o;
+}
+
+Outcome Answer(ipp_t* response) {
+    const char* message =
+        ippGetString(ippFindAttribute(response, "status-message", IPP_TAG_TEXT), 0, nullptr);
+    Outcome o{ippGetStatusCode(response), message ? message : "",
+              ippGetInteger(ippFindAttribute(response, "job-id", IPP_TAG_INTEGER), 0)};
+    // A value the answer names as unsupported comes back in that group.
+    for (ipp_attribute_t* a = ippFirstAttribute(response); a; a = ippNextAttribute(response))
+        if (ippGetGroupTag(a) == IPP_TAG_UNSUPPORTED_GROUP)
+            o.message += std::string(" [") + ippGetName(a) + "]";
+    ippDelete(response);
+    return o;
+}
+
+// A job request for the printer: a document format ("" for none), one
+// vendor attribute (`value` a number goes as an integer) and a document.
+Outcome Job(AppServer& app, ipp_op_t op, const std::string& format, const std::string& name = "",
+            const std::string& value = "", const std::string& file = "", bool fidelity = false) {
+    ipp_t* request = app.NewRequest(op, kPrinter);
+    if (!format.empty())
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                     format.c_str());
+    if (fidelity) ippAddBoolean(request, IPP_TAG_OPERATION, "ipp-attribute-fidelity", 1);
+    char* end = nullptr;
+    const long number = std::strtol(value.c_str(), &end, 10);
+    if (!name.empty() && !*end)
+        ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_INTEGER, name.c_str(), int(number));
+    else if (!name.empty())
+        ippAddString(request, IPP_TAG_JOB, IPP_TAG_KEYWORD, name.c_str(), nullptr, value.c_str());
+    return Answer(app.Send(request, std::string("/ipp/print/") + kPrinter, file));
+}
+
+Outcome SendDocument(AppServer& app, const std::string& format, const std::string& file) {
+    const int id = Job(app, IPP_OP_CREATE_JOB, "").jobId;
+    ipp_t* request = app.NewRequest(IPP_OP_SEND_DOCUMENT, kPrinter);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", id);
+    ippAddBoolean(request, IPP_TAG_OPERATION, "last-document", 1);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                 format.c_str());
+    return Answer(app.Send(request, std::string("/ipp/print/") + kPrinter, file));
+}
+
+// The Printing Defaults form with one field changed: 0 when it was saved,
+// 1 when it came back refused, with the page's banner.
+Outcome WebForm(AppServer& app, const std::string& name, const std::string& value) {
+    const std::string page =
+        app.SubmitForm(std::string("/") + kPrinter + "/printing", {{name, value}});
+    const size_t start = page.find("<div class=\"banner\">");
+    const size_t end = page.find("</div>", start);
+    Outcome o;
+    o.message = start == std::string::npos ? page : page.substr(start + 20, end - start - 20);
+    o.code = o.message.find("Changes saved.") != std::string::npos ? 0 : 1;
+    if (page.find("name=\"" + name + "\"") == std::string::npos) o.code = 2;  // no form
+    return o;
+}
+
+// An attribute of the printer, or of one of its jobs, as text; empty when
+// it has none.
+std::string Value(AppServer& app, const std::string& printer, const std::string& name,
+                  int jobId = 0) {
+    ipp_t* request =
+        app.NewRequest(jobId ? IPP_OP_GET_JOB_ATTRIBUTES : IPP_OP_GET_PRINTER_ATTRIBUTES, printer);
+    if (jobId) ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ipp_t* response = app.Send(request, "/ipp/print/" + printer);
+    char text[256] = "";
+    ippAttributeString(ippFindAttribute(response, name.c_str(), IPP_TAG_ZERO), text, sizeof text);
+    if (ippGetStatusCode(response) != IPP_STATUS_OK) std::snprintf(text, sizeof text, "none");
+    ippDelete(response);
+    return text;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    return {std::istream_iterator<std::string>(in), {}};
+}
+
+constexpr int kIgnored = IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED;
+constexpr int kBadValue = IPP_STATUS_ERROR_ATTRIBUTES_OR_VALUES;
+constexpr int kBadFormat = IPP_STATUS_ERROR_DOCUMENT_FORMAT_NOT_SUPPORTED;
+constexpr const char* kTakes = "This printer prints PNG, JPEG, PWG raster and Apple raster";
+
+struct Row {
+    const char* what;
+    std::function<Outcome(AppServer&)> send;
+    int code;
+    std::string message;
+    // Afterwards: the printer's "<setting>-default" is `value` (null: as it
+    // was), and a job the request made has no `setting`.
+    const char* setting = nullptr;
+    const char* value = nullptr;
+};
+
+TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
+    AppServer app;
+    ASSERT_TRUE(app.AddPrinter(kPrinter, "tspl_203"));
+    ASSERT_EQ(app.Command({"modify", "-d", kPrinter, "-o", "thermal-threshold=128"}), 0);
+    const std::string dir = app.Dir();
+    WriteFileText(dir + "/victim", "root-owned line\n");
+    std::filesystem::create_symlink(dir + "/victim", dir + "/out/link.prn");
+    const std::string hello = dir + "/hello.txt", pdf = dir + "/label.pdf", pwg = dir + "/p.pwg";
+    WriteFileText(hello, "hello\n");
+    WriteFileText(pdf, "%PDF-1.4\n");
+    WriteFileBytes(pwg, MakePwgRaster({MakePage(812, 40, 0, 8, 203)}));
+    auto modify = [](std::string options) {
+        return
+            [options](AppServer& a) { return RunCommand(a, Words("modify -d shelf " + options)); };
+    };
+    auto command = [](std::string line) {
+        return [line](AppServer& a) { return RunCommand(a, Words(line)); };
+    };
+    auto web = [](const char* name, const char* value) {
+        return [=](AppServer& a) { return WebForm(a, name, value); };
+    };
+    const Row rows[] = {
+        {"modify: two defaults outside their values",
+         modify("-o thermal-threshold=999 -o thermal-dither=bogus"), 1,
+         "Unable to modify printer: thermal-dither takes one of threshold, floyd-steinberg, "
+         "bayer-4x4, burkes, stucki, jarvis-judice-ninke, sierra, stevenson-arce, ordered-4x4, "
+         "bayer-8x8, ordered-16x16, not \"bogus\". thermal-threshold takes a whole number from 64 "
+         "to 240, not \"999\".",
+         "thermal-threshold"},
+        {"modify: a range value that is no number", modify("-o thermal-brightness=abc"), 1,
+         "thermal-brightness takes a whole number from -100 to 100, not \"abc\"",
+         "thermal-brightness"},
+        {"modify: just below a range", modify("-o thermal-contrast=-81"), 1, "from -80 to 100",
+         "thermal-contrast"},
+        {"modify: values inside", modify("-o thermal-threshold=64 -o thermal-dither=stucki"), 0, "",
+         "thermal-threshold", "64"},
+        {"add: unknown driver",
+         command("add -d evil -m tspl203 -v file://" + dir + "/out/shelf.prn"), 1,
+         "There is no driver \"tspl203\": \"thermal-printer-app drivers\" lists them."},
+        {"add: a file outside the folder",
+         command("add -d evil -m tspl_203 -v file://" + dir + "/victim"), 1,
+         "is a file outside " + std::filesystem::canonical(dir + "/out").string() +
+             ", the folder this server takes file devices in"},
+        {"add: out of the folder by ..",
+         command("add -d evil -m tspl_203 -v file://" + dir + "/out/../victim"), 1, "it leads to"},
+        {"add: out of the folder by a link",
+         command("add -d evil -m tspl_203 -v file://" + dir + "/out/link.prn"), 1, "it leads to"},
+        {"add: a file not there",
+         command("add -d evil -m tspl_203 -v file://" + dir + "/out/none.prn"), 1,
+         "which the server cannot write to"},
+        {"add: a malformed URI", command("add -d evil -m tspl_203 -v no-uri"), 1,
+         "The device URI \"no-uri\" is malformed"},
+        {"add: a scheme without devices", command("add -d evil -m tspl_203 -v gopher://host/x"), 1,
+         "has the scheme \"gopher\""},
+        {"submit: text", command("submit -d shelf " + hello), 1,
+         "Unable to print '" + hello + "': This printer prints PNG"},
+        {"submit: PDF", command("submit -d shelf " + pdf), 1, "the document is a PDF file"},
+        {"Print-Job: text/plain",
+         [&](AppServer& a) { return Job(a, IPP_OP_PRINT_JOB, "text/plain", "", "", hello); },
+         kBadFormat, "text/plain is not one of them. [document-format]"},
+        {"Validate-Job: application/pdf",
+         [](AppServer& a) { return Job(a, IPP_OP_VALIDATE_JOB, "application/pdf"); }, kBadFormat,
+         kTakes},
+        {"Send-Document: application/postscript",
+         [&](AppServer& a) { return SendDocument(a, "application/postscript", hello); }, kBadFormat,
+         "application/postscript is not one of them"},
+        {"Print-Job: a vendor value outside the range is dropped",
+         [&](AppServer& a) {
+             return Job(a, IPP_OP_PRINT_JOB, "image/pwg-raster", "thermal-threshold", "999", pwg);
+         },
+         kIgnored,
+         "thermal-threshold takes a whole number from 64 to 240, not \"999\". [thermal-threshold]",
+         "thermal-threshold"},
+        {"Create-Job: a keyword for a range is dropped",
+         [](AppServer& a) { return Job(a, IPP_OP_CREATE_JOB, "", "thermal-brightness", "abc"); },
+         kIgnored, "[thermal-brightness]", "thermal-brightness"},
+        {"Validate-Job: an unknown keyword is refused",
+         [](AppServer& a) { return Job(a, IPP_OP_VALIDATE_JOB, "", "thermal-dither", "bogus"); },
+         kBadValue, "thermal-dither takes one of threshold, floyd-steinberg", "thermal-dither"},
+        {"Print-Job with fidelity: refused",
+         [&](AppServer& a) {
+             return Job(a, IPP_OP_PRINT_JOB, "image/pwg-raster", "thermal-contrast", "101", pwg,
+                        true);
+         },
+         kBadValue, "thermal-contrast takes a whole number from -80 to 100"},
+        {"Print-Job: values inside",
+         [&](AppServer& a) {
+             return Job(a, IPP_OP_PRINT_JOB, "image/pwg-raster", "thermal-dither", "sierra", pwg);
+         },
+         IPP_STATUS_OK, ""},
+        {"web form: above a range", web("thermal-threshold", "5000"), 1,
+         "thermal-threshold takes a whole number from 64 to 240, not &quot;5000&quot;. Nothing was "
+         "changed.",
+         "thermal-threshold"},
+        {"web form: no number", web("thermal-brightness", "abc"), 1, "not &quot;abc&quot;",
+         "thermal-brightness"},
+        {"web form: unknown keyword", web("thermal-dither", "bogus"), 1,
+         "thermal-dither takes one of", "thermal-dither"},
+        {"web form: a value inside", web("thermal-dither", "bayer-4x4"), 0, "Changes saved.",
+         "thermal-dither", "bayer-4x4"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string def = row.setting ? std::string(row.setting) + "-default" : "";
+        const std::string before = row.setting ? Value(app, kPrinter, def) : "";
+        const Outcome o = row.send(app);
+        EXPECT_EQ(o.code, row.code) << o.message;
+        EXPECT_NE(o.message.find(row.message), std::string::npos) << o.message;
+        EXPECT_EQ(Value(app, "evil", "printer-name"), "none");
+        if (!row.setting) continue;
+        EXPECT_EQ(Value(app, kPrinter, def), row.value ? row.value : before);
+        if (o.jobId > 0) {
+            EXPECT_EQ(Value(app, kPrinter, row.setting, o.jobId), "");
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(dir + "/victim").size(), 16u);
+    EXPECT_TRUE(app.Alive());
+}
+
+// A printer in the state file whose file device is no longer inside the
+// folder is not loaded again, and a server without the folder takes no
+// file device at all.
+TEST(AppRequests, FileDevicesNeedTheFolder) {
+    AppServer app;
+    ASSERT_TRUE(app.AddPrinter("kept", "tspl_203"));
+    app.RestartWithFileDeviceFolder("");
+    EXPECT_EQ(Value(app, "kept", "printer-name"), "none");
+    EXPECT_NE(app.Log().find("Printer refused: The device URI"), std::string::npos);
+    const Outcome o =
+        RunCommand(app, Words("add -d again -m tspl_203 -v file://" + app.DevicePath("kept")));
+    EXPECT_EQ(o.code, 1);
+    EXPECT_NE(o.message.find("this server takes no file devices: start it with "
+                             "-o file-device-folder=DIR"),
+              std::string::npos)
+        << o.message;
+}
+}  // namespace
