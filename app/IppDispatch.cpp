@@ -4,13 +4,13 @@
 
 #include <atomic>
 
-// PAPPL 1.3.1 calls the operation callback only for operations it has no
-// handler of its own for. Its three IPP dispatchers (printer, job and
-// system requests) are exported from libpappl, so the application defines
-// them too: the dynamic linker binds PAPPL's calls to these, which run the
-// check first and then hand the request to PAPPL's own. They are weak: a
-// PAPPL linked in statically keeps its own (and then has to call the
-// callback first itself).
+// Stock PAPPL 1.3.1 calls the operation callback only for operations it has
+// no handler of its own for; the PAPPL we build calls it first for every
+// request. With the system's shared library, the application defines PAPPL's
+// three exported IPP dispatchers (printer, job and system requests) too: the
+// dynamic linker binds PAPPL's calls to these, which run the check first and
+// then hand the request to PAPPL's own.
+#ifdef THERMAL_SYSTEM_PAPPL
 namespace {
 std::atomic<pappl_ipp_op_cb_t> g_check{nullptr};
 std::atomic<void*> g_data{nullptr};
@@ -46,8 +46,12 @@ __attribute__((weak)) void _papplSystemProcessIPP(pappl_client_t* client) {
 }
 }
 
+#endif
+
 void InstallOperationCheck(pappl_system_t* system, pappl_ipp_op_cb_t check, void* data) {
+#ifdef THERMAL_SYSTEM_PAPPL
     g_data = data;
     g_check = check;
+#endif
     papplSystemSetOperationCallback(system, check, data);
 }

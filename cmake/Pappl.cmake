@@ -9,6 +9,7 @@ add_library(pappl INTERFACE)
 if(THERMAL_SYSTEM_PAPPL)
   pkg_check_modules(PAPPL REQUIRED IMPORTED_TARGET pappl)
   target_link_libraries(pappl INTERFACE PkgConfig::PAPPL)
+  target_compile_definitions(pappl INTERFACE THERMAL_SYSTEM_PAPPL)
   return()
 endif()
 
@@ -31,8 +32,8 @@ ExternalProject_Add(pappl_build
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${PAPPL_SOURCE}/pappl/libpappl.a
   LOG_CONFIGURE ON LOG_BUILD ON LOG_OUTPUT_ON_FAILURE ON)
-# A new patch rebuilds the library.
-ExternalProject_Add_StepDependencies(pappl_build patch ${PAPPL_PATCH})
+# A new patch unpacks the tarball again, then patches and builds it.
+ExternalProject_Add_StepDependencies(pappl_build download ${PAPPL_PATCH})
 
 pkg_check_modules(PAPPL_DEPS REQUIRED IMPORTED_TARGET
   avahi-client gnutls libjpeg libpng zlib libusb-1.0)

@@ -1,10 +1,14 @@
 // The printer application as a service left running: concurrent clients,
 // crashes, a log on standard error, shutdown. Every case goes through the
 // real program over IPP and its command line.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -23,6 +27,18 @@ using Bytes = std::vector<uint8_t>;
 
 void SleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::string Text(const Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 50) {
+        if (done()) return true;
+        SleepMs(50);
+    }
+    return done();
 }
 
 // A small page that differs from the other jobs' by where its bar is.
@@ -69,6 +85,17 @@ bool IsEachJobOnce(const Bytes& device, std::vector<Bytes> jobs) {
         jobs.erase(next);
     }
     return at == device.size();
+}
+
+// Set-Printer-Attributes over the network, as a client changing a default:
+// the command line would start a server of its own while this one is down.
+void SetFeed(AppServer& server, const std::string& printer, int feed) {
+    ipp_t* request = server.NewRequest(IPP_OP_SET_PRINTER_ATTRIBUTES, printer);
+    ippAddInteger(request, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "thermal-feed-default", feed % 30);
+    http_t* http = server.Connect();
+    if (!http) return ippDelete(request);
+    ippDelete(cupsDoRequest(http, request, ("/ipp/print/" + printer).c_str()));
+    httpClose(http);
 }
 
 std::vector<std::string> PrinterNames(AppServer& server) {
@@ -141,12 +168,15 @@ TEST(PrinterAppService, AKillWhileSavingKeepsEveryPrinter) {
     AppServer server;
     const std::vector<std::string> names = {"a", "b", "c", "d"};
     for (const std::string& name : names) ASSERT_TRUE(server.AddPrinter(name, "escpos_80"));
+    // The server saves within a second of a change; the kills below come
+    // while it saves the settings.
+    const std::string state = server.Dir() + "/thermal-printer-app.state";
+    ASSERT_TRUE(WaitFor(
+        [&] { return Text(ReadFileBytes(state)).find("name=\"d\"") != std::string::npos; }, 5000));
     std::mt19937 random(7);
     for (int round = 0; round < 8; round++) {
         std::thread changes([&] {
-            for (int i = 0; i < 6; i++)
-                server.Command({"modify", "-d", names[i % 4], "-o",
-                                "thermal-feed=" + std::to_string(round * 6 + i)});
+            for (int i = 0; i < 6; i++) SetFeed(server, names[i % 4], round * 6 + i);
         });
         SleepMs(static_cast<int>(random() % 120));
         server.Crash();
@@ -177,31 +207,28 @@ std::string RawJob(int n) {
     return path;
 }
 
-std::string Text(const Bytes& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
-        if (done()) return true;
-        SleepMs(50);
-    }
-    return done();
-}
-
-// Jobs queued on a printer whose device is missing, the server killed, the
-// device back: after a restart every job prints, oldest first, none stuck.
+// Jobs queued on a paused printer and the server killed while the oldest
+// printed: after a restart every job prints, oldest first, none stuck.
 std::string QueuedJobsSurviveAKill(AppServer& server) {
-    const std::string device = server.Dir() + "/out/late.prn";
-    if (!server.AddPrinter("late", "tspl_203")) return "add failed";
-    std::remove(device.c_str());
+    if (!server.AddPrinter("late", "tspl_203") || server.Command({"pause", "-d", "late"}) != 0)
+        return "add or pause failed";
     std::string expected;
     std::vector<int> ids;
     for (int n = 1; n <= 3; n++) {
-        ids.push_back(server.Print("late", RawJob(n), "application/vnd.thermal-tspl"));
-        expected += Text(ReadFileBytes(RawJob(n)));
+        const std::string job = RawJob(n);
+        ids.push_back(server.Print("late", job, "application/vnd.thermal-tspl"));
+        expected += Text(ReadFileBytes(job));
     }
-    server.Crash([&](const std::string&) { WriteFileText(device, ""); });
+    const std::string state = server.Dir() + "/thermal-printer-app.state";
+    const std::string newest = "id=\"" + std::to_string(ids.back()) + "\"";
+    WaitFor([&] { return Text(ReadFileBytes(state)).find(newest) != std::string::npos; }, 5000);
+    server.Crash([](const std::string& stateFile) {
+        // The oldest job comes last in the state file: mark it as printing.
+        std::string text = Text(ReadFileBytes(stateFile));
+        const size_t at = text.rfind("state=\"3\"");
+        if (at != std::string::npos) text.replace(at, 9, "state=\"5\"");
+        WriteFileText(stateFile, text);
+    });
     for (int id : ids)
         if (server.WaitForJob("late", id, 20000) != IPP_JSTATE_COMPLETED)
             return "job " + std::to_string(id) + " did not complete";
@@ -209,16 +236,48 @@ std::string QueuedJobsSurviveAKill(AppServer& server) {
     return got == expected ? "" : "device holds \"" + got + "\"";
 }
 
+// A serial printer that takes nothing until told: a pseudo-terminal whose
+// other end the test reads only when it drains.
+class StalledPort {
+public:
+    StalledPort() : m_master(posix_openpt(O_RDWR | O_NOCTTY)) {
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0)
+            m_path = ptsname(m_master);
+        m_slave = open(m_path.c_str(), O_RDWR | O_NOCTTY);  // no hang-up between jobs
+    }
+    ~StalledPort() {
+        close(m_master);
+        close(m_slave);
+    }
+    std::string Uri() const { return "serial:" + m_path; }
+    void Drain() {
+        uint8_t buffer[4096];
+        pollfd p{m_master, POLLIN, 0};
+        if (poll(&p, 1, 20) > 0) [[maybe_unused]]
+            auto n = read(m_master, buffer, sizeof buffer);
+    }
+
+private:
+    int m_master;
+    int m_slave = -1;
+    std::string m_path;
+};
+
 // Deleting a printer in the middle of a job cancels the job and removes the
 // printer; the server goes on.
 std::string DeleteWhilePrinting(AppServer& server) {
-    if (!server.AddPrinter("gone", "escpos_80")) return "add failed";
-    TestPage tall = MakePage(576, 4000, 128, 8, 203);
+    StalledPort port;
+    if (!server.AddPrinter("gone", "escpos_80", port.Uri())) return "add failed";
     const std::string file = TempDir::Shared().NewPath("tall") + ".pwg";
-    WriteFileBytes(file, MakePwgRaster(std::vector<TestPage>(8, tall)));
-    std::thread job([&] { server.Print("gone", file, "image/pwg-raster"); });
+    WriteFileBytes(file, MakePwgRaster(std::vector<TestPage>(4, MakePage(576, 2000, 128, 8, 203))));
+    std::atomic<bool> printed = false;
+    std::thread job([&] {
+        server.Print("gone", file, "image/pwg-raster");
+        printed = true;
+    });
     WaitFor([&] { return server.PrinterState("gone") == IPP_PSTATE_PROCESSING; }, 5000);
     const int deleted = server.Command({"delete", "-d", "gone"});
+    for (int i = 0; i < 1000 && !printed; i++) port.Drain();
     job.join();
     if (deleted != 0) return "delete failed";
     if (!server.Alive()) return "server died";
