@@ -41,7 +41,7 @@ exec_path=$(sed -n 's/^ExecStart=\([^ ]*\).*/\1/p' <<<"$unit")
 
 # Library dependencies come from dpkg-shlibdeps, with versions.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libcups2 libpappl1 zlib1g; do
+for lib in libc6 libcups2 libavahi-client3 libgnutls30 zlib1g; do
   grep -Eq "(^|, )$lib \(>= " <<<"$depends" || bad "Depends lacks a versioned $lib: $depends"
 done
 # The package called exactly "cups" ships a filter that must not come along.
