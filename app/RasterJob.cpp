@@ -4,12 +4,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "app/AppRender.h"
 #include "app/DriverCatalog.h"
 #include "app/JobChoices.h"
+#include "app/JobFailure.h"
+#include "app/PageLimits.h"
 #include "app/PaperangSeed.h"
 #include "render/RenderTable.h"
 
@@ -19,6 +22,7 @@ namespace {
 struct RasterJob {
     CStdRefPtr<CBaseRender> render;
     CAppBinding* binding = nullptr;
+    const DriverInfo* driver = nullptr;
     int headDots = 0;
     bool pageReady = false;  // the page has an image to paint
     unsigned left = 0;       // first column of the page that is printed
@@ -31,6 +35,27 @@ RasterJob* JobOf(pappl_job_t* job) {
 
 const DriverInfo* DriverOf(pappl_job_t* job) {
     return FindDriver(papplPrinterGetDriverName(papplJobGetPrinter(job)));
+}
+
+// Refuses a page before any work: PAPPL then aborts the job and reads no
+// more of it, and nothing more goes to the device.
+bool RefusePage(pappl_job_t* job, RasterJob& state, const char* why) {
+    state.binding->discard = true;
+    return FailJob(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, "%s", why);
+}
+
+// A page header may declare any size: one beyond the printer's largest
+// medium would be a label metres long, or hours of blank lines.
+bool CheckPageSize(pappl_job_t* job, RasterJob& state, const cups_page_header2_t& h) {
+    if (PageFits(*state.driver, h.cupsWidth, h.cupsHeight)) return true;
+    const DotSize largest = LargestMedium(*state.driver);
+    char why[256];
+    std::snprintf(why, sizeof why,
+                  "The page of %ux%u dots is larger than the largest medium of this printer "
+                  "(%llux%llu dots).",
+                  h.cupsWidth, h.cupsHeight, static_cast<unsigned long long>(largest.width),
+                  static_cast<unsigned long long>(largest.length));
+    return RefusePage(job, state, why);
 }
 
 }  // namespace
@@ -49,6 +74,7 @@ bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
     state->binding->job = job;
     state->binding->output = CDeviceOutput(job, device);
     state->binding->choices = JobChoices(*driver, job, *options);
+    state->driver = driver;
     state->headDots = driver->headDots;
     render->GetPrinterParameters();
     ApplyPaperangSeed(job, *render);
@@ -62,6 +88,7 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     RasterJob* state = JobOf(job);
     if (!state) return false;
     const cups_page_header2_t& h = options->header;
+    if (!CheckPageSize(job, *state, h)) return false;
     CBaseRender& r = *state->render;
     // Clients send the whole width of the paper; the head prints the middle.
     const unsigned width = std::min(h.cupsWidth, static_cast<unsigned>(state->headDots));
@@ -70,11 +97,10 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
                        CRasterImage::FitsMemoryCap(width, h.cupsHeight, 8) &&
                        r.image.CreateForRows(width, h.cupsHeight, 8);
     if (!state->pageReady) {
-        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page of %ux%u pixels at %u bits skipped.",
-                    h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
-        papplJobSetMessage(job, "A page could not be printed: %ux%u pixels at %u bits.",
-                           h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
-        return true;
+        char why[128];
+        std::snprintf(why, sizeof why, "A page could not be printed: %ux%u pixels at %u bits.",
+                      h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
+        return RefusePage(job, *state, why);
     }
     state->inkIsHigh = h.cupsColorSpace == CUPS_CSPACE_K;
     r.iDpi = static_cast<int>(h.HWResolution[0]);
