@@ -7,6 +7,7 @@
 
 #include "app/AutoAdd.h"
 #include "app/DriverSetup.h"
+#include "app/ImageFilters.h"
 #include "app/StateFile.h"
 
 namespace {
@@ -104,6 +105,7 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
     auto& drivers = *static_cast<DriverList*>(data);
     papplSystemSetPrinterDrivers(system, static_cast<int>(drivers.size()), drivers.data(),
                                  AutoAddDriver, nullptr, SetUpDriver, nullptr);
+    AddImageFilters(system);
     static const std::string statePath = StateFilePath(kName);
     papplSystemLoadState(system, statePath.c_str());
     papplSystemSetSaveCallback(system, SaveStateAtomically, const_cast<char*>(statePath.c_str()));
