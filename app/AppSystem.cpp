@@ -9,6 +9,7 @@
 #include "app/DefaultsPage.h"
 #include "app/DeviceRules.h"
 #include "app/DriverSetup.h"
+#include "app/ImageFilters.h"
 #include "app/IppDispatch.h"
 #include "app/RequestChecks.h"
 #include "app/StateFile.h"
@@ -114,6 +115,7 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
     // request; a timer every second makes `shutdown` end the server at once.
     papplSystemAddTimerCallback(system, 0, 1, [](pappl_system_t*, void*) { return true; },
                                 nullptr);
+    AddImageFilters(system);
     static const std::string statePath = StateFilePath(kName);
     papplSystemLoadState(system, statePath.c_str());
     papplSystemSetSaveCallback(system, SaveStateAtomically, const_cast<char*>(statePath.c_str()));

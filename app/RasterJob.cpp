@@ -4,13 +4,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "app/AppRender.h"
 #include "app/DriverCatalog.h"
 #include "app/JobChoices.h"
+#include "app/JobFailure.h"
+#include "app/PageLimits.h"
 #include "app/PaperangSeed.h"
+#include "app/PrinterClaim.h"
 #include "render/RenderTable.h"
 
 namespace {
@@ -19,6 +23,7 @@ namespace {
 struct RasterJob {
     CStdRefPtr<CBaseRender> render;
     CAppBinding* binding = nullptr;
+    const DriverInfo* driver = nullptr;
     int headDots = 0;
     bool pageReady = false;  // the page has an image to paint
     unsigned left = 0;       // first column of the page that is printed
@@ -33,14 +38,59 @@ const DriverInfo* DriverOf(pappl_job_t* job) {
     return FindDriver(papplPrinterGetDriverName(papplJobGetPrinter(job)));
 }
 
+// Refuses a page before any work: PAPPL then aborts the job and reads no
+// more of it, and nothing more goes to the device.
+bool RefusePage(pappl_job_t* job, RasterJob& state, const char* why) {
+    state.binding->discard = true;
+    return FailJob(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, "%s", why);
+}
+
+// A page header may declare any size: one beyond the printer's largest
+// medium would be a label metres long, or hours of blank lines.
+bool CheckPageSize(pappl_job_t* job, RasterJob& state, const cups_page_header2_t& h) {
+    if (PageFits(*state.driver, h.cupsWidth, h.cupsHeight)) return true;
+    const DotSize largest = LargestMedium(*state.driver);
+    char why[256];
+    std::snprintf(why, sizeof why,
+                  "The page of %ux%u dots is larger than the largest medium of this printer "
+                  "(%llux%llu dots).",
+                  h.cupsWidth, h.cupsHeight, static_cast<unsigned long long>(largest.width),
+                  static_cast<unsigned long long>(largest.length));
+    return RefusePage(job, state, why);
+}
+
+// A raw stream in the printer's own language, passed through untouched.
+bool CopyRawFile(pappl_job_t* job, pappl_device_t* device) {
+    const int fd = open(papplJobGetFilename(job), O_RDONLY);
+    if (fd < 0) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to open the print file.");
+        papplJobSetMessage(job, "Unable to open the print file.");
+        return false;
+    }
+    CDeviceOutput output(job, device);
+    char buffer[65536];
+    ssize_t n = 0;
+    while (!papplJobIsCanceled(job) && (n = read(fd, buffer, sizeof buffer)) > 0)
+        if (!output.Write(buffer, static_cast<size_t>(n))) break;
+    close(fd);
+    if (n < 0) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to read the print file.");
+        papplJobSetMessage(job, "Unable to read the print file.");
+        return false;
+    }
+    return output.Flush();
+}
+
 }  // namespace
 
 bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device) {
+    if (!ClaimPrinter(job)) return false;
     const DriverInfo* driver = DriverOf(job);
     CBaseRender* render =
         driver ? CreateRenderFor<CAppRender>(driver->family->modelNumber) : nullptr;
     if (!render) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "No printer language for this printer's driver.");
+        ReleasePrinter(job);
         return false;
     }
     auto state = std::make_unique<RasterJob>();
@@ -49,6 +99,7 @@ bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
     state->binding->job = job;
     state->binding->output = CDeviceOutput(job, device);
     state->binding->choices = JobChoices(*driver, job, *options);
+    state->driver = driver;
     state->headDots = driver->headDots;
     render->GetPrinterParameters();
     ApplyPaperangSeed(job, *render);
@@ -62,6 +113,7 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     RasterJob* state = JobOf(job);
     if (!state) return false;
     const cups_page_header2_t& h = options->header;
+    if (!CheckPageSize(job, *state, h)) return false;
     CBaseRender& r = *state->render;
     // Clients send the whole width of the paper; the head prints the middle.
     const unsigned width = std::min(h.cupsWidth, static_cast<unsigned>(state->headDots));
@@ -70,11 +122,10 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
                        CRasterImage::FitsMemoryCap(width, h.cupsHeight, 8) &&
                        r.image.CreateForRows(width, h.cupsHeight, 8);
     if (!state->pageReady) {
-        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page of %ux%u pixels at %u bits skipped.",
-                    h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
-        papplJobSetMessage(job, "A page could not be printed: %ux%u pixels at %u bits.",
-                           h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
-        return true;
+        char why[128];
+        std::snprintf(why, sizeof why, "A page could not be printed: %ux%u pixels at %u bits.",
+                      h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
+        return RefusePage(job, *state, why);
     }
     state->inkIsHigh = h.cupsColorSpace == CUPS_CSPACE_K;
     r.iDpi = static_cast<int>(h.HWResolution[0]);
@@ -113,29 +164,19 @@ bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsig
 bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
     std::unique_ptr<RasterJob> state(JobOf(job));
     papplJobSetData(job, nullptr);
-    if (!state) return false;
-    if (papplJobIsCanceled(job)) state->binding->discard = true;
-    state->render->OnEndDoc();
-    return state->binding->output.Flush();
+    bool ended = false;
+    if (state) {
+        if (papplJobIsCanceled(job)) state->binding->discard = true;
+        state->render->OnEndDoc();
+        ended = state->binding->output.Flush();
+    }
+    ReleasePrinter(job);  // after the job's last bytes
+    return ended;
 }
 
 bool PrintRawFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
-    const int fd = open(papplJobGetFilename(job), O_RDONLY);
-    if (fd < 0) {
-        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to open the print file.");
-        papplJobSetMessage(job, "Unable to open the print file.");
-        return false;
-    }
-    CDeviceOutput output(job, device);
-    char buffer[65536];
-    ssize_t n = 0;
-    while (!papplJobIsCanceled(job) && (n = read(fd, buffer, sizeof buffer)) > 0)
-        if (!output.Write(buffer, static_cast<size_t>(n))) break;
-    close(fd);
-    if (n < 0) {
-        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to read the print file.");
-        papplJobSetMessage(job, "Unable to read the print file.");
-        return false;
-    }
-    return output.Flush();
+    if (!ClaimPrinter(job)) return false;
+    const bool printed = CopyRawFile(job, device);
+    ReleasePrinter(job);
+    return printed;
 }
