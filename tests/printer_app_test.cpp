@@ -364,15 +364,8 @@ TEST_F(PrinterApp, EveryWebPageAnswers) {
 // Get-Printer-Attributes without requested-attributes: every attribute the
 // printer has ("all" leaves some out).
 ipp_t* PrinterAttributes(const AppServer& app, const std::string& printer) {
-    ipp_t* request = app.NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printer);
-    http_t* http = app.Connect();
-    if (!http) {
-        ippDelete(request);
-        return nullptr;
-    }
-    ipp_t* response = cupsDoRequest(http, request, ("/ipp/print/" + printer).c_str());
-    httpClose(http);
-    return response;
+    return app.Send(app.NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printer),
+                    "/ipp/print/" + printer);
 }
 
 std::string MediaName(ipp_t* attributes, const char* name) {

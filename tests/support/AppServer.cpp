@@ -205,7 +205,7 @@ ipp_t* AppServer::Request(ipp_t* request, const std::string& printer, const std:
     return Send(request, "/ipp/print/" + printer, file);
 }
 
-ipp_t* AppServer::Send(ipp_t* request, const std::string& resource, const std::string& file) {
+ipp_t* AppServer::Send(ipp_t* request, const std::string& resource, const std::string& file) const {
     http_t* http = Connect();
     if (!http) {
         ippDelete(request);

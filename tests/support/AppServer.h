@@ -55,7 +55,7 @@ public:
     http_t* Connect() const;
     // Sends a request to a resource ("/ipp/system", "/ipp/print/NAME") with
     // an optional document; the response (null when there is none).
-    ipp_t* Send(ipp_t* request, const std::string& resource, const std::string& file = "");
+    ipp_t* Send(ipp_t* request, const std::string& resource, const std::string& file = "") const;
     // Submits a web form as a browser does: the page first, for its session
     // cookie and token, then the fields. The page that comes back.
     std::string SubmitForm(const std::string& path, const Options& fields);
