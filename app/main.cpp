@@ -1,7 +1,9 @@
 #include <pappl/pappl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "app/AppSystem.h"
 #include "app/AutoAdd.h"
@@ -23,6 +25,10 @@ int main(int argc, char* argv[]) {
     DriverList drivers;
     for (const DriverInfo& d : Drivers())
         drivers.push_back({d.name, d.makeAndModel, d.deviceId, nullptr});
+    // `drivers` and the web page list them in this order.
+    std::sort(drivers.begin(), drivers.end(), [](const auto& a, const auto& b) {
+        return std::string_view(a.name) < std::string_view(b.name);
+    });
     // PAPPL 1.3.1 looks the footer up as a message without checking for
     // none, and dies on every web page without one.
     return papplMainloop(argc, argv, "1.0", kFooter, static_cast<int>(drivers.size()),
