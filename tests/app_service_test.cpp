@@ -304,6 +304,25 @@ std::string ALogOnStandardErrorPastOneMebibyte(AppServer& server) {
                : "";
 }
 
+// What the command line tells a user: the driver's options with their
+// values and defaults, a readable status, the drivers by name.
+std::string TheCommandLineTells(AppServer& server) {
+    std::string options, status, drivers;
+    if (!server.AddPrinter("till", "escpos_80") || server.Command({"pause", "-d", "till"}) != 0)
+        return "add or pause failed";
+    server.Command({"options", "-d", "till"}, &options);
+    server.Command({"status", "-d", "till"}, &status);
+    server.Command({"drivers"}, &drivers);
+    if (options.find("-o thermal-dither=burkes (default)") == std::string::npos ||
+        options.find("-o thermal-threshold=64 to 240") == std::string::npos)
+        return "options: " + options;
+    if (status.find("GMT, paused.") == std::string::npos) return "status: " + status;
+    return drivers.find("cpcl_2in") < drivers.find("zpl_300") &&
+                   drivers.find("peripage_300") < drivers.find("tspl_203")
+               ? ""
+               : "drivers: " + drivers;
+}
+
 std::string ControlSocketIsPrivate(AppServer& server) {
     struct stat info {};
     if (stat((server.Dir() + "/thermal-printer-app.sock").c_str(), &info) != 0) return "no socket";
@@ -327,6 +346,7 @@ TEST(PrinterAppService, SurvivesWhatAShopDoesToIt) {
         {"shutdown", ShutdownEndsTheServer},
         {"port taken", TakenPortIsAnError},
         {"control socket", ControlSocketIsPrivate},
+        {"the command line tells", TheCommandLineTells},
     };
     for (const auto& row : rows) {
         AppServer server(row.serverOptions);
