@@ -38,6 +38,10 @@ install(FILES ${THERMAL_PPD_FILES}
 # The application and its unit form the component "app", which the unit's
 # check installs on its own under a scratch prefix.
 install(TARGETS thermal-printer-app RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT app)
+# What a printer would print, as pictures: thermal-preview FILE.prn.
+if(TARGET thermal-preview)
+  install(TARGETS thermal-preview RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/app.md ${PROJECT_SOURCE_DIR}/docs/cups.md

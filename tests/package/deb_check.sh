@@ -15,6 +15,7 @@ listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $1, $
 expected=(
   "-rwxr-xr-x root/root /usr/lib/cups/filter/rastertothermal"
   "-rwxr-xr-x root/root /usr/bin/thermal-printer-app"
+  "-rwxr-xr-x root/root /usr/bin/thermal-preview"
   "-rw-r--r-- root/root /usr/lib/systemd/system/thermal-printer-app.service"
   "-rw-r--r-- root/root /usr/share/doc/rastertothermal/README.md"
   "-rw-r--r-- root/root /usr/share/doc/rastertothermal/docs/app.md"
