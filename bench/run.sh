@@ -97,7 +97,7 @@ gs -q -sDEVICE=pwgraster -r203 -dcupsColorSpace=18 -dcupsBitsPerColor=8 \
   -o "$WORK/label.pwg" "$ROOT/tests/data/label-4x6.pdf" 2>/dev/null
 { cat "$WORK/label.pwg"; for _ in $(seq 99); do tail -c +5 "$WORK/label.pwg"; done; } >"$WORK/labels.pwg"
 mkdir "$WORK/app"
-app_start "$APP" "$WORK/app" || { echo "the printer application did not start" >&2; exit 1; }
+app_start "$APP" "$WORK/app" "$WORK/app" || { echo "the printer application did not start" >&2; exit 1; }
 app_add bench tspl_203 "$WORK/app/bench.prn" >/dev/null
 # The commands as hyperfine runs them (it splits them like a shell).
 app_job="ipptool -f $WORK/labels.pwg ipp://127.0.0.1:$app_port/ipp/print/bench print-job.test"
