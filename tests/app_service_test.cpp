@@ -309,7 +309,7 @@ std::string ALogOnStandardErrorPastOneMebibyte(AppServer& server) {
 }
 
 // What the command line tells a user: the driver's options with their
-// values and defaults, a readable status, the drivers by name.
+// values and defaults, a readable status, the drivers by name, devices.
 std::string TheCommandLineTells(AppServer& server) {
     std::string options, status, drivers;
     if (!server.AddPrinter("till", "escpos_80") || server.Command({"pause", "-d", "till"}) != 0)
@@ -317,6 +317,10 @@ std::string TheCommandLineTells(AppServer& server) {
     server.Command({"options", "-d", "till"}, &options);
     server.Command({"status", "-d", "till"}, &status);
     server.Command({"drivers"}, &drivers);
+    std::string devices;  // without avahi-daemon: one sentence, no library errors
+    if (server.Command({"devices"}, &devices) != 0 ||
+        devices.find("Unable to") != std::string::npos)
+        return "devices: " + devices;
     if (options.find("-o thermal-dither=burkes (default)") == std::string::npos ||
         options.find("-o thermal-threshold=64 to 240") == std::string::npos)
         return "options: " + options;
