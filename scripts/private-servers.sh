@@ -13,6 +13,8 @@
 #                          spool/, cache/, state/, log/), extra cups-files.conf
 #                          lines; sets cupsd_pid and exports CUPS_SERVER
 #   cupsd_stop
+#   everywhere_queue DIR NAME URI   a driverless queue (lpadmin -m everywhere)
+#                          on the scheduler in DIR for the IPP printer URI
 
 app_pid=""
 app_port=""
@@ -163,4 +165,37 @@ cupsd_wait_jobs() {
             sleep 0.1
         done
     done
+}
+
+# everywhere_queue DIR NAME URI: a driverless queue for an IPP Everywhere
+# printer on the scheduler in DIR. The application's printers prefer Apple
+# raster (image/urf), so the generated PPD's only filter line is
+# "image/urf image/urf 100 -": the scheduler must make image/urf itself. The
+# converter for that (rastertopwg) comes with the full CUPS package only;
+# without it `lp` refuses a PDF ("Unsupported document-format"). The printers
+# take PWG raster just as well, which pdftoraster makes, so the PPD then asks
+# for that instead. Says why on standard error when it fails.
+everywhere_queue() {
+    local dir=$1 name=$2 uri=$3 serverbin datadir converter="" ppd program
+    serverbin=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)
+    datadir=$(cups-config --datadir 2>/dev/null || echo /usr/share/cups)
+    while read -r program; do
+        [ -x "$serverbin/filter/$program" ] && converter=$program
+    done < <(awk '$2 == "image/urf" { print $4 }' "$datadir"/mime/*.convs 2>/dev/null)
+    # lpadmin warns that printer drivers are deprecated; only failures matter.
+    lpadmin -p "$name" -E -v "$uri" -m everywhere 2>"$dir/log/lpadmin.err" ||
+        { echo "lpadmin -m everywhere $name: $(cat "$dir/log/lpadmin.err")" >&2; return 1; }
+    # The scheduler writes the PPD a moment after lpadmin returns.
+    ppd=$dir/etc/ppd/$name.ppd
+    for _ in $(seq 100); do
+        grep -q '^\*cupsFilter2:' "$ppd" 2>/dev/null && break
+        sleep 0.05
+    done
+    grep -q '^\*cupsFilter2:' "$ppd" 2>/dev/null || { echo "no PPD generated for $name" >&2; return 1; }
+    [ -n "$converter" ] && return 0
+    sed 's|image/urf image/urf 100 -|image/pwg-raster image/pwg-raster 100 -|' "$ppd" >"$dir/$name-pwg.ppd"
+    grep -q 'image/pwg-raster image/pwg-raster 100 -' "$dir/$name-pwg.ppd" ||
+        { echo "$name: the PPD has no image/urf filter line to switch: $(grep cupsFilter2 "$ppd")" >&2; return 1; }
+    lpadmin -p "$name" -E -v "$uri" -P "$dir/$name-pwg.ppd" 2>"$dir/log/lpadmin.err" ||
+        { echo "lpadmin -P $name: $(cat "$dir/log/lpadmin.err")" >&2; return 1; }
 }

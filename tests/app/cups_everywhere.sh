@@ -62,49 +62,17 @@ for line in "${printers[@]}"; do
     app_add "$name" "$driver" "$work/out/$name.prn" || die "could not add $name ($driver)"
 done
 
-# --- The scheduler, one driverless queue per printer ---------------------------
-serverbin=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)
-datadir=$(cups-config --datadir 2>/dev/null || echo /usr/share/cups)
-cupsd_start "$work/cups" "$serverbin" || die "the scheduler did not start"
-say "scheduler running as PID $cupsd_pid on $CUPS_SERVER"
-
-# The application's printers prefer Apple raster (image/urf), so the generated
-# PPD's only filter line is "image/urf image/urf 100 -": the scheduler must
-# make image/urf itself. The converter for that (rastertopwg) comes with the
-# full CUPS package only; without it `lp` refuses a PDF ("Unsupported
-# document-format"). The printers take PWG raster just as well, which
-# pdftoraster makes, so the PPD then asks for that instead.
-urf_converter=""
-while read -r program; do
-    [ -x "$serverbin/filter/$program" ] && urf_converter=$program
-done < <(awk '$2 == "image/urf" { print $4 }' "$datadir"/mime/*.convs 2>/dev/null)
-
+# --- The scheduler, one driverless queue per printer, as docs/app.md makes it ---
+queues=()
 for line in "${printers[@]}"; do
     IFS='|' read -r name _ <<<"$line"
-    uri=ipp://127.0.0.1:$app_port/ipp/print/$name
-    # lpadmin warns that printer drivers are deprecated; only failures matter.
-    lpadmin -p "$name" -E -v "$uri" -m everywhere 2>"$work/cups/log/lpadmin.err" ||
-        die "lpadmin -m everywhere $name: $(cat "$work/cups/log/lpadmin.err")"
-    # The scheduler writes the PPD a moment after lpadmin returns.
-    ppd=$work/cups/etc/ppd/$name.ppd
-    for _ in $(seq 100); do
-        grep -q '^\*cupsFilter2:' "$ppd" 2>/dev/null && break
-        sleep 0.05
-    done
-    grep -q '^\*cupsFilter2:' "$ppd" 2>/dev/null || die "no PPD generated for $name"
-    if [ -z "$urf_converter" ]; then
-        sed 's|image/urf image/urf 100 -|image/pwg-raster image/pwg-raster 100 -|' "$ppd" >"$work/cups/$name-pwg.ppd"
-        grep -q 'image/pwg-raster image/pwg-raster 100 -' "$work/cups/$name-pwg.ppd" ||
-            die "$name: the generated PPD has no image/urf filter line to switch: $(grep cupsFilter2 "$ppd")"
-        lpadmin -p "$name" -E -v "$uri" -P "$work/cups/$name-pwg.ppd" 2>"$work/cups/log/lpadmin.err" ||
-            die "lpadmin -P $name: $(cat "$work/cups/log/lpadmin.err")"
-    fi
+    queues+=("$name=ipp://127.0.0.1:$app_port/ipp/print/$name")
 done
-if [ -n "$urf_converter" ]; then
-    say "the scheduler makes image/urf with $urf_converter"
-else
-    say "no image/urf converter: queues take PWG raster"
-fi
+setup=$("$here/../../scripts/private-cups" "$work/cups" "${queues[@]}" 2>&1) || die "private-cups: $setup"
+CUPS_SERVER=$(sed -n 's/^export CUPS_SERVER=\([^ ]*\).*/\1/p' <<<"$setup")
+cupsd_pid=$(sed -n 's/^kill \([0-9]*\).*/\1/p' <<<"$setup")
+export CUPS_SERVER
+say "scheduler running as PID $cupsd_pid on $CUPS_SERVER"
 
 # --- Jobs ------------------------------------------------------------------------
 declare -A job_of
