@@ -76,6 +76,23 @@ def shipping_label():
     return c
 
 
+def small_label():
+    """A 2 x 1 in address label: a short address and a barcode, large enough
+    to read on a 2-inch head."""
+    c = "0 g 0 G 1.5 w 3 3 138 66 re S\n"
+    c += text("F2", 10, 9, 54, "ACME Thermal Supplies")
+    c += text("F1", 8, 9, 44, "1200 Example Road, Springfield")
+    # Bars from 1 to 3 points wide, like a barcode.
+    x = 10.0
+    for i, w in enumerate([2, 1, 3, 1, 1, 2, 1, 3, 2, 1, 1, 2, 3, 1, 2, 1,
+                           1, 3, 2, 1, 2, 1, 3, 1]):
+        if i % 2 == 0:
+            c += "%g 16 %g 22 re f\n" % (x, w)
+        x += w + 2
+    c += text("F1", 7, 10, 7, "1Z 999 AA1 01")
+    return c
+
+
 def receipt_page(number, items):
     """One page of a receipt 58 mm wide (164.4 pt), 100 mm long, its content
     within the 48 mm that a 58 mm printer prints."""
@@ -98,6 +115,8 @@ def main():
     folder = os.path.dirname(os.path.abspath(sys.argv[0]))
     with open(os.path.join(folder, "label-4x6.pdf"), "wb") as f:
         f.write(pdf([shipping_label()], "288", "432"))
+    with open(os.path.join(folder, "label-2x1.pdf"), "wb") as f:
+        f.write(pdf([small_label()], "144", "72"))
     first = [("Coffee", "2.50"), ("Bagel", "1.90"), ("Orange juice", "3.10")]
     second = [("Newspaper", "1.20"), ("Apples 1 kg", "2.40")]
     with open(os.path.join(folder, "receipt-2p.pdf"), "wb") as f:
