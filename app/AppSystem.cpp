@@ -71,6 +71,33 @@ bool Listen(pappl_system_t* system, int count, cups_option_t* options) {
     if (Option("private-server", count, options)) return true;
     return papplSystemAddListeners(system, Option("listen-hostname", count, options));
 }
+
+// The server-wide settings of the command line.
+void Configure(pappl_system_t* system, int count, cups_option_t* options) {
+    // Standard error cannot be renamed and reopened: rotating it only
+    // stalls the log.
+    const char* logFile = Option("log-file", count, options);
+    if (logFile && std::strcmp(logFile, "-") == 0) papplSystemSetMaxLogSize(system, 0);
+    if (const char* group = Option("admin-group", count, options))
+        papplSystemSetAdminGroup(system, group);
+    if (const char* name = Option("server-hostname", count, options))
+        papplSystemSetHostName(system, name);
+}
+
+// The application's drivers, checks, image readers and state file.
+void InstallHooks(pappl_system_t* system, DriverList& drivers) {
+    InstallOperationCheck(system, CheckRequest, nullptr);
+    papplSystemSetPrinterDrivers(system, static_cast<int>(drivers.size()), drivers.data(),
+                                 AutoAddDriver, AddDefaultsCheck, SetUpDriver, nullptr);
+    // PAPPL waits for connections up to 30 s before it looks at a shutdown
+    // request; a timer every second makes `shutdown` end the server at once.
+    papplSystemAddTimerCallback(
+        system, 0, 1, [](pappl_system_t*, void*) { return true; }, nullptr);
+    AddImageFilters(system);
+    static const std::string statePath = StateFilePath(kName);
+    papplSystemLoadState(system, statePath.c_str());
+    papplSystemSetSaveCallback(system, SaveStateAtomically, const_cast<char*>(statePath.c_str()));
+}
 }  // namespace
 
 pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
@@ -83,23 +110,17 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
     if (!SetFileDeviceFolder(Option("file-device-folder", count, options))) return nullptr;
     const char* spool = Option("spool-directory", count, options);
     const std::string spoolDir = spool ? spool : SpoolDirectoryPath(kName);
-    const char* logFile = Option("log-file", count, options);
-    pappl_system_t* system = papplSystemCreate(
-        ServerOptions(Option("server-options", count, options)), kName, port, "_print,_universal",
-        spoolDir.c_str(), logFile, LogLevel(Option("log-level", count, options)),
-        Option("auth-service", count, options), false);
+    pappl_system_t* system =
+        papplSystemCreate(ServerOptions(Option("server-options", count, options)), kName, port,
+                          "_print,_universal", spoolDir.c_str(), Option("log-file", count, options),
+                          LogLevel(Option("log-level", count, options)),
+                          Option("auth-service", count, options), false);
     if (!system) {
         std::fprintf(stderr, "%s: Unable to create the server (spool folder \"%s\").\n", kName,
                      spoolDir.c_str());
         return nullptr;
     }
-    // Standard error cannot be renamed and reopened: rotating it only
-    // stalls the log.
-    if (logFile && std::strcmp(logFile, "-") == 0) papplSystemSetMaxLogSize(system, 0);
-    if (const char* group = Option("admin-group", count, options))
-        papplSystemSetAdminGroup(system, group);
-    if (const char* name = Option("server-hostname", count, options))
-        papplSystemSetHostName(system, name);
+    Configure(system, count, options);
     if (!Listen(system, count, options)) {
         const char* host = Option("listen-hostname", count, options);
         std::fprintf(stderr, "%s: Unable to listen on %s port %d: %s\n", kName,
@@ -107,17 +128,6 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         papplSystemDelete(system);
         return nullptr;
     }
-    auto& drivers = *static_cast<DriverList*>(data);
-    InstallOperationCheck(system, CheckRequest, nullptr);
-    papplSystemSetPrinterDrivers(system, static_cast<int>(drivers.size()), drivers.data(),
-                                 AutoAddDriver, AddDefaultsCheck, SetUpDriver, nullptr);
-    // PAPPL waits for connections up to 30 s before it looks at a shutdown
-    // request; a timer every second makes `shutdown` end the server at once.
-    papplSystemAddTimerCallback(system, 0, 1, [](pappl_system_t*, void*) { return true; },
-                                nullptr);
-    AddImageFilters(system);
-    static const std::string statePath = StateFilePath(kName);
-    papplSystemLoadState(system, statePath.c_str());
-    papplSystemSetSaveCallback(system, SaveStateAtomically, const_cast<char*>(statePath.c_str()));
+    InstallHooks(system, *static_cast<DriverList*>(data));
     return system;
 }
