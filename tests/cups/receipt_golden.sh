@@ -16,11 +16,11 @@ trap 'rm -rf "$work"' EXIT
 
 # PPD | job options | raster digest | printer bytes digest (first 16 hex digits of SHA-256)
 cases=(
-    "escpos58||a7b8abefc1aca953|cafe7f7456d8d8cd"
-    "escpos80|FeedOffset=10|fc78103467e676d6|f3d1548466cc173d"
-    "peri-203||a7b8abefc1aca953|a4284998176c7e8e"
-    "peri-300|ImageCompress=1|315cba45626d24c4|ebfbed0a2fc1e368"
-    "papr-203||a7b8abefc1aca953|a1814ea518a9fb09"
+    "escpos58||e3edc10fe34de672|9ba2a45d0caca82c"
+    "escpos80|FeedOffset=10|f613bb3308f4ed76|ffbc1b7c96b48366"
+    "peri-203||e3edc10fe34de672|b18651cbe359a231"
+    "peri-300|ImageCompress=1|2e34e9895a9006ef|98fd5fa2d74272fd"
+    "papr-203||e3edc10fe34de672|89771aa92510ab6f"
 )
 
 digest() { sha256sum | cut -c1-16; }
