@@ -86,21 +86,6 @@ Outcome WebForm(AppServer& app, const std::string& name, const std::string& valu
     return o;
 }
 
-// An attribute of the printer, or of one of its jobs, as text; empty when
-// it has none.
-std::string Value(AppServer& app, const std::string& printer, const std::string& name,
-                  int jobId = 0) {
-    ipp_t* request =
-        app.NewRequest(jobId ? IPP_OP_GET_JOB_ATTRIBUTES : IPP_OP_GET_PRINTER_ATTRIBUTES, printer);
-    if (jobId) ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
-    ipp_t* response = app.Send(request, "/ipp/print/" + printer);
-    char text[256] = "";
-    ippAttributeString(ippFindAttribute(response, name.c_str(), IPP_TAG_ZERO), text, sizeof text);
-    if (ippGetStatusCode(response) != IPP_STATUS_OK) std::snprintf(text, sizeof text, "none");
-    ippDelete(response);
-    return text;
-}
-
 std::vector<std::string> Words(const std::string& line) {
     std::istringstream in(line);
     return {std::istream_iterator<std::string>(in), {}};
@@ -226,15 +211,15 @@ TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const std::string def = row.setting ? std::string(row.setting) + "-default" : "";
-        const std::string before = row.setting ? Value(app, kPrinter, def) : "";
+        const std::string before = row.setting ? app.Attribute(kPrinter, def) : "";
         const Outcome o = row.send(app);
         EXPECT_EQ(o.code, row.code) << o.message;
         EXPECT_NE(o.message.find(row.message), std::string::npos) << o.message;
-        EXPECT_EQ(Value(app, "evil", "printer-name"), "none");
+        EXPECT_EQ(app.Attribute("evil", "printer-name"), "none");
         if (!row.setting) continue;
-        EXPECT_EQ(Value(app, kPrinter, def), row.value ? row.value : before);
+        EXPECT_EQ(app.Attribute(kPrinter, def), row.value ? row.value : before);
         if (o.jobId > 0) {
-            EXPECT_EQ(Value(app, kPrinter, row.setting, o.jobId), "");
+            EXPECT_EQ(app.Attribute(kPrinter, row.setting, o.jobId), "");
         }
     }
     EXPECT_EQ(ReadFileBytes(dir + "/victim").size(), 16u);
@@ -248,7 +233,7 @@ TEST(AppRequests, FileDevicesNeedTheFolder) {
     AppServer app;
     ASSERT_TRUE(app.AddPrinter("kept", "tspl_203"));
     app.RestartWithFileDeviceFolder("");
-    EXPECT_EQ(Value(app, "kept", "printer-name"), "none");
+    EXPECT_EQ(app.Attribute("kept", "printer-name"), "none");
     EXPECT_NE(app.Log().find("Printer refused: The device URI"), std::string::npos);
     const Outcome o =
         RunCommand(app, Words("add -d again -m tspl_203 -v file://" + app.DevicePath("kept")));

@@ -319,3 +319,16 @@ std::string AppServer::JobStateMessage(const std::string& printer, int jobId) {
     ippDelete(response);
     return message;
 }
+
+std::string AppServer::Attribute(const std::string& printer, const std::string& name,
+                                 int jobId) const {
+    ipp_t* request =
+        NewRequest(jobId ? IPP_OP_GET_JOB_ATTRIBUTES : IPP_OP_GET_PRINTER_ATTRIBUTES, printer);
+    if (jobId) ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ipp_t* response = Send(request, "/ipp/print/" + printer);
+    char text[256] = "";
+    ippAttributeString(ippFindAttribute(response, name.c_str(), IPP_TAG_ZERO), text, sizeof text);
+    if (ippGetStatusCode(response) != IPP_STATUS_OK) std::snprintf(text, sizeof text, "none");
+    ippDelete(response);
+    return text;
+}

@@ -45,6 +45,9 @@ public:
     // Waits (bounded) until the job has ended; its job-state.
     ipp_jstate_t WaitForJob(const std::string& printer, int jobId, int timeoutMs = 20000);
     std::string JobStateMessage(const std::string& printer, int jobId);
+    // An attribute of the printer, or of one of its jobs, as text: empty
+    // when it has none, "none" when there is no such printer or job.
+    std::string Attribute(const std::string& printer, const std::string& name, int jobId = 0) const;
     // The first job of the printer that has not ended, or 0.
     int ActiveJob(const std::string& printer);
     void CancelJob(const std::string& printer, int jobId);
