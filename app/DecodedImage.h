@@ -1,9 +1,10 @@
 #pragma once
 
-#include <pappl/pappl.h>
-
 #include <cstdint>
+#include <cstdio>
 #include <vector>
+
+#include "app/ImageJob.h"
 
 // An image as papplJobFilterImage takes it: rows of gray (depth 1) or sRGB
 // (depth 3) bytes from the top-left corner, and its pixels per inch (0 when
@@ -16,7 +17,13 @@ struct DecodedImage {
     int ppi = 0;
 };
 
-// Whether an image of this size may be decoded for the job's printer: within
-// PAPPL's image limits and the printer's own (see ImagePixelLimit). If not,
-// the job is failed with a message that says why.
-bool AdmitImage(pappl_job_t* job, const char* kind, uint64_t width, uint64_t height, int depth);
+// Whether an image of this size may be decoded for the job: within its
+// limits. If not, the job is failed with a message that says why.
+bool AdmitImage(ImageJob& job, const char* kind, uint64_t width, uint64_t height, int depth);
+
+// Decode a PNG or JPEG file, read from where it stands, into 8-bit gray or
+// sRGB over white, checking the size before the pixels are allocated and
+// stopping on a cancel. False when the job has failed with the reason or
+// was cancelled. The file stays open.
+bool DecodePng(FILE* file, ImageJob& job, DecodedImage& image);
+bool DecodeJpeg(FILE* file, ImageJob& job, DecodedImage& image);

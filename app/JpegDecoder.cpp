@@ -8,8 +8,6 @@
 #include <jerror.h>
 
 #include "app/DecodedImage.h"
-#include "app/ImageFilters.h"
-#include "app/JobFailure.h"
 
 namespace {
 // Progressive files take a pass over the whole image per scan; real ones
@@ -20,7 +18,7 @@ constexpr int kMaxScans = 500;
 struct JpegErrors {
     jpeg_error_mgr mgr;  // first: libjpeg hands out a pointer to it
     std::jmp_buf jump;
-    pappl_job_t* job;
+    ImageJob* job;
     char message[JMSG_LENGTH_MAX];
 };
 
@@ -31,11 +29,9 @@ JpegErrors& ErrorsOf(j_common_ptr common) {
 // One decode's libjpeg state. Everything libjpeg touches lives here, so no
 // frame that a long jump skips owns anything.
 struct JpegRead {
-    explicit JpegRead(pappl_job_t* job) { errors.job = job; }
+    JpegRead(FILE* f, ImageJob& job, DecodedImage& i) : file(f), image(i) { errors.job = &job; }
     ~JpegRead() {
         if (created) jpeg_destroy_decompress(&info);
-        if (file) std::fclose(file);
-        if (options) papplJobDeletePrintOptions(options);
     }
     JpegRead(const JpegRead&) = delete;
     JpegRead& operator=(const JpegRead&) = delete;
@@ -43,11 +39,10 @@ struct JpegRead {
     jpeg_decompress_struct info{};
     JpegErrors errors{};
     jpeg_progress_mgr progress{};
-    FILE* file = nullptr;
+    FILE* file;
+    DecodedImage& image;
     bool created = false;
     bool jobFailed = false;  // the job has its message already
-    pappl_pr_options_t* options = nullptr;
-    DecodedImage image;
 };
 
 [[noreturn]] void OnError(j_common_ptr common) {
@@ -65,7 +60,7 @@ void OnMessage(j_common_ptr common, int level) {
     if (errors.mgr.num_warnings++ > 0) return;
     char text[JMSG_LENGTH_MAX];
     errors.mgr.format_message(common, text);
-    papplLogJob(errors.job, PAPPL_LOGLEVEL_WARN, "JPEG: %s", text);
+    LogImage(*errors.job, ImageLog::Warning, "JPEG: %s", text);
 }
 
 // Runs while libjpeg works through the file: stops on a cancel and on more
@@ -73,22 +68,17 @@ void OnMessage(j_common_ptr common, int level) {
 void OnProgress(j_common_ptr common) {
     JpegErrors& errors = ErrorsOf(common);
     const auto* info = reinterpret_cast<j_decompress_ptr>(common);
-    if (papplJobIsCanceled(errors.job)) std::longjmp(errors.jump, 1);
+    if (errors.job->IsCanceled()) std::longjmp(errors.jump, 1);
     if (info->input_scan_number <= kMaxScans) return;
     std::snprintf(errors.message, sizeof errors.message, "more than %d scans", kMaxScans);
     std::longjmp(errors.jump, 1);
 }
 
-bool Open(JpegRead& r) {
-    r.file = std::fopen(papplJobGetFilename(r.errors.job), "rb");
-    if (!r.file)
-        return FailJob(r.errors.job, PAPPL_JREASON_ERRORS_DETECTED,
-                       "Unable to open the print file.");
+void SetHandlers(JpegRead& r) {
     r.info.err = jpeg_std_error(&r.errors.mgr);
     r.errors.mgr.error_exit = OnError;
     r.errors.mgr.emit_message = OnMessage;
     r.progress.progress_monitor = OnProgress;
-    return true;
 }
 
 int Density(const jpeg_decompress_struct& info, int value) {
@@ -101,9 +91,8 @@ int Density(const jpeg_decompress_struct& info, int value) {
 // else sRGB. Checks the size, then allocates. False once the job has failed.
 bool Prepare(JpegRead& r) {
     jpeg_decompress_struct& info = r.info;
-    pappl_job_t* job = r.errors.job;
-    r.options = papplJobCreatePrintOptions(job, 1, info.num_components > 1);
-    const bool gray = r.options->header.cupsNumColors == 1;
+    ImageJob& job = *r.errors.job;
+    const bool gray = job.PrintsGray(info.num_components > 1);
     info.quantize_colors = FALSE;
     info.out_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_calc_output_dimensions(&info);
@@ -111,8 +100,8 @@ bool Prepare(JpegRead& r) {
         return false;
     const int xdpi = Density(info, info.X_density), ydpi = Density(info, info.Y_density);
     if (xdpi != ydpi)
-        return FailJob(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR,
-                       "The JPEG image has pixels that are not square (%dx%d dpi).", xdpi, ydpi);
+        return FailImage(job, ImageFault::Unprintable,
+                         "The JPEG image has pixels that are not square (%dx%d dpi).", xdpi, ydpi);
     r.image = {{},
                static_cast<int>(info.output_width),
                static_cast<int>(info.output_height),
@@ -128,7 +117,7 @@ bool ReadRows(JpegRead& r) {
     jpeg_decompress_struct& info = r.info;
     const size_t rowBytes = size_t(info.output_width) * size_t(info.output_components);
     while (info.output_scanline < info.output_height) {
-        if (papplJobIsCanceled(r.errors.job)) return false;
+        if (r.errors.job->IsCanceled()) return false;
         JSAMPROW row = r.image.pixels.data() + info.output_scanline * rowBytes;
         if (jpeg_read_scanlines(&info, &row, 1) != 1) {
             std::snprintf(r.errors.message, sizeof r.errors.message, "no more rows");
@@ -154,23 +143,20 @@ bool Decode(JpegRead& r) {
 }
 
 bool ReadJpeg(JpegRead& r) {
-    if (!Open(r)) return false;
+    SetHandlers(r);
     if (Decode(r)) return true;
-    pappl_job_t* job = r.errors.job;
-    if (r.jobFailed || papplJobIsCanceled(job)) return false;
-    return FailJob(job, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR,
-                   "The JPEG image could not be read: %s.", r.errors.message);
+    ImageJob& job = *r.errors.job;
+    if (r.jobFailed || job.IsCanceled()) return false;
+    return FailImage(job, ImageFault::Format, "The JPEG image could not be read: %s.",
+                     r.errors.message);
 }
 }  // namespace
 
-bool FilterJpeg(pappl_job_t* job, pappl_device_t* device, void*) {
-    JpegRead r(job);
+bool DecodeJpeg(FILE* file, ImageJob& job, DecodedImage& image) {
     try {
-        if (!ReadJpeg(r)) return false;
+        JpegRead r(file, job, image);
+        return ReadJpeg(r);
     } catch (const std::bad_alloc&) {
-        return FailJob(job, PAPPL_JREASON_ERRORS_DETECTED, "Not enough memory for the JPEG image.");
+        return FailImage(job, ImageFault::System, "Not enough memory for the JPEG image.");
     }
-    const DecodedImage& image = r.image;
-    return papplJobFilterImage(job, device, r.options, image.pixels.data(), image.width,
-                               image.height, image.depth, image.ppi, true);
 }

@@ -1,11 +1,10 @@
 #include <png.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 
 #include "app/DecodedImage.h"
-#include "app/ImageFilters.h"
-#include "app/JobFailure.h"
 
 namespace {
 constexpr size_t kSignatureBytes = 8;
@@ -15,22 +14,21 @@ constexpr int kLoggedWarnings = 10;
 // Decode(), so everything it touches lives here and no frame it skips owns
 // anything.
 struct PngRead {
-    explicit PngRead(pappl_job_t* j) : job(j) {}
+    PngRead(FILE* f, ImageJob& j, DecodedImage& i) : file(f), job(j), image(i) {}
     ~PngRead() {
         if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-        if (file) std::fclose(file);
     }
     PngRead(const PngRead&) = delete;
     PngRead& operator=(const PngRead&) = delete;
 
-    pappl_job_t* job;
-    FILE* file = nullptr;
+    FILE* file;
+    ImageJob& job;
+    DecodedImage& image;
     png_structp png = nullptr;
     png_infop info = nullptr;
     int passes = 1;
     int warnings = 0;
     std::vector<png_bytep> rows;
-    DecodedImage image;
     char error[256] = "";
     bool jobFailed = false;  // the job has its message already
 };
@@ -44,23 +42,32 @@ struct PngRead {
 void OnWarning(png_structp png, png_const_charp message) {
     auto* read = static_cast<PngRead*>(png_get_error_ptr(png));
     if (read->warnings++ < kLoggedWarnings)
-        papplLogJob(read->job, PAPPL_LOGLEVEL_WARN, "PNG: %s", message);
+        LogImage(read->job, ImageLog::Warning, "PNG: %s", message);
+}
+
+// libpng reserves a chunk as long as the file says before reading it, and
+// only warns when that is over its own limit (8 MB): a file of a few bytes
+// could make it reserve 2 GB. Larger pieces than that limit are refused;
+// libpng skips an ancillary chunk that it cannot reserve, and fails others.
+png_voidp Allocate(png_structp png, png_alloc_size_t size) {
+    if (size > png_get_chunk_malloc_max(png)) return nullptr;
+    return std::malloc(size);
+}
+
+void Release(png_structp, png_voidp memory) {
+    std::free(memory);
 }
 
 bool Open(PngRead& r) {
-    r.file = std::fopen(papplJobGetFilename(r.job), "rb");
-    if (!r.file)
-        return FailJob(r.job, PAPPL_JREASON_ERRORS_DETECTED, "Unable to open the print file.");
     png_byte signature[kSignatureBytes];
     if (std::fread(signature, 1, kSignatureBytes, r.file) != kSignatureBytes ||
         png_sig_cmp(signature, 0, kSignatureBytes) != 0)
-        return FailJob(r.job, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR,
-                       "The document is not a PNG image.");
-    r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r, OnError, OnWarning);
+        return FailImage(r.job, ImageFault::Format, "The document is not a PNG image.");
+    r.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &r, OnError, OnWarning, nullptr,
+                                     Allocate, Release);
     if (r.png) r.info = png_create_info_struct(r.png);
     if (!r.info)
-        return FailJob(r.job, PAPPL_JREASON_ERRORS_DETECTED,
-                       "Not enough memory to read the PNG image.");
+        return FailImage(r.job, ImageFault::System, "Not enough memory to read the PNG image.");
     return true;
 }
 
@@ -94,15 +101,15 @@ bool Prepare(PngRead& r) {
     const int xdpi = static_cast<int>(png_get_x_pixels_per_inch(r.png, r.info));
     const int ydpi = static_cast<int>(png_get_y_pixels_per_inch(r.png, r.info));
     if (xdpi != ydpi)
-        return FailJob(r.job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR,
-                       "The PNG image has pixels that are not square (%dx%d dpi).", xdpi, ydpi);
+        return FailImage(r.job, ImageFault::Unprintable,
+                         "The PNG image has pixels that are not square (%dx%d dpi).", xdpi, ydpi);
     SetTransforms(r);
     r.passes = png_set_interlace_handling(r.png);
     png_read_update_info(r.png, r.info);
     const size_t rowBytes = size_t(width) * size_t(depth);
     if (png_get_rowbytes(r.png, r.info) != rowBytes)
-        return FailJob(r.job, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR,
-                       "The PNG image has a pixel layout that cannot be printed.");
+        return FailImage(r.job, ImageFault::Format,
+                         "The PNG image has a pixel layout that cannot be printed.");
     r.image = {{}, static_cast<int>(width), static_cast<int>(height), depth, xdpi};
     r.image.pixels.resize(rowBytes * height);
     r.rows.resize(height);
@@ -114,7 +121,7 @@ bool Prepare(PngRead& r) {
 bool ReadRows(PngRead& r) {
     for (int pass = 0; pass < r.passes; pass++) {
         for (png_bytep row : r.rows) {
-            if (papplJobIsCanceled(r.job)) return false;
+            if (r.job.IsCanceled()) return false;
             png_read_row(r.png, row, nullptr);
         }
     }
@@ -139,23 +146,16 @@ bool Decode(PngRead& r) {
 bool ReadPng(PngRead& r) {
     if (!Open(r)) return false;
     if (Decode(r)) return true;
-    if (r.jobFailed || papplJobIsCanceled(r.job)) return false;
-    return FailJob(r.job, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR,
-                   "The PNG image could not be read: %s.", r.error);
+    if (r.jobFailed || r.job.IsCanceled()) return false;
+    return FailImage(r.job, ImageFault::Format, "The PNG image could not be read: %s.", r.error);
 }
 }  // namespace
 
-bool FilterPng(pappl_job_t* job, pappl_device_t* device, void*) {
-    PngRead r(job);
+bool DecodePng(FILE* file, ImageJob& job, DecodedImage& image) {
     try {
-        if (!ReadPng(r)) return false;
+        PngRead r(file, job, image);
+        return ReadPng(r);
     } catch (const std::bad_alloc&) {
-        return FailJob(job, PAPPL_JREASON_ERRORS_DETECTED, "Not enough memory for the PNG image.");
+        return FailImage(job, ImageFault::System, "Not enough memory for the PNG image.");
     }
-    const DecodedImage& image = r.image;
-    pappl_pr_options_t* options = papplJobCreatePrintOptions(job, 1, image.depth == 3);
-    const bool printed = papplJobFilterImage(job, device, options, image.pixels.data(), image.width,
-                                             image.height, image.depth, image.ppi, false);
-    papplJobDeletePrintOptions(options);
-    return printed;
 }
