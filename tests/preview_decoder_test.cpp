@@ -222,3 +222,47 @@ TEST(PreviewStream, DetectsOrForcesTheLanguageAndSummarises) {
               std::string::npos)
         << text;
 }
+
+// Streams as other label drivers write them: TSPL lines ended by LF alone,
+// ZPL settings before the first format, graphics stored with ~DG and
+// recalled with ^XG (here twice enlarged, cut at the label's bottom edge).
+TEST(PreviewForeignStreams, DecodeToTheirDots) {
+    struct Row {
+        const char* stream;
+        PreviewLanguage language;
+        uint32_t rowBytes, rows;
+        Bytes bits;
+        const char* error;  // a part of the message, or null
+    };
+    const Row rows[] = {
+        {"SIZE 1 mm,1 mm\nCLS\nBITMAP 0,0,1,1,0,\x0F\nPRINT 1\n",
+         PreviewLanguage::TSPL,
+         1,
+         1,
+         {0xF0},
+         nullptr},
+        {"~SD15\r\n^MMT\r\n~DGR:LOGO.GRF,4,1,F0800080\r\n^XA^PW16^LL8^FO2,1^XGR:LOGO.GRF,2,2^FS^XZ",
+         PreviewLanguage::ZPL,
+         2,
+         8,
+         {0, 0, 0x3F, 0xC0, 0x3F, 0xC0, 0x30, 0, 0x30, 0, 0, 0, 0, 0, 0x30, 0},
+         nullptr},
+        {"^XA^FO0,0^XGLOGO^FS^XZ", PreviewLanguage::ZPL, 0, 0, {}, "never stored"},
+        {"~DGA,1,1,FF\r\n^XA^XGA,11,1^XZ", PreviewLanguage::ZPL, 0, 0, {}, "magnification"},
+    };
+    for (const Row& row : rows) {
+        Bytes b;
+        Put(b, std::string(row.stream));
+        tagDecodeOptions options;
+        options.language = row.language;
+        tagDecodeResult r = Decode(b, options);
+        SCOPED_TRACE(row.stream);
+        if (row.error) {
+            EXPECT_NE(r.error.message.find(row.error), std::string::npos) << r.error.message;
+            continue;
+        }
+        ASSERT_FALSE(r.error.failed) << r.error.message;
+        ASSERT_EQ(r.pages.size(), 1u);
+        ExpectPage(r.pages[0], {row.rowBytes, row.rows, row.bits});
+    }
+}

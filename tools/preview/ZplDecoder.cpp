@@ -1,5 +1,7 @@
 // ZPL II: formats ^XA ... ^XZ, each printed as one page of ^PW x ^LL dots,
-// with ^GFA graphic fields in hex (with the run-length compression) or Z64.
+// with ^GFA graphic fields in hex (with the run-length compression) or Z64,
+// and graphics stored with ~DG and recalled with ^XG. Settings sent before
+// the first format (^MMT, ~SD) belong to the stream.
 
 #include <algorithm>
 #include <map>
@@ -12,6 +14,15 @@
 namespace {
 
 constexpr size_t kMaxParamText = 80;
+constexpr size_t kMaxStoredGraphics = 64;
+constexpr int64_t kMaxMagnification = 10;
+
+// A graphic kept in the printer's memory by ~DG.
+struct tagStoredGraphic {
+    uint32_t rowBytes = 0;
+    uint32_t rows = 0;
+    std::vector<uint8_t> bits;
+};
 
 // Setting keys of the commands that only set something, with names for
 // their one-letter values.
@@ -83,6 +94,8 @@ private:
     void Setting(const tagZplSetting& setting, const std::string& value);
     bool Origin(size_t at, const std::string& params);
     bool Graphic(size_t at, size_t& pos);
+    bool StoreGraphic(size_t at, size_t& pos);
+    bool RecallGraphic(size_t at, const std::string& params);
     bool HexData(size_t& pos, CHexField& field);
     bool HexSymbol(size_t pos, CHexField& field, uint64_t& count);
     bool Z64Data(size_t& pos, size_t expected, std::vector<uint8_t>& bits);
@@ -90,7 +103,35 @@ private:
 
     CDecodeContext& m_ctx;
     int64_t m_width = -1, m_length = -1, m_x = 0, m_y = 0;
+    std::map<std::string, tagStoredGraphic> m_graphics;
+    size_t m_storedBytes = 0;
 };
+
+// "R:LOGO.GRF" and "LOGO" name the same graphic: the memory device and the
+// default extension are dropped.
+std::string GraphicName(std::string name) {
+    if (name.size() > 2 && name[1] == ':') name.erase(0, 2);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".GRF") == 0)
+        name.resize(name.size() - 4);
+    return name;
+}
+
+// Each dot of the graphic becomes an mx by my block.
+std::vector<uint8_t> Magnify(const tagStoredGraphic& g, uint32_t mx, uint32_t my,
+                             uint32_t& rowBytes) {
+    const uint32_t width = g.rowBytes * 8 * mx;
+    rowBytes = (width + 7) / 8;
+    std::vector<uint8_t> out(size_t{rowBytes} * g.rows * my, 0);
+    for (uint32_t y = 0; y < g.rows; y++) {
+        uint8_t* row = out.data() + size_t{rowBytes} * y * my;
+        for (uint32_t x = 0; x < g.rowBytes * 8; x++) {
+            if (!(g.bits[size_t{g.rowBytes} * y + x / 8] & (0x80 >> x % 8))) continue;
+            for (uint32_t i = x * mx; i < (x + 1) * mx; i++) row[i / 8] |= uint8_t(0x80 >> i % 8);
+        }
+        for (uint32_t r = 1; r < my; r++) std::copy_n(row, rowBytes, row + size_t{rowBytes} * r);
+    }
+    return out;
+}
 
 void CZplDecoder::Run() {
     size_t pos = 0;
@@ -133,10 +174,13 @@ bool CZplDecoder::Command(size_t at, size_t& pos) {
         if (!m_ctx.PageOpen()) return m_ctx.Fail(at, "expected ^XA before a graphic field");
         return Graphic(at, pos);
     }
+    if (name == "~DG") return StoreGraphic(at, pos);
     const std::string params = Params(pos);
-    if (name[0] == '^' && !m_ctx.PageOpen()) return m_ctx.Fail(at, "expected ^XA before " + name);
+    const bool drawing = name == "^XZ" || name == "^FO" || name == "^XG";
+    if (drawing && !m_ctx.PageOpen()) return m_ctx.Fail(at, "expected ^XA before " + name);
     int64_t n = 0;
     if (name == "^XZ") return EndFormat(at);
+    if (name == "^XG") return RecallGraphic(at, params);
     if ((name == "^PW" || name == "^LL") && WordNumber(params, n) && n >= 0) {
         (name == "^PW" ? m_width : m_length) = n;
         m_ctx.Set(name == "^PW" ? "print width" : "label length", params + " dots");
@@ -192,6 +236,66 @@ bool CZplDecoder::Graphic(size_t at, size_t& pos) {
         bits.swap(field.bits);
     }
     return m_ctx.CheckDrawn(m_ctx.Canvas().Draw(m_x, m_y, bits.data(), rowBytes, rows, true), at);
+}
+
+// ~DGd:o.x,<total bytes>,<bytes per row>,<hex data>
+bool CZplDecoder::StoreGraphic(size_t at, size_t& pos) {
+    std::string name;
+    const uint8_t* d = m_ctx.Data();
+    for (; pos < m_ctx.Size() && d[pos] != ',' && name.size() < kMaxParamText; pos++)
+        name += char(d[pos]);
+    int64_t total = 0, rowBytes = 0;
+    if (!ExpectChar(m_ctx, pos, ',', "after the ~DG graphic name") ||
+        !ReadNumber(m_ctx, pos, total, "the ~DG byte count") ||
+        !ExpectChar(m_ctx, pos, ',', "after it") ||
+        !ReadNumber(m_ctx, pos, rowBytes, "the ~DG bytes per row") ||
+        !ExpectChar(m_ctx, pos, ',', "after it"))
+        return false;
+    if (total <= 0 || rowBytes <= 0 || total % rowBytes != 0)
+        return m_ctx.Fail(at, "the ~DG byte count is not a whole number of rows");
+    const uint32_t rows = static_cast<uint32_t>(total / rowBytes);
+    if (m_graphics.size() >= kMaxStoredGraphics ||
+        m_storedBytes + static_cast<uint64_t>(total) > m_ctx.Options().maxPageBytes)
+        return m_ctx.Fail(at, "too many stored graphics for the page byte limit");
+    CHexField field(static_cast<uint32_t>(rowBytes), rows);
+    if (!HexData(pos, field)) return false;
+    m_storedBytes += static_cast<size_t>(total);
+    m_graphics[GraphicName(name)] = {static_cast<uint32_t>(rowBytes), rows, std::move(field.bits)};
+    m_ctx.Add("stored graphic",
+              name + ", " + std::to_string(rowBytes * 8) + " x " + std::to_string(rows) + " dots");
+    return true;
+}
+
+// ^XGd:o.x,mx,my draws a stored graphic at the field origin, mx and my
+// times enlarged.
+bool CZplDecoder::RecallGraphic(size_t at, const std::string& params) {
+    std::vector<std::string> fields(1);
+    for (char c : params) {
+        if (c == ',')
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    auto found = m_graphics.find(GraphicName(fields[0]));
+    if (found == m_graphics.end())
+        return m_ctx.Fail(at, "^XG recalls " + fields[0] + ", never stored");
+    int64_t scale[2] = {1, 1};
+    for (size_t i = 0; i < 2; i++)
+        if (fields.size() > i + 1 && !fields[i + 1].empty() &&
+            (!WordNumber(fields[i + 1], scale[i]) || scale[i] < 1 || scale[i] > kMaxMagnification))
+            return m_ctx.Fail(at, "^XG magnification must be 1 to 10");
+    const tagStoredGraphic& g = found->second;
+    const uint64_t width = uint64_t{g.rowBytes} * 8 * scale[0],
+                   height = uint64_t{g.rows} * scale[1];
+    if (!m_ctx.Canvas().Fits(static_cast<uint64_t>(m_x) + width,
+                             static_cast<uint64_t>(m_y) + height))
+        return m_ctx.CheckDrawn(false, at);
+    uint32_t rowBytes = 0;
+    const std::vector<uint8_t> bits =
+        Magnify(g, static_cast<uint32_t>(scale[0]), static_cast<uint32_t>(scale[1]), rowBytes);
+    return m_ctx.CheckDrawn(
+        m_ctx.Canvas().Draw(m_x, m_y, bits.data(), rowBytes, static_cast<uint32_t>(height), true),
+        at);
 }
 
 bool CZplDecoder::HexData(size_t& pos, CHexField& field) {
