@@ -1,13 +1,18 @@
 #include "app/AutoAdd.h"
 
+#include <cups/cups.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "app/DriverCatalog.h"
+#include "printers/Languages.h"
+
 namespace {
-enum class Language { Unknown, Tspl, EscPos, Cpcl, Zpl, Epl, Paperang, PeriPage };
 
 std::string Upper(std::string_view text) {
     std::string s(text);
@@ -49,32 +54,35 @@ DeviceId ParseDeviceId(std::string_view id) {
     return d;
 }
 
+bool Contains(std::span<const char* const> names, const std::string& name) {
+    return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
+}
+
 // A command-set name with its punctuation taken out: ESC/POS, ESC-POS and
 // ESC POS all read ESCPOS.
-Language LanguageOfCommand(const std::string& command) {
+const Language* LanguageOfCommand(const std::string& command) {
     std::string s;
     for (char c : command)
         if (std::isalnum(static_cast<unsigned char>(c))) s += c;
-    if (s == "TSPL" || s == "TSPL2") return Language::Tspl;
-    if (s == "ESCPOS" || s == "POS") return Language::EscPos;
-    if (s == "CPCL") return Language::Cpcl;
-    if (s == "ZPL" || s == "ZPL2" || s == "ZPLII") return Language::Zpl;
-    if (s == "EPL" || s == "EPL2") return Language::Epl;
-    return Language::Unknown;
+    for (const Language& l : Languages())
+        if (Contains(l.commandSets, s)) return &l;
+    return nullptr;
 }
 
-Language LanguageOf(const DeviceId& d) {
+// A language named by the maker, model or description wins; else the first
+// command set the printer names that is a language of the table.
+const Language* LanguageOf(const DeviceId& d) {
     const std::string name = d.maker + " " + d.model + " " + d.description;
-    if (name.find("PAPERANG") != std::string::npos) return Language::Paperang;
-    if (name.find("PERIPAGE") != std::string::npos) return Language::PeriPage;
-    std::string commands = d.commands;
+    for (const Language& l : Languages())
+        for (const char* word : l.deviceNames)
+            if (name.find(word) != std::string::npos) return &l;
+    const std::string& commands = d.commands;
     for (size_t start = 0; start <= commands.size();) {
         const size_t comma = std::min(commands.find(',', start), commands.size());
-        const Language l = LanguageOfCommand(commands.substr(start, comma - start));
-        if (l != Language::Unknown) return l;  // the first one the printer names
+        if (const Language* l = LanguageOfCommand(commands.substr(start, comma - start))) return l;
         start = comma + 1;
     }
-    return Language::Unknown;
+    return nullptr;
 }
 
 // The first number the pattern finds in the model text, or 0.
@@ -97,38 +105,50 @@ int WidthMm(const std::string& model) {
     return NumberIn(model, R"((?:^|[^0-9])(58|80)(?:[^0-9]|$))");
 }
 
-const char* CpclDriver(int mm) {
-    if (mm > 85) return "cpcl_4in";
-    if (mm > 60) return "cpcl_3in";
-    return "cpcl_2in";  // the narrowest head: an unknown width never clips
+// The widest paper a driver takes, in hundredths of millimetres.
+int PaperWidth(const DriverInfo& driver) {
+    const pwg_media_t* roll = pwgMediaForPWG(driver.rollMax);
+    return roll ? roll->width : 0;
+}
+
+// 300 dpi when the model names it and the language has a 300 dpi driver,
+// else the lowest resolution the drivers have.
+int ChosenDpi(const std::vector<const DriverInfo*>& drivers, bool dpi300) {
+    int lowest = drivers.front()->dpi;
+    for (const DriverInfo* d : drivers) {
+        if (dpi300 && d->dpi == 300) return 300;
+        lowest = std::min(lowest, d->dpi);
+    }
+    return lowest;
+}
+
+// Of the language's drivers at the chosen resolution, the one whose paper is
+// closest to the width the model names; the narrowest when it names none, so
+// that an unknown width never clips.
+const DriverInfo* DriverFor(const Language& language, bool dpi300, int widthMm) {
+    std::vector<const DriverInfo*> drivers;
+    for (const DriverInfo& d : Drivers())
+        if (d.language == &language) drivers.push_back(&d);
+    if (drivers.empty()) return nullptr;
+    const int dpi = ChosenDpi(drivers, dpi300);
+    std::erase_if(drivers, [dpi](const DriverInfo* d) { return d->dpi != dpi; });
+    auto distance = [widthMm](const DriverInfo* d) {
+        return widthMm > 0 ? std::abs(PaperWidth(*d) - widthMm * 100) : PaperWidth(*d);
+    };
+    return *std::min_element(
+        drivers.begin(), drivers.end(),
+        [&](const DriverInfo* a, const DriverInfo* b) { return distance(a) < distance(b); });
 }
 }  // namespace
 
 const char* DriverForDeviceId(std::string_view deviceId) {
     const DeviceId d = ParseDeviceId(deviceId);
+    const Language* language = LanguageOf(d);
+    if (!language) return nullptr;
     const std::string model = d.model + " " + d.description;
-    const bool dpi300 = Is300Dpi(model);
-    switch (LanguageOf(d)) {
-        case Language::Tspl:
-            return dpi300 ? "tspl_300" : "tspl_203";
-        case Language::Zpl:
-            return dpi300 ? "zpl_300" : "zpl_203";
-        case Language::Epl:
-            return "epl_203";
-        case Language::Cpcl:
-            return CpclDriver(WidthMm(model));
-        case Language::EscPos:
-            return WidthMm(model) >= 70 ? "escpos_80" : "escpos_58";
-        case Language::Paperang:
-            return dpi300 ? "paperang_300" : "paperang_203";
-        case Language::PeriPage:
-            return dpi300 ? "peripage_300" : "peripage_203";
-        case Language::Unknown:
-            break;
-    }
-    return nullptr;
+    const DriverInfo* driver = DriverFor(*language, Is300Dpi(model), WidthMm(model));
+    return driver ? driver->name : nullptr;
 }
-
 const char* AutoAddDriver(const char*, const char*, const char* deviceId, void*) {
     return deviceId ? DriverForDeviceId(deviceId) : nullptr;
 }

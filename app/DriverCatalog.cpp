@@ -3,97 +3,13 @@
 #include <algorithm>
 
 namespace {
-// Options of every family, then each family's own, with the defaults of
-// ppd/rastertothermal.drv.
-#define THERMAL_IMAGE_OPTIONS                                                           \
-    {"ImageFilter", "3"}, {"Threshold", "175"}, {"Brightness", "0"}, {"Contrast", "0"}, \
-        {"CropEdgeTop", "0"}, {"CropEdgeBottom", "0"}, {"CropEdgeLeft", "0"}, {         \
-        "CropEdgeRight", "0"                                                            \
-    }
-
-constexpr FamilyOption kTsplOptions[] = {
-    THERMAL_IMAGE_OPTIONS,   {"MediaMethod", "Direct"}, {"zeMediaTracking", "Gap"},
-    {"Darkness", "8"},       {"zePrintRate", "4"},      {"AutoDotted", "0"},
-    {"ImageCompress", "0"},  {"Rotate", "0"},           {"AdjustHoriaontal", "0"},
-    {"AdjustVertical", "0"}, {"FeedOffset", "0"},
-};
-constexpr FamilyOption kEscPosOptions[] = {
-    THERMAL_IMAGE_OPTIONS, {"FeedOffset", "0"}, {"Rotate", "0"},
-    {"BandHeight", "0"},   {"BlankFeed", "0"},  {"WhiteRunLimit", "0"},
-};
-constexpr FamilyOption kCpclOptions[] = {
-    THERMAL_IMAGE_OPTIONS,
-    {"zeMediaTracking", "Gap"},
-    {"Rotate", "0"},
-    {"AdjustHoriaontal", "0"},
-};
-constexpr FamilyOption kPaperangOptions[] = {
-    THERMAL_IMAGE_OPTIONS,
-    {"Rotate", "0"},
-    {"zeMediaTracking", "Continuous"},
-    {"WhiteRunLimit", "0"},
-};
-constexpr FamilyOption kPeriPageOptions[] = {
-    THERMAL_IMAGE_OPTIONS,   {"Rotate", "0"},     {"zeMediaTracking", "Continuous"},
-    {"Darkness", "Default"}, {"FeedOffset", "0"}, {"ImageCompress", "0"},
-    {"BandHeight", "0"},     {"BlankFeed", "0"},  {"WhiteRunLimit", "0"},
-};
-constexpr FamilyOption kZplOptions[] = {
-    THERMAL_IMAGE_OPTIONS,     {"zeMediaTracking", "Gap"}, {"Rotate", "0"},
-    {"MediaMethod", "Direct"}, {"Darkness", "Default"},    {"zePrintRate", "Default"},
-    {"ImageCompress", "0"},
-};
-constexpr FamilyOption kEplOptions[] = {
-    THERMAL_IMAGE_OPTIONS,   {"zeMediaTracking", "Gap"}, {"Rotate", "0"},
-    {"Darkness", "Default"}, {"zePrintRate", "Default"},
-};
-#undef THERMAL_IMAGE_OPTIONS
-
-// Print speeds in inches per second.
-constexpr int kTsplSpeeds[] = {1, 2, 3, 4, 5, 6, 8, 10, 12};
-constexpr int kZplSpeeds[] = {2, 3, 4, 5, 6, 8, 10, 12};
-constexpr int kEplSpeeds[] = {1, 2, 3, 4, 5, 6};
-
-constexpr PrinterFamily kTspl{.modelNumber = 20,
-                              .options = kTsplOptions,
-                              .label = true,
-                              .darknessLevels = 16,
-                              .darknessConfigured = 53,
-                              .speeds = kTsplSpeeds,
-                              .quarterTurns = true,
-                              .rawFormat = "application/vnd.thermal-tspl"};
-constexpr PrinterFamily kEscPos{
-    .modelNumber = 21, .options = kEscPosOptions, .rawFormat = "application/vnd.thermal-escpos"};
-constexpr PrinterFamily kCpcl{.modelNumber = 22,
-                              .options = kCpclOptions,
-                              .label = true,
-                              .quarterTurns = true,
-                              .rawFormat = "application/vnd.thermal-cpcl"};
-constexpr PrinterFamily kPaperang{.modelNumber = 23,
-                                  .options = kPaperangOptions,
-                                  .rawFormat = "application/vnd.thermal-paperang",
-                                  .checksumSeed = true};
-constexpr PrinterFamily kPeriPage{.modelNumber = 24,
-                                  .options = kPeriPageOptions,
-                                  .darknessLevels = 6,
-                                  .darknessConfigured = 50,
-                                  .rawFormat = "application/vnd.thermal-peripage"};
-constexpr PrinterFamily kZpl{.modelNumber = 25,
-                             .options = kZplOptions,
-                             .label = true,
-                             .darknessLevels = 31,
-                             .darknessConfigured = 50,
-                             .speeds = kZplSpeeds,
-                             .quarterTurns = true,
-                             .rawFormat = "application/vnd.thermal-zpl"};
-constexpr PrinterFamily kEpl{.modelNumber = 26,
-                             .options = kEplOptions,
-                             .label = true,
-                             .darknessLevels = 16,
-                             .darknessConfigured = 50,
-                             .speeds = kEplSpeeds,
-                             .quarterTurns = true,
-                             .rawFormat = "application/vnd.thermal-epl"};
+constexpr const Language* kTspl = LanguageOfModel(20);
+constexpr const Language* kEscPos = LanguageOfModel(21);
+constexpr const Language* kCpcl = LanguageOfModel(22);
+constexpr const Language* kPaperang = LanguageOfModel(23);
+constexpr const Language* kPeriPage = LanguageOfModel(24);
+constexpr const Language* kZpl = LanguageOfModel(25);
+constexpr const Language* kEpl = LanguageOfModel(26);
 
 constexpr const char* kLabels4in[] = {
     "oe_4x6-label_4x6in", "oe_4x4-label_4x4in",     "oe_4x3-label_4x3in",
@@ -123,48 +39,51 @@ constexpr const char* kRoll80[] = {
 
 constexpr DriverInfo kDrivers[] = {
     {"tspl_203", "Generic TSPL label printer, 203 dpi, 4-inch head",
-     "MFG:Generic;CMD:TSPL;MDL:TSPL Label 203dpi;", &kTspl, 203, 832, 100, kLabels4in,
+     "MFG:Generic;CMD:TSPL;MDL:TSPL Label 203dpi;", kTspl, 203, 832, 100, kLabels4in,
      "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
     {"tspl_300", "Generic TSPL label printer, 300 dpi, 4-inch head",
-     "MFG:Generic;CMD:TSPL;MDL:TSPL Label 300dpi;", &kTspl, 300, 1248, 100, kLabels4in,
+     "MFG:Generic;CMD:TSPL;MDL:TSPL Label 300dpi;", kTspl, 300, 1248, 100, kLabels4in,
      "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
     {"escpos_58", "Generic ESC/POS receipt printer, 58 mm paper",
-     "MFG:Generic;CMD:ESC/POS;MDL:ESC/POS Receipt 58mm;", &kEscPos, 203, 384, 497, kRoll58,
+     "MFG:Generic;CMD:ESC/POS;MDL:ESC/POS Receipt 58mm;", kEscPos, 203, 384, 497, kRoll58,
      "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
     {"escpos_80", "Generic ESC/POS receipt printer, 80 mm paper",
-     "MFG:Generic;CMD:ESC/POS;MDL:ESC/POS Receipt 80mm;", &kEscPos, 203, 576, 395, kRoll80,
+     "MFG:Generic;CMD:ESC/POS;MDL:ESC/POS Receipt 80mm;", kEscPos, 203, 576, 395, kRoll80,
      "roll_min_79.7x12.7mm", "roll_max_80.1x1000mm"},
     {"cpcl_2in", "Generic CPCL label printer, 2-inch head",
-     "MFG:Generic;CMD:CPCL;MDL:CPCL Label 2inch;", &kCpcl, 203, 384, 136, kLabels2in,
+     "MFG:Generic;CMD:CPCL;MDL:CPCL Label 2inch;", kCpcl, 203, 384, 136, kLabels2in,
      "roll_min_0.5x0.5in", "roll_max_2x39.37in"},
     {"cpcl_3in", "Generic CPCL label printer, 3-inch head",
-     "MFG:Generic;CMD:CPCL;MDL:CPCL Label 3inch;", &kCpcl, 203, 576, 100, kLabels3in,
+     "MFG:Generic;CMD:CPCL;MDL:CPCL Label 3inch;", kCpcl, 203, 576, 100, kLabels3in,
      "roll_min_0.5x0.5in", "roll_max_3x39.37in"},
     {"cpcl_4in", "Generic CPCL label printer, 4-inch head",
-     "MFG:Generic;CMD:CPCL;MDL:CPCL Label 4inch;", &kCpcl, 203, 832, 100, kLabels4in,
+     "MFG:Generic;CMD:CPCL;MDL:CPCL Label 4inch;", kCpcl, 203, 832, 100, kLabels4in,
      "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
     {"paperang_203", "Generic Paperang mini printer, 203 dpi",
-     "MFG:Paperang;CMD:Paperang;MDL:Paperang 203dpi;", &kPaperang, 203, 384, 497, kRoll58,
+     "MFG:Paperang;CMD:Paperang;MDL:Paperang 203dpi;", kPaperang, 203, 384, 497, kRoll58,
      "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
     {"paperang_300", "Generic Paperang mini printer, 300 dpi",
-     "MFG:Paperang;CMD:Paperang;MDL:Paperang 300dpi;", &kPaperang, 300, 576, 460, kRoll58,
+     "MFG:Paperang;CMD:Paperang;MDL:Paperang 300dpi;", kPaperang, 300, 576, 460, kRoll58,
      "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
     {"peripage_203", "Generic PeriPage mini printer, 203 dpi",
-     "MFG:PeriPage;CMD:ESC/POS;MDL:PeriPage 203dpi;", &kPeriPage, 203, 384, 497, kRoll58,
+     "MFG:PeriPage;CMD:ESC/POS;MDL:PeriPage 203dpi;", kPeriPage, 203, 384, 497, kRoll58,
      "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
     {"zpl_203", "Generic ZPL II label printer, 203 dpi, 4-inch head",
-     "MFG:Generic;CMD:ZPL;MDL:ZPL Label 203dpi;", &kZpl, 203, 832, 100, kLabels4in,
+     "MFG:Generic;CMD:ZPL;MDL:ZPL Label 203dpi;", kZpl, 203, 832, 100, kLabels4in,
      "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
     {"zpl_300", "Generic ZPL II label printer, 300 dpi, 4-inch head",
-     "MFG:Generic;CMD:ZPL;MDL:ZPL Label 300dpi;", &kZpl, 300, 1248, 100, kLabels4in,
+     "MFG:Generic;CMD:ZPL;MDL:ZPL Label 300dpi;", kZpl, 300, 1248, 100, kLabels4in,
      "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
     {"epl_203", "Generic EPL2 label printer, 203 dpi, 4-inch head",
-     "MFG:Generic;CMD:EPL;MDL:EPL2 Label 203dpi;", &kEpl, 203, 832, 100, kLabels4in,
+     "MFG:Generic;CMD:EPL;MDL:EPL2 Label 203dpi;", kEpl, 203, 832, 100, kLabels4in,
      "roll_min_0.5x0.5in", "roll_max_4.1x39.37in"},
     {"peripage_300", "Generic PeriPage mini printer, 300 dpi",
-     "MFG:PeriPage;CMD:ESC/POS;MDL:PeriPage 300dpi;", &kPeriPage, 300, 576, 460, kRoll58,
+     "MFG:PeriPage;CMD:ESC/POS;MDL:PeriPage 300dpi;", kPeriPage, 300, 576, 460, kRoll58,
      "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
 };
+static_assert(std::ranges::none_of(kDrivers,
+                                   [](const DriverInfo& d) { return d.language == nullptr; }),
+              "every driver speaks a language of the table");
 }  // namespace
 
 std::span<const DriverInfo> Drivers() {
@@ -175,15 +94,4 @@ const DriverInfo* FindDriver(std::string_view name) {
     auto it = std::find_if(std::begin(kDrivers), std::end(kDrivers),
                            [&](const DriverInfo& d) { return name == d.name; });
     return it == std::end(kDrivers) ? nullptr : &*it;
-}
-
-const char* FamilyDefault(const PrinterFamily& family, std::string_view keyword) {
-    for (const FamilyOption& o : family.options)
-        if (keyword == o.keyword) return o.choice;
-    return nullptr;
-}
-
-bool PrinterSettingByDefault(const PrinterFamily& family, std::string_view keyword) {
-    const char* choice = FamilyDefault(family, keyword);
-    return choice && std::string_view(choice) == "Default";
 }

@@ -63,8 +63,8 @@ void SetCallbacks(pappl_pr_driver_data_t& d) {
     d.status_cb = RenameStaleMedia;
 }
 
-pappl_media_tracking_t TrackingOf(const PrinterFamily& family) {
-    const char* tracking = FamilyDefault(family, "zeMediaTracking");
+pappl_media_tracking_t TrackingOf(const Language& language) {
+    const char* tracking = LanguageDefault(language, "zeMediaTracking");
     if (tracking && std::string(tracking) == "Gap") return PAPPL_MEDIA_TRACKING_GAP;
     return PAPPL_MEDIA_TRACKING_CONTINUOUS;
 }
@@ -79,14 +79,14 @@ void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
     d.num_source = 1;
     d.source[0] = "main-roll";
     d.num_type = 0;
-    d.type[d.num_type++] = driver.family->label ? "labels" : "continuous";
-    d.type[d.num_type++] = driver.family->label ? "continuous" : "labels";
-    if (FamilyDefault(*driver.family, "Darkness") && !driver.family->label) {
+    d.type[d.num_type++] = driver.language->label ? "labels" : "continuous";
+    d.type[d.num_type++] = driver.language->label ? "continuous" : "labels";
+    if (LanguageDefault(*driver.language, "Darkness") && !driver.language->label) {
         d.type[d.num_type++] = "perforated";
         d.type[d.num_type++] = "recording";
     }
     d.tracking_supported =
-        FamilyDefault(*driver.family, "zeMediaTracking")
+        LanguageDefault(*driver.language, "zeMediaTracking")
             ? PAPPL_MEDIA_TRACKING_CONTINUOUS | PAPPL_MEDIA_TRACKING_GAP | PAPPL_MEDIA_TRACKING_MARK
             : PAPPL_MEDIA_TRACKING_CONTINUOUS;
 
@@ -99,24 +99,24 @@ void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
     m.top_margin = m.bottom_margin = kTopBottomMargin;
     papplCopyString(m.source, "main-roll", sizeof m.source);
     papplCopyString(m.type, d.type[0], sizeof m.type);
-    m.tracking = TrackingOf(*driver.family);
+    m.tracking = TrackingOf(*driver.language);
     d.media_ready[0] = m;
 }
 
 void SetPrintQuality(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
-    const PrinterFamily& f = *driver.family;
+    const Language& f = *driver.language;
     d.darkness_supported = f.darknessLevels;
     d.darkness_configured = f.darknessConfigured;
     d.darkness_default = 0;
     if (!f.speeds.empty()) {
         d.speed_supported[0] = f.speeds.front() * 2540;
         d.speed_supported[1] = f.speeds.back() * 2540;
-        const char* speed = FamilyDefault(f, "zePrintRate");
+        const char* speed = LanguageDefault(f, "zePrintRate");
         d.speed_default = PrinterSettingByDefault(f, "zePrintRate") ? 0 : std::atoi(speed) * 2540;
     }
-    if (FamilyDefault(f, "AdjustHoriaontal")) d.left_offset_supported[1] = 2400;
-    if (FamilyDefault(f, "AdjustVertical")) d.top_offset_supported[1] = 2400;
-    if (f.label && FamilyDefault(f, "FeedOffset")) {
+    if (LanguageDefault(f, "AdjustHoriaontal")) d.left_offset_supported[1] = 2400;
+    if (LanguageDefault(f, "AdjustVertical")) d.top_offset_supported[1] = 2400;
+    if (f.label && LanguageDefault(f, "FeedOffset")) {
         d.tear_offset_supported[0] = -300;
         d.tear_offset_supported[1] = 1000;
     }
@@ -124,15 +124,15 @@ void SetPrintQuality(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
 
 // Vendor attributes: "-supported" always, "-default" only for a new
 // printer (a loaded one brings its saved default).
-void AddVendorOptions(const PrinterFamily& family, pappl_pr_driver_data_t& d, ipp_t*& attrs) {
+void AddVendorOptions(const Language& language, pappl_pr_driver_data_t& d, ipp_t*& attrs) {
     if (!attrs) attrs = ippNew();
     d.num_vendor = 0;
     for (const VendorOption& v : VendorOptions()) {
-        if (!AppliesTo(v, family)) continue;
+        if (!AppliesTo(v, language)) continue;
         d.vendor[d.num_vendor++] = v.name;
         const std::string supported = std::string(v.name) + "-supported";
         const std::string def = std::string(v.name) + "-default";
-        const std::string value = ValueForChoice(v, FamilyDefault(family, v.ppdKeyword));
+        const std::string value = ValueForChoice(v, LanguageDefault(language, v.ppdKeyword));
         if (v.keywords.empty()) {
             if (!ippFindAttribute(attrs, supported.c_str(), IPP_TAG_ZERO))
                 ippAddRange(attrs, IPP_TAG_PRINTER, supported.c_str(), v.min, v.max);
@@ -160,9 +160,9 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* dev
     if (!driver) return false;
     pappl_pr_driver_data_t& d = *data;
     SetCallbacks(d);
-    d.format = driver->family->rawFormat;
+    d.format = driver->language->rawFormat;
     papplCopyString(d.make_and_model, driver->makeAndModel, sizeof d.make_and_model);
-    d.kind = driver->family->label ? PAPPL_KIND_LABEL : PAPPL_KIND_RECEIPT | PAPPL_KIND_ROLL;
+    d.kind = driver->language->label ? PAPPL_KIND_LABEL : PAPPL_KIND_RECEIPT | PAPPL_KIND_ROLL;
     d.ppm = 10;
     // The core makes the dots, so pages must come as 8-bit gray: PAPPL
     // passes a 1-bit page's lines unconverted under an 8-bit header unless
@@ -177,8 +177,8 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* dev
     d.orient_default = IPP_ORIENT_NONE;
     SetMedia(*driver, d);
     SetPrintQuality(*driver, d);
-    AddVendorOptions(*driver->family, d, *attributes);
-    if (driver->family->checksumSeed) AddPaperangSeedOption(d, *attributes);
+    AddVendorOptions(*driver->language, d, *attributes);
+    if (driver->language->checksumSeed) AddPaperangSeedOption(d, *attributes);
     AddWebLabels(system);
     return true;
 }

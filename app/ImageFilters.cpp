@@ -32,8 +32,9 @@ bool PrintImage(pappl_job_t* job, pappl_device_t* device, PapplImageJob& imageJo
 // formats; families that share a format add it once.
 void AddImageFilters(pappl_system_t* system) {
     for (const DriverInfo& driver : Drivers()) {
-        papplSystemAddMIMEFilter(system, "image/png", driver.family->rawFormat, FilterPng, nullptr);
-        papplSystemAddMIMEFilter(system, "image/jpeg", driver.family->rawFormat, FilterJpeg,
+        papplSystemAddMIMEFilter(system, "image/png", driver.language->rawFormat, FilterPng,
+                                 nullptr);
+        papplSystemAddMIMEFilter(system, "image/jpeg", driver.language->rawFormat, FilterJpeg,
                                  nullptr);
     }
 }

@@ -15,25 +15,25 @@ int Hundredths(int value) {
 }
 
 // printer-darkness-configured plus the job's print-darkness, as a level of
-// the family's darkness setting. At the factory setting a family whose
+// the language's darkness setting. At the factory setting a language whose
 // printers keep their own darkness gets none.
-void SetDarkness(const PrinterFamily& family, const pappl_pr_options_t& o, Choices& c) {
-    if (family.darknessLevels == 0) return;
-    if (PrinterSettingByDefault(family, "Darkness") && o.print_darkness == 0 &&
-        o.darkness_configured == family.darknessConfigured)
+void SetDarkness(const Language& language, const pappl_pr_options_t& o, Choices& c) {
+    if (language.darknessLevels == 0) return;
+    if (PrinterSettingByDefault(language, "Darkness") && o.print_darkness == 0 &&
+        o.darkness_configured == language.darknessConfigured)
         return;
     const int percent = std::clamp(o.darkness_configured + o.print_darkness, 0, 100);
-    c["Darkness"] = std::to_string((percent * (family.darknessLevels - 1) + 50) / 100);
+    c["Darkness"] = std::to_string((percent * (language.darknessLevels - 1) + 50) / 100);
 }
 
 // print-speed in hundredths of millimetres per second, as the nearest speed
 // in inches per second the printers take; 0 (the default of families whose
 // printers keep their own speed) sends none.
-void SetSpeed(const PrinterFamily& family, const pappl_pr_options_t& o, Choices& c) {
-    if (family.speeds.empty() || o.print_speed <= 0) return;
+void SetSpeed(const Language& language, const pappl_pr_options_t& o, Choices& c) {
+    if (language.speeds.empty() || o.print_speed <= 0) return;
     const double ips = o.print_speed / 2540.0;
     const auto best =
-        std::min_element(family.speeds.begin(), family.speeds.end(),
+        std::min_element(language.speeds.begin(), language.speeds.end(),
                          [&](int a, int b) { return std::fabs(a - ips) < std::fabs(b - ips); });
     c["zePrintRate"] = std::to_string(*best);
 }
@@ -51,7 +51,7 @@ void SetTracking(const pappl_media_col_t& media, Choices& c) {
 
 // Raster pages arrive as the client laid them out: orientation-requested
 // turns the printed page. Other documents PAPPL has already turned.
-void SetRotation(const PrinterFamily& family, pappl_job_t* job, const pappl_pr_options_t& o,
+void SetRotation(const Language& language, pappl_job_t* job, const pappl_pr_options_t& o,
                  Choices& c) {
     const char* format = papplJobGetFormat(job);
     if (!format || (std::strcmp(format, "image/pwg-raster") && std::strcmp(format, "image/urf")))
@@ -61,10 +61,10 @@ void SetRotation(const PrinterFamily& family, pappl_job_t* job, const pappl_pr_o
             c["Rotate"] = "1";
             break;
         case IPP_ORIENT_LANDSCAPE:
-            if (family.quarterTurns) c["Rotate"] = "2";
+            if (language.quarterTurns) c["Rotate"] = "2";
             break;
         case IPP_ORIENT_REVERSE_LANDSCAPE:
-            if (family.quarterTurns) c["Rotate"] = "3";
+            if (language.quarterTurns) c["Rotate"] = "3";
             break;
         default:
             break;
@@ -73,13 +73,13 @@ void SetRotation(const PrinterFamily& family, pappl_job_t* job, const pappl_pr_o
 
 // Offsets in hundredths of millimetres; the reference point moves in steps
 // of 8 mm.
-void SetOffsets(const PrinterFamily& family, pappl_printer_t* printer,
-                const pappl_media_col_t& media, Choices& c) {
+void SetOffsets(const Language& language, pappl_printer_t* printer, const pappl_media_col_t& media,
+                Choices& c) {
     if (c.count("AdjustHoriaontal"))
         c["AdjustHoriaontal"] = std::to_string(std::clamp(Hundredths(media.left_offset) / 8, 0, 3));
     if (c.count("AdjustVertical"))
         c["AdjustVertical"] = std::to_string(std::clamp(Hundredths(media.top_offset) / 8, 0, 3));
-    if (family.label && c.count("FeedOffset")) {
+    if (language.label && c.count("FeedOffset")) {
         pappl_pr_driver_data_t data;
         papplPrinterGetDriverData(printer, &data);
         c["FeedOffset"] = std::to_string(Hundredths(data.tear_offset_configured));
@@ -97,11 +97,11 @@ std::string VendorValue(const VendorOption& v, const pappl_pr_options_t& o, ipp_
     return text;
 }
 
-void SetVendorOptions(const PrinterFamily& family, pappl_job_t* job, const pappl_pr_options_t& o,
+void SetVendorOptions(const Language& language, pappl_job_t* job, const pappl_pr_options_t& o,
                       Choices& c) {
     ipp_t* defaults = papplPrinterGetDriverAttributes(papplJobGetPrinter(job));
     for (const VendorOption& v : VendorOptions()) {
-        if (!AppliesTo(v, family)) continue;
+        if (!AppliesTo(v, language)) continue;
         const std::string value = VendorValue(v, o, defaults);
         if (value.empty()) continue;
         const std::string choice = ChoiceForValue(v, value);
@@ -116,14 +116,14 @@ void SetVendorOptions(const PrinterFamily& family, pappl_job_t* job, const pappl
 }  // namespace
 
 Choices JobChoices(const DriverInfo& driver, pappl_job_t* job, const pappl_pr_options_t& o) {
-    const PrinterFamily& family = *driver.family;
+    const Language& language = *driver.language;
     Choices c;
-    for (const FamilyOption& option : family.options) c[option.keyword] = option.choice;
-    SetDarkness(family, o, c);
-    SetSpeed(family, o, c);
+    for (const LanguageOption& option : language.options) c[option.keyword] = option.choice;
+    SetDarkness(language, o, c);
+    SetSpeed(language, o, c);
     SetTracking(o.media, c);
-    SetRotation(family, job, o, c);
-    SetOffsets(family, papplJobGetPrinter(job), o.media, c);
-    SetVendorOptions(family, job, o, c);
+    SetRotation(language, job, o, c);
+    SetOffsets(language, papplJobGetPrinter(job), o.media, c);
+    SetVendorOptions(language, job, o, c);
     return c;
 }

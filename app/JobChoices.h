@@ -7,8 +7,8 @@
 
 struct DriverInfo;
 
-// The choices of a job for every print option its printer's family has,
-// keyed by PPD keyword: the family's defaults, then the printer's defaults,
+// The choices of a job for every print option its printer's language has,
+// keyed by PPD keyword: the language's defaults, then the printer's defaults,
 // then what the job asked for, from standard IPP attributes and vendor
 // attributes alike.
 std::map<std::string, std::string> JobChoices(const DriverInfo& driver, pappl_job_t* job,

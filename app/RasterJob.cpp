@@ -15,7 +15,7 @@
 #include "app/PageLimits.h"
 #include "app/PaperangSeed.h"
 #include "app/PrinterClaim.h"
-#include "render/RenderTable.h"
+#include "printers/LanguageFactory.h"
 
 namespace {
 // One job's render. Pages are painted when they are complete, so a job
@@ -87,7 +87,7 @@ bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
     if (!ClaimPrinter(job)) return false;
     const DriverInfo* driver = DriverOf(job);
     CBaseRender* render =
-        driver ? CreateRenderFor<CAppRender>(driver->family->modelNumber) : nullptr;
+        driver ? CreateRenderFor<CAppRender>(driver->language->modelNumber) : nullptr;
     if (!render) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "No printer language for this printer's driver.");
         ReleasePrinter(job);

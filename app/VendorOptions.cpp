@@ -91,9 +91,9 @@ std::span<const VendorOption> VendorOptions() {
     return kOptions;
 }
 
-bool AppliesTo(const VendorOption& option, const PrinterFamily& family) {
-    if (option.rollsOnly && family.label) return false;
-    return FamilyDefault(family, option.ppdKeyword) != nullptr;
+bool AppliesTo(const VendorOption& option, const Language& language) {
+    if (option.rollsOnly && language.label) return false;
+    return LanguageDefault(language, option.ppdKeyword) != nullptr;
 }
 
 std::string ChoiceForValue(const VendorOption& option, std::string_view value) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-struct PrinterFamily;
+struct Language;
 
 // A keyword of a vendor attribute, the PPD choice it stands for and its
 // name on the web pages.
@@ -27,7 +27,7 @@ struct VendorOption {
 };
 
 std::span<const VendorOption> VendorOptions();
-bool AppliesTo(const VendorOption& option, const PrinterFamily& family);
+bool AppliesTo(const VendorOption& option, const Language& language);
 
 // The PPD choice for an IPP value (a keyword, or an integer as text that is
 // clamped to the range); empty when the value means nothing.

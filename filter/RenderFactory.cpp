@@ -1,7 +1,7 @@
 #include "filter/RenderFactory.h"
 
 #include "filter/CupsRender.h"
-#include "render/RenderTable.h"
+#include "printers/LanguageFactory.h"
 
 CBaseRender* CreateRender(int modelNumber) {
     return CreateRenderFor<CCupsRender>(modelNumber);

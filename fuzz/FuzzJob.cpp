@@ -1,6 +1,6 @@
 // A whole print job in one call: the first input byte picks the printer
-// model (20 + byte mod 7), the text after it up to the first NUL byte is the
-// job's options (argv[5]), and the rest is the raster stream, which the
+// model (the language of the table at the byte mod its row count), the text after it up to the
+// first NUL byte is the job's options (argv[5]), and the rest is the raster stream, which the
 // filter reads as its file argument from a memory file. Printer output goes
 // to /dev/null. The PPDs offer every option of the binding with numeric
 // choices from the harmless to the extreme, so options such as
@@ -18,6 +18,7 @@
 #include "filter/CupsInstance.h"
 #include "filter/OutputWriter.h"
 #include "fuzz/FuzzSupport.h"
+#include "printers/Languages.h"
 
 namespace {
 const std::vector<std::string> kNumbers = {"0",   "1",    "-1",         "2",          "5",
@@ -92,7 +93,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    const int model = 20 + data[0] % 7;
+    const int model = Languages()[data[0] % Languages().size()].modelNumber;
     const uint8_t* text = data + 1;
     const uint8_t* end = data + size;
     const uint8_t* nul = static_cast<const uint8_t*>(std::memchr(text, 0, size - 1));

@@ -16,6 +16,7 @@
 #include "filter/CupsRender.h"
 #include "filter/RenderFactory.h"
 #include "fuzz/FuzzSupport.h"
+#include "printers/Languages.h"
 #include "render/BaseRender.h"
 #include "render/OptionValue.h"
 
@@ -63,7 +64,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    const int model = 20 + data[0] % 7;
+    const int model = Languages()[data[0] % Languages().size()].modelNumber;
     std::vector<std::string> raw(1);
     for (size_t i = 1; i < size && raw.size() <= BindingKeywords().size(); i++) {
         if (data[i] == '\n')

@@ -1,17 +1,20 @@
 // The printer stream decoder of thermal-preview. The first input byte picks
-// the language (its value mod 8: 0 lets the decoder detect it) and, with bit
+// the language (its value mod one more than the table's rows: 0 lets the
+// decoder detect it, n the table's n-th language) and, with bit
 // 7, strict checksums; the rest is the printer stream. Pages are limited to
 // 4 MiB of bitmap so that one input stays quick.
 #include <cstdlib>
 
 #include "fuzz/FuzzSupport.h"
+#include "printers/Languages.h"
 #include "tools/preview/StreamDecoder.h"
 
 namespace {
-constexpr PreviewLanguage kLanguages[] = {PreviewLanguage::Unknown,  PreviewLanguage::TSPL,
-                                          PreviewLanguage::ESCPOS,   PreviewLanguage::CPCL,
-                                          PreviewLanguage::Paperang, PreviewLanguage::PeriPage,
-                                          PreviewLanguage::ZPL,      PreviewLanguage::EPL};
+PreviewLanguage LanguageOf(uint8_t byte) {
+    const size_t n = (byte & 0x7F) % (Languages().size() + 1);
+    return n == 0 ? PreviewLanguage::Unknown
+                  : static_cast<PreviewLanguage>(Languages()[n - 1].modelNumber);
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -22,7 +25,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     tagDecodeOptions options;
-    options.language = kLanguages[(data[0] & 0x7F) % 8];
+    options.language = LanguageOf(data[0]);
     options.strict = (data[0] & 0x80) != 0;
     options.maxPageBytes = size_t{4} << 20;
     tagDecodeResult result = DecodeStream(data + 1, size - 1, options);

@@ -1,7 +1,6 @@
 #include "image/WhiteRows.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 bool IsWhiteRow(const uint8_t* row, size_t bytes) {
@@ -26,9 +25,4 @@ size_t LimitWhiteRuns(const PackedRows& rows, size_t limit) {
         y += white > 0 ? white : 1;
     }
     return kept;
-}
-
-int MillimetresToDots(int dpi, int mm, int maxDots) {
-    const double dots = std::trunc(static_cast<double>(static_cast<int64_t>(dpi) * mm) / 25.4);
-    return static_cast<int>(std::clamp(dots, 0.0, static_cast<double>(maxDots)));
 }

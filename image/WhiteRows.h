@@ -24,7 +24,3 @@ size_t WhiteRunAt(const PackedRows& rows, size_t from);
 // (at the top, inside and at the bottom of the page) by moving the later
 // rows up in place. Returns the new row count; rows beyond it are stale.
 size_t LimitWhiteRuns(const PackedRows& rows, size_t limit);
-
-// Millimetres in dots at this resolution, truncated, held to 0..maxDots;
-// the product is taken in 64 bits so that no resolution overflows it.
-int MillimetresToDots(int dpi, int mm, int maxDots);

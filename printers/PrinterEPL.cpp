@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <new>
 
+#include "image/DotLength.h"
+
 namespace {
 constexpr uint32_t kMaxBandRows = 255;
 // Gap or mark length when the media setting gives none.
@@ -26,9 +28,9 @@ std::string CPrinterEPL::LabelLength() const {
     std::string q = "Q" + std::to_string(image.GetHeight()) + ",";
     const int type = reg.iGap[0];
     if (type != 1 && type != 2 && type != 3) return q + "0";
-    const int gap = mm_2_dots(reg.iGap[1] > 0 ? reg.iGap[1] : kDefaultGapMm);
+    const int gap = MmToDots(iDpi, reg.iGap[1] > 0 ? reg.iGap[1] : kDefaultGapMm, DotRounding::Up);
     q += (type == 2 ? "B" : "") + std::to_string(gap);
-    if (reg.iGap[2] != 0) q += "," + std::to_string(mm_2_dots(reg.iGap[2]));
+    if (reg.iGap[2] != 0) q += "," + std::to_string(MmToDots(iDpi, reg.iGap[2], DotRounding::Up));
     return q;
 }
 

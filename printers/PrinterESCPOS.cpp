@@ -1,12 +1,10 @@
 #include "printers/PrinterESCPOS.h"
 
-#include <syslog.h>
-
 #include <algorithm>
 #include <climits>
 #include <vector>
 
-#include "image/WhiteRows.h"
+#include "image/DotLength.h"
 #include "printers/RasterBands.h"
 
 namespace {
@@ -26,7 +24,6 @@ CPrinterESCPOS::CPrinterESCPOS() {
     // A page may exceed the buffer's default maximum; reaching it must not
     // discard the page assembled so far.
     pageBuffer.SetMaxBufferSize(0);
-    syslog(LOG_DEBUG, "new CPrinterESCPOS()");
 }
 
 void CPrinterESCPOS::cmdInit() {
@@ -46,7 +43,7 @@ void CPrinterESCPOS::cmdOpenMoneyBox() {
 }
 
 int CPrinterESCPOS::FeedDots(int mm) const {
-    return MillimetresToDots(iDpi, mm, kMaxFeedDots);
+    return std::clamp(MmToDots(iDpi, mm, DotRounding::Down), 0, kMaxFeedDots);
 }
 
 void CPrinterESCPOS::PrintAndFeedPaper(int mm) {

@@ -1,6 +1,5 @@
 #include "printers/PrinterPeriPage.h"
 
-#include <syslog.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -59,10 +58,6 @@ size_t Deflate(const void* data, int length, OutputArea& area) {
     return size - zs.avail_out;
 }
 }  // namespace
-
-CPrinterPeriPage::CPrinterPeriPage() {
-    syslog(LOG_DEBUG, "new CPrinterPeriPage()");
-}
 
 void CPrinterPeriPage::cmdInit() {
     AddBytes({0x10, 0xFF, 0xFE, 0x01});

@@ -8,8 +8,6 @@
 // place of GS v 0. Nothing is written at document start or end.
 class CPrinterPeriPage : public CPrinterESCPOS {
 public:
-    CPrinterPeriPage();
-
     void OnInit() override {}
     void OnDestroy() override {}
     void OnPaintBmp() override;

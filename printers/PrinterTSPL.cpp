@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "image/DotLength.h"
+
 namespace {
 const char* UnitSuffix(int unit) {
     switch (unit) {
@@ -17,13 +19,6 @@ const char* UnitSuffix(int unit) {
         default:
             return "";
     }
-}
-
-// trunc(dpi * mm / 25.4) with the product taken in 32-bit arithmetic (it wraps
-// for absurd settings); the quotient always fits an int.
-int MmToDots(int dpi, int mm) {
-    int32_t product = static_cast<int32_t>(static_cast<uint32_t>(dpi) * static_cast<uint32_t>(mm));
-    return static_cast<int>(product / 25.4);
 }
 
 // Room kept after the bitmap for its CRLF and the PRINT line.
@@ -88,9 +83,9 @@ void CPrinterTSPL::cmdOFFSET(int n, int unit) {
 void CPrinterTSPL::cmdREFERENCE(int x, int y) {
     CMyBuffer cmd;
     cmd.AddStringA("REFERENCE ");
-    cmd.AddInt(MmToDots(iDpi, x));
+    cmd.AddInt(MmToDots(iDpi, x, DotRounding::Down));
     cmd.AddStringA(",");
-    cmd.AddInt(MmToDots(iDpi, y));
+    cmd.AddInt(MmToDots(iDpi, y, DotRounding::Down));
     AppendLine(cmd);
 }
 

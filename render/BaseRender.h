@@ -40,7 +40,6 @@ public:
     // whose set bits are dots (after Negative).
     void LimitWhiteRuns();
 
-    int mm_2_dots(int mm) const;
     void SetModelName(const char* name) { strModelName = name ? name : ""; }
     const std::string& GetModelName() const { return strModelName; }
 

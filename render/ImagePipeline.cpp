@@ -1,15 +1,8 @@
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
+#include "image/DotLength.h"
 #include "render/BaseRender.h"
-
-int CBaseRender::mm_2_dots(int mm) const {
-    double dots = mm * (iDpi / 25.4) + 0.9999;
-    if (dots >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (dots <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(dots);
-}
 
 void CBaseRender::PreparePage() {
     if (!bInitialized) {
@@ -96,8 +89,8 @@ void CBaseRender::CropWhiteEdge(int top, int bottom, int left, int right) {
     const int32_t W = static_cast<int32_t>(image.GetWidth());
     const int32_t H = static_cast<int32_t>(image.GetHeight());
     // A limit is never negative, whatever resolution the page header claims.
-    const int dT = std::max(0, mm_2_dots(top)), dB = std::max(0, mm_2_dots(bottom));
-    const int dL = std::max(0, mm_2_dots(left)), dR = std::max(0, mm_2_dots(right));
+    auto dots = [this](int mm) { return std::max(0, MmToDots(iDpi, mm, DotRounding::Up)); };
+    const int dT = dots(top), dB = dots(bottom), dL = dots(left), dR = dots(right);
     int32_t Lc = 0, Rk = W, Bc = 0, Tk = H;
 
     if (bottom > 0) {

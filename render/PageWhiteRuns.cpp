@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <cstring>
 
+#include "image/DotLength.h"
 #include "image/WhiteRows.h"
 #include "render/BaseRender.h"
 
@@ -10,7 +12,8 @@ constexpr int kMaxLimitDots = 65535;
 
 void CBaseRender::LimitWhiteRuns() {
     if (receipt.iWhiteRunLimit <= 0 || !image.IsValid() || image.GetBpp() != 1) return;
-    const int limit = MillimetresToDots(iDpi, receipt.iWhiteRunLimit, kMaxLimitDots);
+    const int limit =
+        std::min(MmToDots(iDpi, receipt.iWhiteRunLimit, DotRounding::Down), kMaxLimitDots);
     const uint32_t height = image.GetHeight();
     if (limit <= 0 || height == 0) return;
     const PackedRows rows{image.GetBits(0), image.GetEffWidth(), image.GetEffWidth(), height};

@@ -63,7 +63,7 @@ void SetMediaTracking(CBaseRender& r) {
 }  // namespace
 
 void ReadPrinterParameters(CBaseRender& r) {
-    r.AddLog("CCupsRender::GetPrinterParameters");
+    r.AddLog("Reading the print options");
     tagREGSTRUCT& reg = r.reg;
     tagREGSTRUCTWITHALFTONE& ht = r.halftone;
 

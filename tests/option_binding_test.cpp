@@ -103,7 +103,7 @@ TEST(OptionBinding, MissingOptionsKeepDefaultsExceptTheNotSetOnes) {
     EXPECT_EQ(b.render.reg.iGap[1], 3);
     EXPECT_TRUE(b.render.Logged("GetMarkedOption: Brightness is error"));
     EXPECT_TRUE(b.render.Logged("iLiangdu = 0"));
-    EXPECT_EQ(b.render.lines.front(), "CCupsRender::GetPrinterParameters");
+    EXPECT_EQ(b.render.lines.front(), "Reading the print options");
     // Every one of the twenty-one options is looked up, in order.
     EXPECT_EQ(b.render.lines.size(), 1u + 21u + 1u);
 }

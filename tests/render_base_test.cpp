@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "image/DotLength.h"
 #include "render/BaseRender.h"
 
 namespace {
@@ -38,16 +39,13 @@ TEST(RenderBase, HandleAdoptsAndReleases) {
 }
 
 TEST(RenderBase, MillimetresRoundUpToDots) {
-    CBaseRender r;
-    r.iDpi = 203;
-    EXPECT_EQ(r.mm_2_dots(0), 0);
-    EXPECT_EQ(r.mm_2_dots(1), 8);
-    EXPECT_EQ(r.mm_2_dots(10), 80);
-    r.iDpi = 300;
-    EXPECT_EQ(r.mm_2_dots(1), 12);
-    EXPECT_EQ(r.mm_2_dots(127), 1500);
-    EXPECT_EQ(r.mm_2_dots(2147483647), 2147483647);  // clamped, no overflow
-    EXPECT_EQ(r.mm_2_dots(-2147483647 - 1), -2147483647 - 1);
+    EXPECT_EQ(MmToDots(203, 0, DotRounding::Up), 0);
+    EXPECT_EQ(MmToDots(203, 1, DotRounding::Up), 8);
+    EXPECT_EQ(MmToDots(203, 10, DotRounding::Up), 80);
+    EXPECT_EQ(MmToDots(300, 1, DotRounding::Up), 12);
+    EXPECT_EQ(MmToDots(300, 127, DotRounding::Up), 1500);
+    EXPECT_EQ(MmToDots(300, 2147483647, DotRounding::Up), 2147483647);  // clamped, no overflow
+    EXPECT_EQ(MmToDots(300, -2147483647 - 1, DotRounding::Up), -2147483647 - 1);
 }
 
 TEST(RenderBase, SettingsStartAtTheirDefaults) {

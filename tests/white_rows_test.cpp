@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "image/DotLength.h"
 #include "image/WhiteRows.h"
 #include "printers/RasterBands.h"
 
@@ -79,5 +81,6 @@ TEST(WhiteRows, MillimetresTruncateAndStayInRange) {
         int dpi, mm, dots;
     } cases[] = {{203, 10, 79}, {203, 3, 23}, {300, 5, 59},
                  {203, -5, 0},  {0, 20, 0},   {2147483647, 20, 65535}};
-    for (const Case& c : cases) EXPECT_EQ(MillimetresToDots(c.dpi, c.mm, 65535), c.dots) << c.dpi;
+    for (const Case& c : cases)
+        EXPECT_EQ(std::clamp(MmToDots(c.dpi, c.mm, DotRounding::Down), 0, 65535), c.dots) << c.dpi;
 }

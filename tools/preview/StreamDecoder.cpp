@@ -2,8 +2,30 @@
 
 #include <algorithm>
 
+#include "printers/Languages.h"
 #include "tools/preview/LanguageDecoders.h"
 #include "tools/preview/TextCommands.h"
+
+namespace {
+// The decoder of each language of the table that the tool reads.
+struct LanguageDecoder {
+    PreviewLanguage language;
+    void (*decode)(CDecodeContext&);
+};
+
+constexpr LanguageDecoder kDecoders[] = {
+    {PreviewLanguage::TSPL, DecodeTspl},         {PreviewLanguage::ESCPOS, DecodeEscPos},
+    {PreviewLanguage::CPCL, DecodeCpcl},         {PreviewLanguage::Paperang, DecodePaperang},
+    {PreviewLanguage::PeriPage, DecodePeriPage}, {PreviewLanguage::ZPL, DecodeZpl},
+    {PreviewLanguage::EPL, DecodeEpl},
+};
+
+const LanguageDecoder* DecoderOf(PreviewLanguage language) {
+    for (const LanguageDecoder& d : kDecoders)
+        if (d.language == language) return &d;
+    return nullptr;
+}
+}  // namespace
 
 bool tagDecodedPage::IsBlack(uint32_t x, uint32_t y) const {
     if (x >= width || y >= height) return false;
@@ -28,36 +50,24 @@ PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
 }
 
 const char* LanguageName(PreviewLanguage language) {
-    switch (language) {
-        case PreviewLanguage::TSPL:
-            return "TSPL";
-        case PreviewLanguage::ESCPOS:
-            return "ESC/POS";
-        case PreviewLanguage::CPCL:
-            return "CPCL";
-        case PreviewLanguage::Paperang:
-            return "Paperang";
-        case PreviewLanguage::PeriPage:
-            return "PeriPage";
-        case PreviewLanguage::ZPL:
-            return "ZPL";
-        case PreviewLanguage::EPL:
-            return "EPL2";
-        default:
-            return "unknown";
-    }
+    const Language* row = LanguageOfModel(static_cast<int>(language));
+    return row ? row->title : "unknown";
 }
 
 PreviewLanguage ParseLanguage(const std::string& name) {
-    std::string n = Lower(name);
-    if (n == "tspl") return PreviewLanguage::TSPL;
-    if (n == "escpos" || n == "esc/pos") return PreviewLanguage::ESCPOS;
-    if (n == "cpcl") return PreviewLanguage::CPCL;
-    if (n == "paperang") return PreviewLanguage::Paperang;
-    if (n == "peripage") return PreviewLanguage::PeriPage;
-    if (n == "zpl") return PreviewLanguage::ZPL;
-    if (n == "epl" || n == "epl2") return PreviewLanguage::EPL;
-    return PreviewLanguage::Unknown;
+    const Language* row = FindLanguage(name);
+    if (!row) return PreviewLanguage::Unknown;
+    const auto language = static_cast<PreviewLanguage>(row->modelNumber);
+    return DecoderOf(language) ? language : PreviewLanguage::Unknown;
+}
+
+std::string DecodableLanguageNames() {
+    std::string names;
+    for (const Language& l : Languages()) {
+        if (!DecoderOf(static_cast<PreviewLanguage>(l.modelNumber))) continue;
+        names += (names.empty() ? "" : "|") + std::string(l.name);
+    }
+    return names;
 }
 
 tagDecodeResult DecodeStream(const uint8_t* data, size_t size, const tagDecodeOptions& options) {
@@ -69,32 +79,12 @@ tagDecodeResult DecodeStream(const uint8_t* data, size_t size, const tagDecodeOp
     }
     result.language = options.language != PreviewLanguage::Unknown ? options.language
                                                                    : DetectLanguage(data, size);
-    switch (result.language) {
-        case PreviewLanguage::TSPL:
-            DecodeTspl(ctx);
-            break;
-        case PreviewLanguage::ESCPOS:
-            DecodeEscPos(ctx);
-            break;
-        case PreviewLanguage::CPCL:
-            DecodeCpcl(ctx);
-            break;
-        case PreviewLanguage::Paperang:
-            DecodePaperang(ctx);
-            break;
-        case PreviewLanguage::PeriPage:
-            DecodePeriPage(ctx);
-            break;
-        case PreviewLanguage::ZPL:
-            DecodeZpl(ctx);
-            break;
-        case PreviewLanguage::EPL:
-            DecodeEpl(ctx);
-            break;
-        default:
-            ctx.Fail(0, "cannot tell the printer language from the first bytes (" +
-                            HexBytes(data, std::min<size_t>(size, 4)) +
-                            "); name it with --language");
+    if (const LanguageDecoder* decoder = DecoderOf(result.language)) {
+        decoder->decode(ctx);
+    } else {
+        result.language = PreviewLanguage::Unknown;
+        ctx.Fail(0, "cannot tell the printer language from the first bytes (" +
+                        HexBytes(data, std::min<size_t>(size, 4)) + "); name it with --language");
     }
     return result;
 }

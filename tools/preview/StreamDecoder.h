@@ -5,11 +5,21 @@
 #include <string>
 #include <vector>
 
-// Decodes a printer stream of one of the seven printer languages back into
-// page bitmaps, together with the settings the stream carries. Works on a
-// memory buffer only, so that tests and fuzz targets can call it directly.
+// Decodes a printer stream of one of the printer languages back into page
+// bitmaps, together with the settings the stream carries. Works on a memory
+// buffer only, so that tests and fuzz targets can call it directly.
 
-enum class PreviewLanguage { Unknown, TSPL, ESCPOS, CPCL, Paperang, PeriPage, ZPL, EPL };
+// A language of the table in printers/Languages.h by its model number.
+enum class PreviewLanguage {
+    Unknown = 0,
+    TSPL = 20,
+    ESCPOS = 21,
+    CPCL = 22,
+    Paperang = 23,
+    PeriPage = 24,
+    ZPL = 25,
+    EPL = 26,
+};
 
 // One setting as the stream carries it, e.g. {"density", "8"}.
 struct tagSetting {
@@ -55,6 +65,10 @@ tagDecodeResult DecodeStream(const uint8_t* data, size_t size, const tagDecodeOp
 
 // Guesses the language from the first bytes; Unknown when nothing fits.
 PreviewLanguage DetectLanguage(const uint8_t* data, size_t size);
+// The language's title in the table ("ESC/POS"), or "unknown".
 const char* LanguageName(PreviewLanguage language);
-// Accepts "tspl", "escpos", "cpcl", "paperang", "peripage", "zpl", "epl" (any case).
+// A language of the table that has a decoder, by its name or title in any
+// case ("escpos", "ESC/POS"); Unknown for anything else.
 PreviewLanguage ParseLanguage(const std::string& name);
+// The names of the languages that have a decoder, as "tspl|escpos|...".
+std::string DecodableLanguageNames();

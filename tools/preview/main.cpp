@@ -17,12 +17,14 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: thermal-preview [--language tspl|escpos|cpcl|paperang|peripage|zpl|epl]\n"
-    "                       [--seed 0xHEX] [--strict] [-o PREFIX] [FILE|-]\n"
-    "Decodes a printer stream (FILE or standard input) and writes PREFIX-<n>.png\n"
-    "per page (default prefix: FILE without its extension, or \"preview\").\n"
-    "--strict makes a Paperang or Z64 checksum mismatch an error.\n";
+std::string Usage() {
+    return "usage: thermal-preview [--language " + DecodableLanguageNames() +
+           "]\n"
+           "                       [--seed 0xHEX] [--strict] [-o PREFIX] [FILE|-]\n"
+           "Decodes a printer stream (FILE or standard input) and writes PREFIX-<n>.png\n"
+           "per page (default prefix: FILE without its extension, or \"preview\").\n"
+           "--strict makes a Paperang or Z64 checksum mismatch an error.\n";
+}
 
 struct tagArguments {
     tagDecodeOptions options;
@@ -44,7 +46,7 @@ int ParseArguments(int argc, char** argv, tagArguments& args) {
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
         if (a == "-h" || a == "--help") {
-            std::fputs(kUsage, stdout);
+            std::fputs(Usage().c_str(), stdout);
             return -1;
         } else if (a == "--strict") {
             args.options.strict = true;
@@ -64,7 +66,7 @@ int ParseArguments(int argc, char** argv, tagArguments& args) {
         } else if ((a.empty() || a[0] != '-' || a == "-") && args.input.empty()) {
             args.input = a;
         } else {
-            std::fputs(kUsage, stderr);
+            std::fputs(Usage().c_str(), stderr);
             return 2;
         }
     }
