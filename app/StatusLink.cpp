@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/DriverCatalog.h"
+#include "app/QuietPrinters.h"
 #include "printers/StatusExchange.h"
 
 namespace {
@@ -22,7 +23,8 @@ CStatusLink::CStatusLink(pappl_printer_t* printer, pappl_job_t* job, pappl_devic
       m_job(job),
       m_device(device),
       m_output(output),
-      m_exchange(ExchangeOf(printer)) {}
+      m_exchange(ExchangeOf(printer)),
+      m_silent(IsQuiet(papplPrinterGetID(printer))) {}
 
 bool CStatusLink::ReadsBack(const char* deviceUri) {
     const std::string_view uri(deviceUri ? deviceUri : "");
@@ -40,9 +42,10 @@ const StatusExchange* CStatusLink::ExchangeOf(pappl_printer_t* printer) {
 
 void CStatusLink::GiveUp(const char* why) {
     m_silent = true;
+    SetQuiet(papplPrinterGetID(m_printer), true);
     if (m_job)
-        papplLogJob(m_job, PAPPL_LOGLEVEL_INFO, "%s; the printer is not asked again in this job.",
-                    why);
+        papplLogJob(m_job, PAPPL_LOGLEVEL_INFO, "%s; the printer is not asked again for %d s.", why,
+                    kQuietSeconds);
     else
         papplLogPrinter(m_printer, PAPPL_LOGLEVEL_DEBUG, "%s.", why);
 }
@@ -65,6 +68,7 @@ PrinterConditions CStatusLink::Ask() {
             std::this_thread::sleep_for(kRetryPause);
     }
     PrinterConditions conditions = m_exchange->parse(reply);
+    if (conditions.answered) SetQuiet(papplPrinterGetID(m_printer), false);
     if (!conditions.answered)
         GiveUp(reply.empty() ? "No answer to the status query"
                              : "The printer's answer to the status query was not understood");

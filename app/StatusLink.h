@@ -10,8 +10,8 @@ struct StatusExchange;
 // Asks a printer for its status through an open PAPPL device, between
 // commands. A link that does not read back (a file) is never asked; one
 // that gives no whole, well-formed answer within kReplyMs is not asked again
-// while this link lives (a job, or one idle check), so a printer that never
-// answers costs one short wait.
+// in this job nor for a while after (QuietPrinters.h), so a printer that
+// never answers costs one short wait.
 class CStatusLink {
 public:
     static constexpr int kReplyMs = 1000;
