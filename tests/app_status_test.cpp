@@ -152,8 +152,11 @@ TEST(PrinterAppStatus, JobsWaitForThePrinterAndShowWhy) {
         if (c.reasonWhileWaiting) {
             EXPECT_TRUE(WaitFor(
                 [&] {
-                    return server.Attribute("p", "printer-state-reasons")
-                               .find(c.reasonWhileWaiting) != std::string::npos;
+                    // The job waits (not only the idle check saw it).
+                    const int id = server.ActiveJob("p");
+                    return id && server.JobStateMessage("p", id).starts_with("Waiting") &&
+                           server.Attribute("p", "printer-state-reasons")
+                                   .find(c.reasonWhileWaiting) != std::string::npos;
                 },
                 15000));
             if (c.then == Then::kLoadPaper) sim.LoadPaper();
