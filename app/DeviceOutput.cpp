@@ -16,6 +16,7 @@ size_t CDeviceOutput::DeviceBytes() const {
 void CDeviceOutput::Fail() {
     if (m_failed) return;
     m_failed = true;
+    if (!m_job) return;  // an idle printer's status query
     papplLogJob(m_job, PAPPL_LOGLEVEL_ERROR, "%s", kWriteError);
     papplJobSetMessage(m_job, "%s", kWriteError);
 }

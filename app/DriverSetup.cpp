@@ -9,6 +9,7 @@
 
 #include "app/DeviceRules.h"
 #include "app/DriverCatalog.h"
+#include "app/IdleStatus.h"
 #include "app/PaperangSeed.h"
 #include "app/RasterJob.h"
 #include "app/SerialDevice.h"
@@ -53,6 +54,12 @@ bool RenameStaleMedia(pappl_printer_t* printer) {
     return true;
 }
 
+bool UpdateStatus(pappl_printer_t* printer) {
+    RenameStaleMedia(printer);
+    RefreshIdleStatus(printer);
+    return true;
+}
+
 void SetCallbacks(pappl_pr_driver_data_t& d) {
     d.rstartjob_cb = StartRasterJob;
     d.rstartpage_cb = StartRasterPage;
@@ -60,7 +67,7 @@ void SetCallbacks(pappl_pr_driver_data_t& d) {
     d.rendpage_cb = EndRasterPage;
     d.rendjob_cb = EndRasterJob;
     d.printfile_cb = PrintRawFile;
-    d.status_cb = RenameStaleMedia;
+    d.status_cb = UpdateStatus;
 }
 
 pappl_media_tracking_t TrackingOf(const Language& language) {

@@ -15,6 +15,8 @@
 #include "app/PageLimits.h"
 #include "app/PaperangSeed.h"
 #include "app/PrinterClaim.h"
+#include "app/PrinterWait.h"
+#include "app/StatusLink.h"
 #include "printers/LanguageFactory.h"
 
 namespace {
@@ -25,9 +27,10 @@ struct RasterJob {
     CAppBinding* binding = nullptr;
     const DriverInfo* driver = nullptr;
     int headDots = 0;
-    bool pageReady = false;  // the page has an image to paint
-    unsigned left = 0;       // first column of the page that is printed
-    bool inkIsHigh = false;  // 8-bit black (255 = full ink) instead of gray
+    bool pageReady = false;               // the page has an image to paint
+    unsigned left = 0;                    // first column of the page that is printed
+    bool inkIsHigh = false;               // 8-bit black (255 = full ink) instead of gray
+    std::unique_ptr<CStatusLink> status;  // asked before each page
 };
 
 RasterJob* JobOf(pappl_job_t* job) {
@@ -101,6 +104,8 @@ bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
     state->binding->choices = JobChoices(*driver, job, *options);
     state->driver = driver;
     state->headDots = driver->headDots;
+    state->status =
+        std::make_unique<CStatusLink>(papplJobGetPrinter(job), job, device, state->binding->output);
     render->GetPrinterParameters();
     ApplyPaperangSeed(job, *render);
     render->SetModelName(driver->makeAndModel);
@@ -151,6 +156,9 @@ bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsig
     if (!state) return false;
     CBaseRender& r = *state->render;
     if (papplJobIsCanceled(job)) state->binding->discard = true;
+    // The page is whole now; it goes out once the printer can print it.
+    if (state->pageReady && !state->binding->discard && !WaitForPrinter(job, *state->status))
+        state->binding->discard = true;
     if (state->pageReady && !state->binding->discard) {
         r.OnStartPage();
         r.OnBeginBmp();
@@ -176,7 +184,11 @@ bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
 
 bool PrintRawFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
     if (!ClaimPrinter(job)) return false;
-    const bool printed = CopyRawFile(job, device);
+    // A raw stream is asked about only before it starts: its own commands
+    // are not known here.
+    CDeviceOutput statusOutput(job, device);
+    CStatusLink status(papplJobGetPrinter(job), job, device, statusOutput);
+    const bool printed = !WaitForPrinter(job, status) || CopyRawFile(job, device);
     ReleasePrinter(job);
     return printed;
 }

@@ -8,6 +8,10 @@
 #include "app/SerialPort.h"
 
 namespace {
+// How long one read waits for the printer: status replies are read in short
+// waits up to their own deadline.
+constexpr int kReadWaitMs = 100;
+
 struct PortKind {
     std::string_view prefix;
     const char* info;
@@ -68,7 +72,7 @@ ssize_t WritePort(pappl_device_t* device, const void* buffer, size_t bytes) {
 
 ssize_t ReadPort(pappl_device_t* device, void* buffer, size_t bytes) {
     SerialPort* port = PortOf(device);
-    return port ? port->Read(buffer, bytes, 1000) : -1;
+    return port ? port->Read(buffer, bytes, kReadWaitMs) : -1;
 }
 }  // namespace
 

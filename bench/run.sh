@@ -23,7 +23,7 @@ done
 . "$ROOT/scripts/private-servers.sh"
 
 WORK=$(mktemp -d)
-trap 'app_stop; rm -rf "$WORK"' EXIT
+trap 'app_stop; [ -z "${sim_pid:-}" ] || stop_pid "$sim_pid"; rm -rf "$WORK"' EXIT
 
 write_ppd() {  # model number, path, extra lines
   cat >"$2" <<PPD
@@ -110,6 +110,25 @@ cmp -s "$WORK/filter.prn" "$WORK/app/bench.prn" || echo "warning: the applicatio
 hyperfine -N --warmup 1 --runs "$((RUNS < 10 ? RUNS : 10))" --output=pipe --export-csv "$WORK/app.csv" \
   --prepare "truncate -s 0 $WORK/app/bench.prn" \
   -n app-100-labels "$app_job" -n filter-100-labels "$filter_job" >/dev/null
+
+# The same job to the printer simulator on a TCP port, as a network printer
+# that never answers status queries: the one short wait for its answer must
+# keep it within 10% of the file device.
+SIM=$BUILD/thermal-printer-sim
+sim_pid=""
+if [ -x "$SIM" ]; then
+  mkdir "$WORK/sim"
+  "$SIM" --language tspl --port 0 --no-status --out "$WORK/sim" >"$WORK/sim.log" &
+  sim_pid=$!
+  for _ in $(seq 100); do grep -q '^listening on' "$WORK/sim.log" && break; sleep 0.1; done
+  sim_port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$WORK/sim.log")
+  app_cmd add -d sim -m tspl_203 -v "socket://127.0.0.1:$sim_port" >/dev/null
+  hyperfine -N --warmup 1 --runs "$((RUNS < 10 ? RUNS : 10))" --output=pipe \
+    --export-csv "$WORK/sim.csv" \
+    -n app-100-labels-sim "ipptool -f $WORK/labels.pwg ipp://127.0.0.1:$app_port/ipp/print/sim print-job.test" \
+    >/dev/null
+  stop_pid "$sim_pid"
+fi
 app_stop
 
 awk -F, -v peaks="$peaks" -v idle="$base_kib" -v labels="$WORK/labels.csv" '
@@ -169,3 +188,12 @@ awk -F, 'FNR > 1 { median[$1] = $4 }
     printf "%-22s %9.1f ms  %.0f labels/s, %.2f x the filter\n", "app-100-labels", app * 1000, 100 / app, app / filter
     printf "%-22s %9.1f ms  %.0f labels/s\n", "filter-100-labels", filter * 1000, 100 / filter
   }' "$WORK/app.csv"
+if [ -f "$WORK/sim.csv" ]; then
+  awk -F, 'FNR > 1 { median[$1] = $4 }
+    END {
+      sim = median["app-100-labels-sim"]; app = median["app-100-labels"]
+      printf "%-22s %9.1f ms  %.2f x the file device (simulator, --no-status)\n", "app-100-labels-sim", sim * 1000, sim / app
+    }' "$WORK/app.csv" "$WORK/sim.csv"
+else
+  echo "app-100-labels-sim: skipped, $SIM is not built"
+fi

@@ -4,7 +4,8 @@
 // cut to what a PPD choice name can be (printable, no blank, '/', ':' or '"', at
 // most 40 characters), becomes that option's only choice; an empty text
 // leaves the option out of the PPD. The raw texts also go through the number
-// reading as they are.
+// reading as they are, and all the bytes after the first through the model's
+// status reply parser (ZPL's reads text).
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -17,6 +18,7 @@
 #include "filter/RenderFactory.h"
 #include "fuzz/FuzzSupport.h"
 #include "printers/Languages.h"
+#include "printers/StatusExchange.h"
 #include "render/BaseRender.h"
 #include "render/OptionValue.h"
 
@@ -65,6 +67,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     const int model = Languages()[data[0] % Languages().size()].modelNumber;
+    if (const StatusExchange* status = StatusExchangeFor(model)) {
+        const std::span<const uint8_t> reply(data + 1, size - 1);
+        status->complete(reply);
+        if (status->parse(reply).Message().empty()) std::abort();
+    }
     std::vector<std::string> raw(1);
     for (size_t i = 1; i < size && raw.size() <= BindingKeywords().size(); i++) {
         if (data[i] == '\n')

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <tuple>
 
+#include "printers/StatusExchange.h"
+
 // The printer languages: one row per language with everything the front ends
 // and the tools need to know about it. The filter and the application create
 // its encoder from the row (printers/LanguageFactory.h), the application
@@ -44,8 +46,8 @@ struct Language {
     // words of the maker, model or description that name it whatever CMD says.
     std::span<const char* const> commandSets{};
     std::span<const char* const> deviceNames{};
-    bool label = false;         // label printer (else receipt/roll printer)
-    bool twoWayStatus = false;  // the printer answers status queries
+    bool label = false;                      // label printer (else receipt/roll printer)
+    const StatusExchange* status = nullptr;  // how the printer is asked how it is; null: it is not
     Compression compression = Compression::None;
     bool cut = false;               // the encoder can send cutter commands
     int darknessLevels = 0;         // 0: no darkness setting
@@ -131,7 +133,7 @@ inline constexpr std::tuple kLanguageRows{
                                .options = language_data::kTsplOptions,
                                .commandSets = language_data::kTsplCommands,
                                .label = true,
-                               .twoWayStatus = true,
+                               .status = &kTsplStatus,
                                .compression = Compression::OnRequest,
                                .cut = true,
                                .darknessLevels = 16,
@@ -144,7 +146,7 @@ inline constexpr std::tuple kLanguageRows{
                                  .rawFormat = "application/vnd.thermal-escpos",
                                  .options = language_data::kEscPosOptions,
                                  .commandSets = language_data::kEscPosCommands,
-                                 .twoWayStatus = true,
+                                 .status = &kEscPosStatus,
                                  .cut = true}},
     LanguageRow<CPrinterCPCL>{{.modelNumber = 22,
                                .name = "cpcl",
@@ -168,7 +170,7 @@ inline constexpr std::tuple kLanguageRows{
                                    .rawFormat = "application/vnd.thermal-peripage",
                                    .options = language_data::kPeriPageOptions,
                                    .deviceNames = language_data::kPeriPageNames,
-                                   .twoWayStatus = true,
+                                   .status = &kPeriPageStatus,
                                    .compression = Compression::OnRequest,
                                    .darknessLevels = 6,
                                    .darknessConfigured = 50}},
@@ -179,7 +181,7 @@ inline constexpr std::tuple kLanguageRows{
                               .options = language_data::kZplOptions,
                               .commandSets = language_data::kZplCommands,
                               .label = true,
-                              .twoWayStatus = true,
+                              .status = &kZplStatus,
                               .compression = Compression::OnRequest,
                               .cut = true,
                               .darknessLevels = 31,

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// What a printer said about itself in answer to a status query. Plain
+// data: the front ends decide what to show and whether a job waits.
+struct PrinterConditions {
+    bool answered = false;  // a complete, well-formed reply came back
+    bool mediaEmpty = false;
+    bool mediaLow = false;
+    bool coverOpen = false;  // cover or print head open
+    bool mediaJam = false;
+    bool ribbonOut = false;
+    bool offline = false;  // offline or paused
+    bool overheated = false;
+    bool otherError = false;
+
+    // Paper out or the cover open: a page sent now would be lost.
+    bool BlocksPrinting() const { return answered && (mediaEmpty || coverOpen); }
+    // The state in words, e.g. "Out of paper, cover or print head open."
+    std::string Message() const;
+};

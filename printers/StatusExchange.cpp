@@ -1,0 +1,157 @@
+#include "printers/StatusExchange.h"
+
+#include <string>
+#include <vector>
+
+#include "printers/Languages.h"
+
+namespace {
+using Reply = std::span<const uint8_t>;
+
+// ESC/POS and PeriPage: DLE EOT 1 (printer), 2 (offline cause), 3 (error
+// cause), 4 (roll paper sensor), sent together; one byte back for each, in
+// order. Every answer has bits 1 and 4 set and bits 0 and 7 clear.
+constexpr char kDleEotQuery[] = "\x10\x04\x01\x10\x04\x02\x10\x04\x03\x10\x04\x04";
+constexpr size_t kDleEotReplies = 4;
+constexpr uint8_t kDleEotFixedMask = 0x93;
+constexpr uint8_t kDleEotFixedBits = 0x12;
+
+bool DleEotComplete(Reply reply) {
+    return reply.size() >= kDleEotReplies;
+}
+
+PrinterConditions ParseDleEot(Reply reply) {
+    PrinterConditions c;
+    if (reply.size() < kDleEotReplies) return c;
+    for (size_t i = 0; i < kDleEotReplies; i++)
+        if ((reply[i] & kDleEotFixedMask) != kDleEotFixedBits) return c;
+    const uint8_t printer = reply[0], offline = reply[1], error = reply[2], paper = reply[3];
+    c.answered = true;
+    c.coverOpen = offline & 0x04;
+    c.mediaEmpty = (offline & 0x20) || (paper & 0x60);
+    c.mediaLow = !c.mediaEmpty && (paper & 0x0C);
+    c.overheated = error & 0x40;  // auto-recoverable: the head cooling down
+    // The offline cause's error bit is explained by the error cause when
+    // that names one.
+    c.otherError = (error & 0x28) || ((offline & 0x40) && !c.overheated);
+    // Cover open and paper end take the printer offline: offline alone is
+    // shown only when nothing else explains it.
+    c.offline = (printer & 0x28) && !c.coverOpen && !c.mediaEmpty && !c.otherError && !c.overheated;
+    return c;
+}
+
+// TSPL: ESC ! ?, one byte back, 0 = ready.
+// Cover open and "other error" are bits 6 and 7 on the models documented;
+// other models may differ.
+constexpr uint8_t kTsplCoverOpenBit = 0x40;
+constexpr uint8_t kTsplOtherErrorBit = 0x80;
+
+bool TsplComplete(Reply reply) {
+    return !reply.empty();
+}
+
+PrinterConditions ParseTspl(Reply reply) {
+    PrinterConditions c;
+    if (reply.empty()) return c;
+    const uint8_t b = reply[0];
+    c.answered = true;
+    c.coverOpen = b & (0x01 | kTsplCoverOpenBit);
+    c.mediaJam = b & 0x02;
+    c.mediaEmpty = b & 0x04;
+    c.ribbonOut = b & 0x08;
+    c.offline = b & 0x10;
+    c.otherError = b & kTsplOtherErrorBit;
+    return c;
+}
+
+// ZPL: ~HS, three lines back, each STX text ETX CR LF, fields separated by
+// commas.
+constexpr char kStx = 0x02;
+constexpr char kEtx = 0x03;
+constexpr size_t kZplLines = 3;
+// Line 1: aaa,b,c,dddd,eee,f,g,h,iii,j,k,l (b paper out, c paused,
+// k under temperature, l over temperature).
+constexpr size_t kLine1Fields = 12, kPaperOut = 1, kPaused = 2, kTooCold = 10, kTooHot = 11;
+// Line 2: mmm,n,o,p,q,r,s,t,uuuuuuuu,v,www (o head up, p ribbon out).
+constexpr size_t kLine2Fields = 11, kHeadUp = 2, kRibbonOut = 3;
+
+// The texts between STX and ETX, in order; bytes outside them (CR LF) are
+// skipped.
+std::vector<std::string> ZplLines(Reply reply) {
+    std::vector<std::string> lines;
+    bool inside = false;
+    for (uint8_t byte : reply) {
+        const char ch = static_cast<char>(byte);
+        if (ch == kStx) {
+            inside = true;
+            lines.emplace_back();
+        } else if (ch == kEtx) {
+            inside = false;
+        } else if (inside) {
+            lines.back() += ch;
+        }
+    }
+    return lines;
+}
+
+bool ZplComplete(Reply reply) {
+    size_t ends = 0;
+    bool inside = false;
+    for (uint8_t byte : reply) {
+        if (byte == kStx) inside = true;
+        if (byte == kEtx && inside) {
+            inside = false;
+            ends++;
+        }
+    }
+    return ends >= kZplLines;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields(1);
+    for (char ch : line) {
+        if (ch == ',')
+            fields.emplace_back();
+        else
+            fields.back() += ch;
+    }
+    return fields;
+}
+
+// A flag field is "0" or "1"; anything else makes the reply malformed.
+bool Flag(const std::string& field, bool& value) {
+    if (field != "0" && field != "1") return false;
+    value = field == "1";
+    return true;
+}
+
+PrinterConditions ParseZpl(Reply reply) {
+    PrinterConditions c;
+    const std::vector<std::string> lines = ZplLines(reply);
+    if (lines.size() < kZplLines) return c;
+    const std::vector<std::string> one = Fields(lines[0]);
+    const std::vector<std::string> two = Fields(lines[1]);
+    if (one.size() < kLine1Fields || two.size() < kLine2Fields) return c;
+    bool tooCold = false;
+    if (!Flag(one[kPaperOut], c.mediaEmpty) || !Flag(one[kPaused], c.offline) ||
+        !Flag(one[kTooCold], tooCold) || !Flag(one[kTooHot], c.overheated) ||
+        !Flag(two[kHeadUp], c.coverOpen) || !Flag(two[kRibbonOut], c.ribbonOut))
+        return PrinterConditions{};
+    c.otherError = tooCold;
+    c.answered = true;
+    return c;
+}
+
+}  // namespace
+
+const StatusExchange kEscPosStatus{
+    "ESC/POS", {kDleEotQuery, sizeof kDleEotQuery - 1}, DleEotComplete, ParseDleEot};
+const StatusExchange kPeriPageStatus{
+    "PeriPage", {kDleEotQuery, sizeof kDleEotQuery - 1}, DleEotComplete, ParseDleEot};
+const StatusExchange kTsplStatus{"TSPL", "\x1b!?", TsplComplete, ParseTspl};
+const StatusExchange kZplStatus{"ZPL", "~HS", ZplComplete, ParseZpl};
+
+const StatusExchange* StatusExchangeFor(int modelNumber) {
+    const Language* language = LanguageOfModel(modelNumber);
+    return language ? language->status : nullptr;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "printers/PrinterConditions.h"
+
+// How one printer language is asked for its status: the query bytes, when
+// the reply is complete, and what it means. Sent only where a command may
+// start, never inside a raster command's data.
+struct StatusExchange {
+    const char* language;
+    std::string_view query;
+    // True once `reply` holds a whole answer (more bytes are not waited for).
+    bool (*complete)(std::span<const uint8_t> reply);
+    // The conditions of a complete reply; `answered` is false when the reply
+    // is malformed or short.
+    PrinterConditions (*parse)(std::span<const uint8_t> reply);
+};
+
+// The exchanges of the languages that have one; their rows in the language
+// table point at them.
+extern const StatusExchange kEscPosStatus, kPeriPageStatus, kTsplStatus, kZplStatus;
+
+// The exchange of a printer language by its model number, or null for the
+// languages that have no status query (CPCL, Paperang, EPL2).
+const StatusExchange* StatusExchangeFor(int modelNumber);

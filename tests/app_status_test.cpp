@@ -1,0 +1,179 @@
+// The printer application against the printer simulator (tools/sim): what a
+// printer reports shows in printer-state-reasons, and a job waits for paper
+// or a closed cover instead of sending pages that would be lost.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/AppServer.h"
+#include "support/RasterWriter.h"
+#include "support/TempDir.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+const fs::path kSim = fs::path(APP_PATH).parent_path() / "thermal-printer-sim";
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 50) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// thermal-printer-sim on a free port, its events in a file; stopped by PID.
+class Simulator {
+public:
+    explicit Simulator(const std::vector<std::string>& options)
+        : m_dir(TempDir::Shared().NewPath("sim")), m_log(m_dir + "/events.txt") {
+        fs::create_directories(m_dir + "/out");
+        std::vector<std::string> args{kSim.string(), "--port", "0", "--out", m_dir + "/out"};
+        args.insert(args.end(), options.begin(), options.end());
+        m_pid = fork();
+        if (m_pid == 0) {
+            freopen(m_log.c_str(), "w", stdout);
+            std::vector<char*> argv;
+            for (std::string& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~Simulator() {
+        if (m_pid <= 0) return;
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
+    // "socket://127.0.0.1:PORT" once the simulator listens, "" if it doesn't.
+    std::string Uri() const {
+        const std::string prefix = "listening on 127.0.0.1:";
+        std::string uri;
+        WaitFor(
+            [&] {
+                const std::string events = Events();
+                const size_t at = events.find(prefix);
+                const size_t end = events.find('\n', at);
+                if (at == std::string::npos || end == std::string::npos) return false;
+                uri = "socket://127.0.0.1:" +
+                      events.substr(at + prefix.size(), end - at - prefix.size());
+                return true;
+            },
+            10000);
+        return uri;
+    }
+    std::string Events() const { return ReadText(m_log); }
+    int Pages() const {
+        int pages = 0;
+        for (const auto& entry : fs::directory_iterator(m_dir + "/out"))
+            pages += entry.path().filename().string().starts_with("page-");
+        return pages;
+    }
+    void LoadPaper() const { kill(m_pid, SIGUSR1); }
+
+private:
+    std::string m_dir;
+    std::string m_log;
+    pid_t m_pid = -1;
+};
+
+// A job of two small labels, streamed: Print-Job answers when it has printed.
+ipp_status_t PrintTwoLabels(const AppServer& server, const std::string& printer) {
+    const std::string file = TempDir::Shared().NewPath("labels") + ".pwg";
+    TestPage page = MakePage(400, 200, 255, 8, 203);
+    for (unsigned y = 20; y < 180; y++)
+        for (unsigned x = 20; x < 60; x++) page.SetGray(x, y, 0);
+    WriteFileBytes(file, MakePwgRaster({page, page}));
+    ipp_t* request = server.NewRequest(IPP_OP_PRINT_JOB, printer);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                 "image/pwg-raster");
+    ipp_t* response = server.Send(request, "/ipp/print/" + printer, file);
+    const ipp_status_t status = response ? ippGetStatusCode(response) : IPP_STATUS_ERROR_INTERNAL;
+    ippDelete(response);
+    return status;
+}
+
+enum class Then { kNothing, kLoadPaper, kCancel };  // once the reason shows
+
+struct StatusCase {
+    const char* name;
+    const char* driver;
+    std::vector<std::string> simOptions;
+    const char* reasonWhileWaiting;  // null: the job never waits
+    Then then;
+    int pages;  // printed by the simulator in the end
+};
+
+// clang-format off
+const StatusCase kCases[] = {
+    {"tspl paper out after one label", "tspl_203",
+     {"--language", "tspl", "--paper-out-after", "1"}, "media-empty", Then::kLoadPaper, 2},
+    {"escpos paper out from the start", "escpos_58",
+     {"--language", "escpos", "--paper-out-after", "0"}, "media-empty", Then::kLoadPaper, 2},
+    {"zpl paper out after one label", "zpl_203",
+     {"--language", "zpl", "--paper-out-after", "1"}, "media-empty", Then::kLoadPaper, 2},
+    {"tspl cover open for 3 s", "tspl_203",
+     {"--language", "tspl", "--cover-open", "3"}, "cover-open", Then::kNothing, 2},
+    {"escpos job cancelled while it waits", "escpos_58",
+     {"--language", "escpos", "--paper-out-after", "0"}, "media-empty", Then::kCancel, 0},
+    {"escpos printer that never answers", "escpos_58",
+     {"--language", "escpos", "--no-status"}, nullptr, Then::kNothing, 2},
+};
+// clang-format on
+
+TEST(PrinterAppStatus, JobsWaitForThePrinterAndShowWhy) {
+    if (!fs::exists(kSim)) GTEST_SKIP() << kSim << " is not built";
+    for (const StatusCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        Simulator sim(c.simOptions);
+        const std::string uri = sim.Uri();
+        ASSERT_FALSE(uri.empty()) << sim.Events();
+        AppServer server;
+        ASSERT_TRUE(server.AddPrinter("p", c.driver, uri));
+        ipp_status_t printed = IPP_STATUS_ERROR_INTERNAL;
+        std::thread job([&] { printed = PrintTwoLabels(server, "p"); });
+        if (c.reasonWhileWaiting) {
+            EXPECT_TRUE(WaitFor(
+                [&] {
+                    // The job waits (not only the idle check saw it).
+                    const int id = server.ActiveJob("p");
+                    return id && server.JobStateMessage("p", id).starts_with("Waiting") &&
+                           server.Attribute("p", "printer-state-reasons")
+                                   .find(c.reasonWhileWaiting) != std::string::npos;
+                },
+                15000));
+            if (c.then == Then::kLoadPaper) sim.LoadPaper();
+            if (c.then == Then::kCancel) server.CancelJob("p", server.ActiveJob("p"));
+        }
+        job.join();
+        if (c.then != Then::kCancel) {
+            EXPECT_EQ(printed, IPP_STATUS_OK);
+        }
+        EXPECT_TRUE(WaitFor([&] { return sim.Pages() == c.pages; }, 10000)) << sim.Events();
+        EXPECT_EQ(sim.Events().find("lost"), std::string::npos) << sim.Events();
+        if (c.then == Then::kNothing) {
+            EXPECT_EQ(server.Attribute("p", "printer-state-reasons"), "none");
+        }
+        if (c.reasonWhileWaiting) {
+            EXPECT_NE(server.Log().find("Waiting for the printer"), std::string::npos);
+        }
+    }
+}
+}  // namespace

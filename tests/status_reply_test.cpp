@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "printers/StatusExchange.h"
+
+namespace {
+struct ReplyCase {
+    int model;
+    std::string reply;
+    bool complete;
+    const char* message;
+};
+
+std::string ZplReply(const char* one, const char* two) {
+    return std::string("\x02") + one + "\x03\r\n\x02" + two + "\x03\r\n\x02" + "1234,0\x03\r\n";
+}
+
+const ReplyCase kReplies[] = {
+    // ESC/POS: answers to DLE EOT 1, 2, 3, 4.
+    {21, "\x16\x12\x12\x12", true, "Ready."},
+    {21, "\x1e\x32\x12\x72", true, "Out of paper."},
+    {21, "\x1e\x16\x12\x12", true, "Cover or print head open."},
+    {21, "\x16\x12\x12\x1e", true, "Paper nearly out."},
+    {21, "\x1e\x12\x12\x12", true, "Offline or paused."},
+    {21, "\x1e\x52\x52\x12", true, "Print head too hot."},
+    {21, "\x1e\x52\x1a\x12", true, "Printer error."},
+    {21, "\x16\x12\x12", false, "No answer from the printer."},
+    {21, "\x16\x12\x12\x13", true, "No answer from the printer."},  // bit 0 must be clear
+    {21, "", false, "No answer from the printer."},
+    // PeriPage speaks the same queries.
+    {24, "\x16\x12\x12\x72", true, "Out of paper."},
+    // TSPL: one byte, bits.
+    {20, std::string(1, '\0'), true, "Ready."},
+    {20, "\x01", true, "Cover or print head open."},
+    {20, "\x40", true, "Cover or print head open."},
+    {20, "\x06", true, "Out of paper, paper jam."},
+    {20, "\x18", true, "Ribbon out, offline or paused."},
+    {20, "\x20", true, "Ready."},  // printing
+    {20, "\x80", true, "Printer error."},
+    {20, "", false, "No answer from the printer."},
+    // ZPL: three STX..ETX lines.
+    {25, ZplReply("030,0,0,1218,000,0,0,0,000,0,0,0", "000,0,0,0,0,2,0,0,00000000,1,000"), true,
+     "Ready."},
+    {25, ZplReply("030,1,1,1218,000,0,0,0,000,0,0,1", "000,0,1,1,0,2,0,0,00000000,1,000"), true,
+     "Out of paper, cover or print head open, ribbon out, offline or paused, print head too "
+     "hot."},
+    {25, ZplReply("030,0,0,1218,000,0,0,0,000,0,1,0", "000,0,0,0,0,2,0,0,00000000,1,000"), true,
+     "Printer error."},
+    {25,
+     "\x02"
+     "030,1,0\x03\r\n",
+     false, "No answer from the printer."},
+    {25, ZplReply("030,0,0,1218", "000,0,0,0,0,2,0,0,00000000,1,000"), true,
+     "No answer from the printer."},
+    {25, ZplReply("030,x,0,1218,000,0,0,0,000,0,0,0", "000,0,0,0,0,2,0,0,00000000,1,000"), true,
+     "No answer from the printer."},
+    {25, "\x03\x03\x03", false, "No answer from the printer."},
+};
+
+TEST(StatusReply, RepliesBecomeConditions) {
+    for (const ReplyCase& c : kReplies) {
+        SCOPED_TRACE(::testing::Message() << "model " << c.model << " reply of " << c.reply.size()
+                                          << " bytes, expecting " << c.message);
+        const StatusExchange* exchange = StatusExchangeFor(c.model);
+        ASSERT_NE(exchange, nullptr);
+        const std::span<const uint8_t> reply(reinterpret_cast<const uint8_t*>(c.reply.data()),
+                                             c.reply.size());
+        EXPECT_EQ(exchange->complete(reply), c.complete);
+        EXPECT_EQ(exchange->parse(reply).Message(), c.message);
+    }
+}
+
+TEST(StatusReply, QueriesByModel) {
+    const struct {
+        int model;
+        const char* query;  // null: the language has no status query
+    } cases[] = {
+        {20, "\x1b!?"},
+        {21, "\x10\x04\x01\x10\x04\x02\x10\x04\x03\x10\x04\x04"},
+        {22, nullptr},
+        {23, nullptr},
+        {24, "\x10\x04\x01\x10\x04\x02\x10\x04\x03\x10\x04\x04"},
+        {25, "~HS"},
+        {26, nullptr},
+        {99, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
+        const StatusExchange* exchange = StatusExchangeFor(c.model);
+        if (!c.query) {
+            EXPECT_EQ(exchange, nullptr);
+            continue;
+        }
+        ASSERT_NE(exchange, nullptr);
+        EXPECT_EQ(exchange->query, c.query);
+    }
+}
+}  // namespace
