@@ -70,7 +70,7 @@ int CSimulator::Run(volatile const int& stop, volatile int& loadPaper) {
         }
         PollOnce();
     }
-    for (size_t i = m_connections.size(); i-- > 0;) Close(i, "");
+    for (size_t i = m_connections.size(); i-- > 0;) Close(i);
     return 0;
 }
 
@@ -121,7 +121,7 @@ void CSimulator::PollOnce() {
     m_state.Tick(after);
     if (ready > 0) {
         for (size_t k = owners.size(); k-- > 0;)
-            if (fds[k].revents && !ReadFrom(m_connections[owners[k]], after)) Close(owners[k], "");
+            if (fds[k].revents && !ReadFrom(m_connections[owners[k]], after)) Close(owners[k]);
         if (listening && fds.back().revents)
             for (int fd; m_connections.size() < kMaxConnections && (fd = m_link.Accept()) >= 0;)
                 AddConnection(fd);
@@ -164,12 +164,12 @@ bool CSimulator::ReadFrom(tagConnection& c, SimClock::time_point now) {
     return true;
 }
 
-void CSimulator::Close(size_t index, const std::string& why) {
+void CSimulator::Close(size_t index) {
     tagConnection& c = m_connections[index];
     c.stream->Close();
     if (c.fd != m_link.Terminal()) {
         close(c.fd);
-        LogEvent("connection closed, " + std::to_string(c.stream->Pages()) + " pages" + why);
+        LogEvent("connection closed, " + std::to_string(c.stream->Pages()) + " pages");
     }
     m_connections.erase(m_connections.begin() + static_cast<std::ptrdiff_t>(index));
 }

@@ -31,7 +31,7 @@ private:
     void PollOnce();
     int Timeout(SimClock::time_point now) const;
     bool ReadFrom(tagConnection& c, SimClock::time_point now);
-    void Close(size_t index, const std::string& why);
+    void Close(size_t index);
     void CheckIdle(SimClock::time_point now);
     std::string Answer(const tagQuery& query);
 
