@@ -74,11 +74,42 @@ void CJobStream::Judge(Mode mode) {
     if (failed && mode == Mode::Close)
         LogEvent("stream error at byte " + std::to_string(m_base + result.error.offset) + ": " +
                  result.error.message);
-    if (mode == Mode::Partial || (failed && mode != Mode::Close)) return;
+    if (mode == Mode::Partial && m_job.size() > kCompactAt && m_judged > 0) Compact();
+    // Every page ended: the bytes are no longer needed (each decoder starts
+    // a page afresh). A receipt may still go on.
+    if (mode != Mode::Close && (failed || (mode == Mode::Partial && m_receipts))) return;
     m_base += m_job.size();
     m_job.clear();
     m_judged = 0;
     m_decodedSize = 0;
+}
+
+size_t CJobStream::CompletePages(size_t size) const {
+    const tagDecodeResult result = DecodeStream(m_job.data(), size, m_options);
+    size_t n = result.pages.size();
+    return n > 0 && !result.pages.back().complete ? n - 1 : n;
+}
+
+// Drops the bytes of the pages already judged, so that a long job is held
+// only from its open page on. The pages judged end at the shortest prefix
+// that decodes to as many complete pages (for receipts: that also starts
+// the next one, which opens with ESC @); a binary search finds it.
+void CJobStream::Compact() {
+    const size_t want = m_judged + (m_receipts ? 1 : 0);
+    size_t low = 0, high = m_job.size();
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (CompletePages(middle) >= want) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    if (m_receipts && low == m_job.size()) return;
+    m_job.erase(m_job.begin(), m_job.begin() + static_cast<std::ptrdiff_t>(low));
+    m_base += low;
+    m_judged = 0;
+    m_decodedSize = m_job.size();
 }
 
 void CJobStream::Idle() {

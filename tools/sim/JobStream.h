@@ -23,6 +23,8 @@ class CJobStream {
 public:
     // Most bytes held for pages that have not ended.
     static constexpr size_t kMaxHeld = size_t{256} << 20;
+    // Held bytes beyond which those of pages already judged are dropped.
+    static constexpr size_t kCompactAt = size_t{64} << 20;
 
     CJobStream(PreviewLanguage language, const CQueryRecogniser& queries, tagJobHooks hooks);
 
@@ -46,6 +48,8 @@ private:
     void Scan(const uint8_t* data, size_t size, std::string& replies);
     void Append(const uint8_t* data, size_t size);
     void Judge(Mode mode);
+    size_t CompletePages(size_t size) const;
+    void Compact();
 
     tagDecodeOptions m_options;
     const CQueryRecogniser& m_queries;
