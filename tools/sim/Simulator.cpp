@@ -53,7 +53,7 @@ CSimulator::CSimulator(const tagSimOptions& options)
       m_queries(options.language),
       m_buffer(kChunk) {}
 
-int CSimulator::Run(volatile const int& stop, volatile int& loadPaper) {
+int CSimulator::Run(volatile const sig_atomic_t& stop, volatile sig_atomic_t& loadPaper) {
     std::string error = m_output.Open();
     if (error.empty()) error = m_link.Open(m_options);
     if (!error.empty()) {

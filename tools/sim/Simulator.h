@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +19,7 @@ public:
     explicit CSimulator(const tagSimOptions& options);
     // Opens the link and the output folder and runs until asked to stop.
     // The exit status: 0 after a stop, 1 when the start failed.
-    int Run(volatile const int& stop, volatile int& loadPaper);
+    int Run(volatile const sig_atomic_t& stop, volatile sig_atomic_t& loadPaper);
 
 private:
     struct tagConnection {

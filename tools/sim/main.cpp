@@ -11,8 +11,8 @@
 
 namespace {
 
-volatile int g_stop = 0;
-volatile int g_loadPaper = 0;
+volatile sig_atomic_t g_stop = 0;
+volatile sig_atomic_t g_loadPaper = 0;
 
 void OnStop(int) {
     g_stop = 1;
