@@ -42,6 +42,10 @@ install(TARGETS thermal-printer-app RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} 
 if(TARGET thermal-preview)
   install(TARGETS thermal-preview RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# A printer that prints into PNG files: thermal-printer-sim --language L --port N --out DIR.
+if(TARGET thermal-printer-sim)
+  install(TARGETS thermal-printer-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/app.md ${PROJECT_SOURCE_DIR}/docs/cups.md

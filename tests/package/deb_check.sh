@@ -16,6 +16,7 @@ expected=(
   "-rwxr-xr-x root/root /usr/lib/cups/filter/rastertothermal"
   "-rwxr-xr-x root/root /usr/bin/thermal-printer-app"
   "-rwxr-xr-x root/root /usr/bin/thermal-preview"
+  "-rwxr-xr-x root/root /usr/bin/thermal-printer-sim"
   "-rw-r--r-- root/root /usr/lib/systemd/system/thermal-printer-app.service"
   "-rw-r--r-- root/root /usr/share/doc/rastertothermal/README.md"
   "-rw-r--r-- root/root /usr/share/doc/rastertothermal/docs/app.md"

@@ -1,0 +1,280 @@
+// thermal-printer-sim run as a program: bytes sent over TCP or its
+// pseudo-terminal, the answers read back, its event log and its output.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "support/PreviewStreams.h"
+#include "support/TempDir.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+struct SimStep {
+    Bytes data;              // job bytes, kept in stream.bin
+    Bytes query;             // sent after them, taken out of the stream
+    std::string reply;       // what comes back before the next step
+    bool loadPaper = false;  // SIGUSR1 first
+};
+
+struct SimCase {
+    const char* name;
+    std::vector<std::string> options;  // --language and the rest; --port 0 is added
+    std::vector<SimStep> steps;
+    std::vector<std::string> events;  // lines of the log, in this order
+    int pngs;
+    bool pty = false;  // through --pty instead of TCP
+};
+
+// The simulator as a child process, its standard output on a pipe.
+class SimProcess {
+public:
+    SimProcess(const std::vector<std::string>& options, const std::string& out) {
+        int fds[2];
+        EXPECT_EQ(pipe(fds), 0);
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(fds[1], 1);
+            std::vector<std::string> args = {SIM_PATH, "--out", out};
+            args.insert(args.end(), options.begin(), options.end());
+            std::vector<char*> argv;
+            for (std::string& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(SIM_PATH, argv.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        m_out = fds[0];
+    }
+    ~SimProcess() {
+        if (m_pid > 0) Stop();
+        close(m_out);
+    }
+    // Waits (bounded) for a line starting with `prefix`; the line or "".
+    std::string WaitFor(const std::string& prefix) {
+        for (size_t from = 0;;) {
+            size_t end = m_log.find('\n', from);
+            if (end != std::string::npos) {
+                if (m_log.compare(from, prefix.size(), prefix) == 0)
+                    return m_log.substr(from, end - from);
+                from = end + 1;
+            } else if (!ReadMore()) {
+                return "";
+            }
+        }
+    }
+    void Signal(int s) { kill(m_pid, s); }
+    int Stop() {
+        kill(m_pid, SIGTERM);
+        int status = -1;
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        while (ReadMore()) {
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    const std::string& Log() const { return m_log; }
+
+private:
+    bool ReadMore() {
+        pollfd p{m_out, POLLIN, 0};
+        char buffer[4096];
+        ssize_t n = poll(&p, 1, 10000) == 1 ? read(m_out, buffer, sizeof buffer) : -1;
+        if (n > 0) m_log.append(buffer, static_cast<size_t>(n));
+        return n > 0;
+    }
+    pid_t m_pid = -1;
+    int m_out = -1;
+    std::string m_log;
+};
+
+int Connect(const std::string& listening) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port =
+        htons(static_cast<uint16_t>(std::stoi(listening.substr(listening.rfind(':') + 1))));
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    return connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? fd : -1;
+}
+
+// Reads up to `count` bytes (all that come until EOF when count is 0),
+// waiting at most a few seconds.
+std::string ReadBack(int fd, size_t count) {
+    std::string got;
+    pollfd p{fd, POLLIN, 0};
+    char buffer[256];
+    while ((count == 0 || got.size() < count) && poll(&p, 1, 5000) == 1) {
+        ssize_t n = read(fd, buffer, count ? std::min(sizeof buffer, count - got.size()) : 1);
+        if (n <= 0) break;
+        got.append(buffer, static_cast<size_t>(n));
+    }
+    return got;
+}
+
+Bytes Q(std::initializer_list<int> bytes) {
+    Bytes b;
+    Put(b, bytes);
+    return b;
+}
+
+const Bytes kDleEot[] = {Q({}), Q({0x10, 4, 1}), Q({0x10, 4, 2}), Q({0x10, 4, 3}), Q({0x10, 4, 4})};
+const Bytes kTsplStatus = Q({0x1B, '!', '?'});
+const Bytes kZplStatus = Q({'~', 'H', 'S'});
+// Two rows whose dots are a DLE EOT 1 and, inverted (as TSPL sends them),
+// an ESC ! ?: queries inside raster data.
+const TestBitmap kQueryDots = {3, 2, {0x10, 0x04, 0x01, 0xE4, 0xDE, 0xC0}};
+
+std::string ZplReply(char paperOut, char headUp) {
+    return "\x02"
+           "030,"s +
+           paperOut +
+           ",0,1218,000,0,0,0,000,0,0,0\x03\r\n\x02"
+           "001,0," +
+           headUp +
+           ",0,0,2,6,0,00000000,1,000\x03\r\n\x02"
+           "1234,0\x03\r\n";
+}
+
+std::vector<SimStep> AllDleEot(const Bytes& data = {}) {
+    return {
+        {data, kDleEot[1], ""}, {{}, kDleEot[2], ""}, {{}, kDleEot[3], ""}, {{}, kDleEot[4], ""}};
+}
+
+std::vector<SimStep> WithReplies(std::vector<SimStep> steps, const std::string& replies) {
+    for (size_t i = 0; i < steps.size(); i++) steps[i].reply = replies.substr(i, 1);
+    return steps;
+}
+
+const SimCase kCases[] = {
+    {"EscPosReady",
+     {"--language", "escpos"},
+     WithReplies(AllDleEot(), "\x12\x12\x12\x12"),
+     {"status query escpos DLE EOT 4 -> 0x12"},
+     0},
+    {"EscPosPaperOut",
+     {"--language", "escpos", "--paper-out-after", "0"},
+     WithReplies(AllDleEot(), "\x1A\x32\x12\x72"),
+     {"paper out"},
+     0},
+    {"EscPosCoverOpen",
+     {"--language", "escpos", "--cover-open", "60"},
+     WithReplies(AllDleEot(), "\x1A\x16\x12\x12"),
+     {"cover open"},
+     0},
+    {"PeriPagePaperOut",
+     {"--language", "peripage", "--paper-out-after", "0"},
+     {{PeriPagePage(kQueryDots, false), kDleEot[4], "\x72"}},
+     {"paper out", "page 1 lost: paper out", "status query peripage DLE EOT 4 -> 0x72"},
+     0},
+    {"TsplPaperOut",
+     {"--language", "tspl", "--paper-out-after", "0"},
+     {{{}, kTsplStatus, "\x04"}},
+     {"paper out", "status query tspl ESC ! ? -> 0x04"},
+     0},
+    {"TsplCoverOpenUntilLoaded",
+     {"--language", "tspl", "--cover-open", "60"},
+     {{{}, kTsplStatus, "\x01"}, {{}, kTsplStatus, "\x00"s, true}},
+     {"cover open", "paper loaded", "cover closed", "status query tspl ESC ! ? -> 0x00"},
+     0},
+    {"ZplReady",
+     {"--language", "zpl"},
+     {{ZplPage(kQueryDots), kZplStatus, ZplReply('0', '0')}},
+     {"page 1 printed 24x2", "status query zpl ~HS -> paper out 0, head up 0"},
+     1},
+    {"ZplPaperOutHeadUp",
+     {"--language", "zpl", "--paper-out-after", "0", "--cover-open", "60"},
+     {{{}, kZplStatus, ZplReply('1', '1')}},
+     {},
+     0},
+    {"EscPosQueryInRasterUnanswered",
+     {"--language", "escpos", "--bytes-per-second", "4000"},
+     {{EscPosPage(kQueryDots), kDleEot[1], "\x12"}},
+     {"page 1 printed 24x81", "status query escpos DLE EOT 1 -> 0x12",
+      "connection closed, 1 pages"},
+     1},
+    {"TsplQueryInBitmapUnansweredOverPty",
+     {"--language", "tspl"},
+     {{TsplPage(kQueryDots, false), kTsplStatus, "\x00"s}},
+     {"page 1 printed 24x2", "status query tspl ESC ! ? -> 0x00"},
+     1,
+     true},
+    {"NoStatusAnswersNothing",
+     {"--language", "tspl", "--no-status"},
+     {{TsplPage(kQueryDots, true), kTsplStatus, ""}},
+     {"page 1 printed 24x2", "status query tspl ESC ! ? not answered"},
+     1},
+    {"PaperOutAfterOneLosesTheSecondPage",
+     {"--language", "tspl", "--paper-out-after", "1"},
+     {{TsplPage(kQueryDots, true), {}, ""}, {TsplPage(SampleBitmap(1), true), {}, ""}},
+     {"page 1 printed 24x2", "paper out", "page 2 lost: paper out", "connection closed, 2 pages"},
+     1},
+    {"LoadPaperPrintsAgain",
+     {"--language", "escpos", "--paper-out-after", "0"},
+     {{{}, kDleEot[4], "\x72"}, {EscPosPage(SampleBitmap(0)), kDleEot[4], "\x12", true}},
+     {"paper out", "paper loaded", "page 1 printed 32x82"},
+     1},
+};
+
+void RunCase(const SimCase& c) {
+    const std::string out = TempDir::Shared().NewPath("sim");
+    std::vector<std::string> options = c.options;
+    const std::string link = out + ".tty";
+    options.insert(options.end(), {c.pty ? "--pty" : "--port", c.pty ? link : "0"});
+    SimProcess sim(options, out);
+    const std::string listening = sim.WaitFor("listening on ");
+    ASSERT_FALSE(listening.empty()) << sim.Log();
+    const int fd = c.pty ? open(link.c_str(), O_RDWR | O_NOCTTY) : Connect(listening);
+    ASSERT_GE(fd, 0) << listening;
+    Bytes stream;
+    for (const SimStep& step : c.steps) {
+        if (step.loadPaper) {
+            sim.Signal(SIGUSR1);
+            ASSERT_FALSE(sim.WaitFor("paper loaded").empty());
+        }
+        Bytes send = step.data;
+        Put(send, step.query);
+        Put(stream, step.data);
+        ASSERT_EQ(write(fd, send.data(), send.size()), static_cast<ssize_t>(send.size()));
+        if (!step.reply.empty()) {
+            EXPECT_EQ(ReadBack(fd, step.reply.size()), step.reply);
+        }
+    }
+    if (!c.pty) {
+        shutdown(fd, SHUT_WR);
+        EXPECT_EQ(ReadBack(fd, 0), "") << "answers nobody asked for";
+        EXPECT_FALSE(sim.WaitFor("connection closed").empty());
+    }
+    close(fd);
+    EXPECT_EQ(sim.Stop(), 0);
+    size_t from = 0;
+    for (const std::string& event : c.events) {
+        size_t at = sim.Log().find(event + "\n", from);
+        EXPECT_NE(at, std::string::npos) << event << " in order in\n" << sim.Log();
+        if (at != std::string::npos) from = at + event.size();
+    }
+    int pngs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(out))
+        pngs += entry.path().extension() == ".png";
+    EXPECT_EQ(pngs, c.pngs);
+    EXPECT_EQ(ReadFileBytes(out + "/stream.bin"), stream);
+}
+
+}  // namespace
+
+TEST(Simulator, AnswersPrintsAndLogs) {
+    for (const SimCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        RunCase(c);
+    }
+}

@@ -1,0 +1,64 @@
+#include "tools/sim/StatusAnswers.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string HexByte(uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+// ESC/POS real-time status: bits 1 and 4 are always set. n = 1 printer
+// (bit 3 offline), 2 offline cause (bit 2 cover open, bit 5 paper end),
+// 3 error cause (none here), 4 roll paper sensor (bits 5 and 6 paper end).
+uint8_t EscPosStatus(uint8_t n, const tagPrinterStatus& s) {
+    uint8_t v = 0x12;
+    if (n == 1 && (s.paperOut || s.coverOpen)) v |= 0x08;
+    if (n == 2 && s.coverOpen) v |= 0x04;
+    if (n == 2 && s.paperOut) v |= 0x20;
+    if (n == 4 && s.paperOut) v |= 0x60;
+    return v;
+}
+
+// TSPL ESC ! ?: 0 when ready; bit 0 head open, bit 2 out of paper.
+uint8_t TsplStatus(const tagPrinterStatus& s) {
+    return static_cast<uint8_t>((s.coverOpen ? 0x01 : 0) | (s.paperOut ? 0x04 : 0));
+}
+
+// ZPL ~HS: three STX ... ETX CR LF lines. Line 1 field 2 is paper out,
+// line 2 field 3 head up; the other fields are those of an idle printer in
+// tear-off mode.
+std::string ZplStatus(const tagPrinterStatus& s, std::string& shown) {
+    const char* paper = s.paperOut ? "1" : "0";
+    const char* head = s.coverOpen ? "1" : "0";
+    shown = std::string("paper out ") + paper + ", head up " + head;
+    return std::string(
+               "\x02"
+               "030,") +
+           paper + ",0,1218,000,0,0,0,000,0,0,0\x03\r\n" +
+           "\x02"
+           "001,0," +
+           head + ",0,0,2,6,0,00000000,1,000\x03\r\n" +
+           "\x02"
+           "1234,0\x03\r\n";
+}
+
+}  // namespace
+
+std::string StatusReply(const tagQuery& query, const tagPrinterStatus& status, std::string& shown) {
+    uint8_t byte = 0;
+    switch (query.bytes[0]) {
+        case 0x10:
+            byte = EscPosStatus(query.bytes[2], status);
+            break;
+        case 0x1B:
+            byte = TsplStatus(status);
+            break;
+        default:
+            return ZplStatus(status, shown);
+    }
+    shown = HexByte(byte);
+    return std::string(1, static_cast<char>(byte));
+}

@@ -1,0 +1,66 @@
+#include "tools/sim/StatusQueries.h"
+
+#include <algorithm>
+
+namespace {
+
+std::vector<tagQuery> QueriesOf(PreviewLanguage language) {
+    switch (language) {
+        case PreviewLanguage::ESCPOS:
+        case PreviewLanguage::PeriPage:
+            return {{{0x10, 0x04, 0x01}, "DLE EOT 1"},
+                    {{0x10, 0x04, 0x02}, "DLE EOT 2"},
+                    {{0x10, 0x04, 0x03}, "DLE EOT 3"},
+                    {{0x10, 0x04, 0x04}, "DLE EOT 4"}};
+        case PreviewLanguage::TSPL:
+            return {{{0x1B, '!', '?'}, "ESC ! ?"}};
+        case PreviewLanguage::ZPL:
+            return {{{'~', 'H', 'S'}, "~HS"}};
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+CQueryRecogniser::CQueryRecogniser(PreviewLanguage language)
+    : m_language(language), m_queries(QueriesOf(language)) {
+    for (const tagQuery& q : m_queries) m_first[q.bytes[0]] = true;
+}
+
+const tagQuery* CQueryRecogniser::Match(const uint8_t* data, size_t size, bool& partial) const {
+    partial = false;
+    for (const tagQuery& q : m_queries) {
+        const size_t n = std::min(size, q.bytes.size());
+        if (!std::equal(q.bytes.begin(), q.bytes.begin() + n, data)) continue;
+        if (n == q.bytes.size()) return &q;
+        partial = true;
+    }
+    return nullptr;
+}
+
+// ZPL takes tilde commands wherever they come, and its graphics are hex or
+// base64 text, which never holds a '~'.
+//
+// For the binary languages the preview decoder, which knows where every
+// command ends, decides. It decodes the bytes before the candidate followed
+// by the candidate and one, then two, padding bytes. At a command boundary
+// the decoder refuses the candidate's first byte as a command of its own:
+// both runs fail at exactly that offset with the same message, whatever
+// follows. Inside a command (a raster command's data, a parameter byte) the
+// decoder either fails earlier, or fails for want of data with a message
+// that counts the bytes left (which the padding changes), or consumes the
+// candidate as data and goes on past it.
+bool CQueryRecogniser::AtCommandStart(std::vector<uint8_t>& before, const tagQuery& query) const {
+    if (m_language == PreviewLanguage::ZPL) return true;
+    const size_t at = before.size();
+    before.insert(before.end(), query.bytes.begin(), query.bytes.end());
+    before.insert(before.end(), {0x00, 0x00});
+    tagDecodeOptions options;
+    options.language = m_language;
+    const tagDecodeError one = DecodeStream(before.data(), before.size() - 1, options).error;
+    const tagDecodeError two = DecodeStream(before.data(), before.size(), options).error;
+    before.resize(at);
+    return one.failed && two.failed && one.offset == at && two.offset == at &&
+           one.message == two.message;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/preview/StreamDecoder.h"
+
+// A status query a printer of the language takes from the bytes it receives.
+struct tagQuery {
+    std::vector<uint8_t> bytes;
+    std::string name;  // as logged: "DLE EOT 4", "ESC ! ?", "~HS"
+};
+
+// Finds the status queries of one language in a job's bytes, only where a
+// command may start.
+class CQueryRecogniser {
+public:
+    explicit CQueryRecogniser(PreviewLanguage language);
+
+    // Could a query start with this byte? A quick test before Match.
+    bool MayStart(uint8_t byte) const { return m_first[byte]; }
+    // The query that data starts with, or null; `partial` is set when data
+    // ends inside what may still become one.
+    const tagQuery* Match(const uint8_t* data, size_t size, bool& partial) const;
+    // Does the query, following the bytes `before`, start a command of its
+    // own rather than lie in an earlier command's data? `before` is used as
+    // scratch space and left as it was.
+    bool AtCommandStart(std::vector<uint8_t>& before, const tagQuery& query) const;
+
+private:
+    PreviewLanguage m_language;
+    std::vector<tagQuery> m_queries;
+    bool m_first[256] = {};
+};
