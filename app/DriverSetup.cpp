@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "app/AppFace.h"
 #include "app/DeviceRules.h"
 #include "app/DriverCatalog.h"
+#include "app/Identify.h"
 #include "app/PaperangSeed.h"
 #include "app/RasterJob.h"
 #include "app/SerialDevice.h"
+#include "app/TestPage.h"
 #include "app/VendorOptions.h"
 #include "app/WebLabels.h"
 
@@ -61,6 +64,10 @@ void SetCallbacks(pappl_pr_driver_data_t& d) {
     d.rendjob_cb = EndRasterJob;
     d.printfile_cb = PrintRawFile;
     d.status_cb = RenameStaleMedia;
+    d.testpage_cb = MakeTestPage;
+    d.identify_cb = IdentifyPrinter;
+    d.identify_supported = d.identify_default = kIdentifyActions;
+    SetPrinterIcons(d);
 }
 
 pappl_media_tracking_t TrackingOf(const PrinterFamily& family) {
