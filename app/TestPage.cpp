@@ -44,12 +44,12 @@ std::vector<std::string> LinesOf(pappl_printer_t* printer, const pappl_pr_driver
     std::snprintf(size, sizeof size, "%.1f x %.1f mm", m.size_width / 100.0, m.size_length / 100.0);
     const char* driver = papplPrinterGetDriverName(printer);
     return {
-        "Test page",
         std::string("Printer: ") + papplPrinterGetName(printer),
-        std::string("Driver: ") + (driver ? driver : "") + " - " + d.make_and_model,
+        std::string("Driver: ") + (driver ? driver : ""),
         "Resolution: " + std::to_string(d.x_default) + " dpi",
         std::string("Media: ") + m.size_name + ", " + size,
         "Dither: " + DefaultOf(printer, "thermal-dither"),
+        d.make_and_model,
     };
 }
 

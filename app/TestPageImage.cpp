@@ -79,6 +79,21 @@ std::vector<std::string> Wrap(std::string_view text, size_t columns) {
     pieces.emplace_back(text);
     return pieces;
 }
+
+// The lines wrapped to the width at the largest scale, down to 1, at which
+// they fit in the height.
+std::vector<std::string> FitText(const std::vector<std::string>& lines, int width, int height,
+                                 int& scale) {
+    for (;; scale--) {
+        const size_t columns = static_cast<size_t>(std::max(width, 0)) /
+                               static_cast<size_t>(bitmap_font::kCellWidth * scale);
+        std::vector<std::string> pieces;
+        for (const std::string& line : lines)
+            for (std::string& piece : Wrap(line, columns)) pieces.push_back(std::move(piece));
+        const int rows = static_cast<int>(pieces.size());
+        if (scale == 1 || rows * bitmap_font::kCellHeight * scale <= height) return pieces;
+    }
+}
 }  // namespace
 
 GrayCanvas DrawTestPage(const TestPageArea& area, const std::vector<std::string>& lines) {
@@ -86,16 +101,18 @@ GrayCanvas DrawTestPage(const TestPageArea& area, const std::vector<std::string>
     const Metrics m = MetricsOf(area.dpi);
     DrawRuler(canvas, area, m, true);
     DrawRuler(canvas, area, m, false);
-    // Clear of the left ruler's numbers, and of the right ruler's ticks.
+    // Clear of the left ruler's numbers, and of the other rulers' ticks.
     const int margin = m.Dots(4) + bitmap_font::TextWidth("100", m.scale);
     const int inner = canvas.width - margin - m.Dots(5);
-    int y = DrawRamp(canvas, m, margin, m.Dots(5), inner) + m.Dots(2);
-    const size_t columns = static_cast<size_t>(std::max(inner, 0)) /
-                           static_cast<size_t>(bitmap_font::kCellWidth * m.scale);
-    for (const std::string& line : lines)
-        for (const std::string& piece : Wrap(line, columns)) {
-            bitmap_font::DrawText(canvas, margin, y, piece, m.scale, 0);
-            y += bitmap_font::kCellHeight * m.scale;
-        }
+    const int top = DrawRamp(canvas, m, margin, m.Dots(5), inner) + m.Dots(2);
+    int scale = m.scale;
+    const std::vector<std::string> text =
+        FitText(lines, inner, canvas.height - m.Dots(4) - top, scale);
+    int y = top;
+    for (const std::string& piece : text) {
+        if (y + 7 * scale > canvas.height - m.Dots(4)) break;  // above the bottom ruler
+        bitmap_font::DrawText(canvas, margin, y, piece, scale, 0);
+        y += bitmap_font::kCellHeight * scale;
+    }
     return canvas;
 }
