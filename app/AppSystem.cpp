@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/AppFace.h"
 #include "app/AutoAdd.h"
 #include "app/DefaultsPage.h"
 #include "app/DeviceRules.h"
@@ -94,6 +95,7 @@ void InstallHooks(pappl_system_t* system, DriverList& drivers) {
     papplSystemAddTimerCallback(
         system, 0, 1, [](pappl_system_t*, void*) { return true; }, nullptr);
     AddImageFilters(system);
+    AddAppFace(system);
     static const std::string statePath = StateFilePath(kName);
     papplSystemLoadState(system, statePath.c_str());
     papplSystemSetSaveCallback(system, SaveStateAtomically, const_cast<char*>(statePath.c_str()));
@@ -111,7 +113,7 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
     const char* spool = Option("spool-directory", count, options);
     const std::string spoolDir = spool ? spool : SpoolDirectoryPath(kName);
     pappl_system_t* system =
-        papplSystemCreate(ServerOptions(Option("server-options", count, options)), kName, port,
+        papplSystemCreate(ServerOptions(Option("server-options", count, options)), kAppTitle, port,
                           "_print,_universal", spoolDir.c_str(), Option("log-file", count, options),
                           LogLevel(Option("log-level", count, options)),
                           Option("auth-service", count, options), false);

@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "app/AppFace.h"
 #include "app/DeviceRules.h"
 #include "app/DriverCatalog.h"
 #include "app/IdleStatus.h"
+#include "app/Identify.h"
 #include "app/PaperangSeed.h"
 #include "app/RasterJob.h"
 #include "app/SerialDevice.h"
+#include "app/TestPage.h"
 #include "app/VendorOptions.h"
 #include "app/WebLabels.h"
 
@@ -68,6 +71,10 @@ void SetCallbacks(pappl_pr_driver_data_t& d) {
     d.rendjob_cb = EndRasterJob;
     d.printfile_cb = PrintRawFile;
     d.status_cb = UpdateStatus;
+    d.testpage_cb = MakeTestPage;
+    d.identify_cb = IdentifyPrinter;
+    d.identify_supported = d.identify_default = kIdentifyActions;
+    SetPrinterIcons(d);
 }
 
 pappl_media_tracking_t TrackingOf(const Language& language) {

@@ -28,3 +28,14 @@ void ApplyPaperangSeed(pappl_job_t* job, CBaseRender& render) {
     paperang->SetCrcSeed(seed);
     ippDelete(defaults);
 }
+
+uint32_t PrinterPaperangSeed(pappl_printer_t* printer) {
+    ipp_t* defaults = papplPrinterGetDriverAttributes(printer);
+    const std::string name = std::string(kPaperangSeedOption) + "-default";
+    const char* text =
+        ippGetString(ippFindAttribute(defaults, name.c_str(), IPP_TAG_ZERO), 0, nullptr);
+    uint32_t seed = CPrinterPaperang::kDefaultCrcSeed;
+    if (text && !CPrinterPaperang::ParseSeed(text, seed)) seed = CPrinterPaperang::kDefaultCrcSeed;
+    ippDelete(defaults);
+    return seed;
+}

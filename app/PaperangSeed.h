@@ -2,6 +2,8 @@
 
 #include <pappl/pappl.h>
 
+#include <cstdint>
+
 class CBaseRender;
 
 // The checksum seed a Paperang printer shares with its host, as a printer
@@ -16,3 +18,5 @@ void AddPaperangSeedOption(pappl_pr_driver_data_t& data, ipp_t* attributes);
 // Gives a Paperang render the seed of the job's printer. A value that does
 // not parse leaves the default seed, with a warning in the job's log.
 void ApplyPaperangSeed(pappl_job_t* job, CBaseRender& render);
+// The printer's seed, or the default when its value does not parse.
+uint32_t PrinterPaperangSeed(pappl_printer_t* printer);

@@ -282,9 +282,19 @@ std::string AppServer::SubmitForm(const std::string& path, const Options& fields
     std::string form = "session=" + token[1].str();
     for (const auto& [name, value] : fields)
         form += "&" + UrlEncoded(name) + "=" + UrlEncoded(value);
+    // A fresh connection: PAPPL closes some pages' connections after the GET.
+    httpClose(http);
+    http = Connect();
     const std::string answer = Exchange(http, path, cookie.substr(0, cookie.find(';')), &form);
     httpClose(http);
     return answer;
+}
+
+std::string AppServer::Fetch(const std::string& path) const {
+    http_t* http = Connect();
+    const std::string body = Exchange(http, path, "", nullptr);
+    httpClose(http);
+    return body;
 }
 
 int AppServer::ActiveJob(const std::string& printer) {

@@ -62,6 +62,8 @@ public:
     // Submits a web form as a browser does: the page first, for its session
     // cookie and token, then the fields. The page that comes back.
     std::string SubmitForm(const std::string& path, const Options& fields);
+    // The body of a GET of the path (a page, an icon).
+    std::string Fetch(const std::string& path) const;
 
     std::string DevicePath(const std::string& printer) const;
     std::vector<uint8_t> DeviceBytes(const std::string& printer) const;

@@ -1,0 +1,119 @@
+// The printer application's test page, Identify-Printer and icons, through
+// the running server and its file devices.
+#include <gtest/gtest.h>
+#include <pappl/pappl.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/DriverCatalog.h"
+#include "support/AppServer.h"
+#include "tools/preview/StreamDecoder.h"
+
+namespace {
+std::vector<uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+std::string SourceFile(const std::string& path) {
+    std::ifstream in(std::string(DATA_DIR) + "/../../" + path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// FNV-1a over the page's size and dots.
+uint64_t Digest(const tagDecodedPage& page) {
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&](uint8_t b) { h = (h ^ b) * 1099511628211ull; };
+    for (uint32_t v : {page.width, page.height})
+        for (int i = 0; i < 4; i++) mix(static_cast<uint8_t>(v >> (8 * i)));
+    for (uint8_t b : page.bits) mix(b);
+    return h;
+}
+
+// The media's size in dots, cut to the head's width as the printer gets it.
+std::pair<uint32_t, uint32_t> PrintedSize(const DriverInfo& d) {
+    const pwg_media_t* size = pwgMediaForPWG(d.media[0]);
+    const int width = size->width * d.dpi / 2540, length = size->length * d.dpi / 2540;
+    return {static_cast<uint32_t>(std::min(width, d.headDots)), static_cast<uint32_t>(length)};
+}
+}  // namespace
+
+TEST(PrinterFace, IdentifyFeedsPaperInEachLanguage) {
+    struct Row {
+        const char* driver;
+        std::vector<uint8_t> bytes;
+    };
+    const Row rows[] = {
+        {"tspl_203", Bytes("FORMFEED\r\n")},
+        {"escpos_58", {0x1B, 0x64, 0x03}},
+        {"cpcl_2in", Bytes("! 0 200 200 8 1\r\nFORM\r\nPRINT\r\n")},
+        // Feed 80 in a frame with the CRC-32 of the block from the default seed.
+        {"paperang_203",
+         {0xA5, 0x01, 0x07, 0x00, 0x05, 0x16, 0x03, 0x02, 0x00, 0x50, 0x00, 0x74, 0x56, 0xCF, 0xD8,
+          0x5A}},
+        {"peripage_203", {0x10, 0xFF, 0xFE, 0x01, 0x1B, 0x4A, 0x50, 0x10, 0xFF, 0xFE, 0x45}},
+        {"zpl_203", Bytes("~PH\r\n")},
+        {"epl_203", Bytes("\nN\nP1\n")},
+    };
+    AppServer app;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.driver);
+        ASSERT_TRUE(app.AddPrinter(row.driver, row.driver));
+        ipp_t* request = app.NewRequest(IPP_OP_IDENTIFY_PRINTER, row.driver);
+        ippDelete(app.Send(request, "/ipp/print/" + std::string(row.driver)));
+        EXPECT_EQ(app.DeviceBytes(row.driver), row.bytes);
+        EXPECT_EQ(app.Attribute(row.driver, "identify-actions-supported"), "sound");
+    }
+}
+
+TEST(PrinterFace, TestPagePrintsAtTheDefaultMediaSize) {
+    // Golden digests of the decoded dots for two drivers; the others are
+    // checked for their size.
+    const std::map<std::string, uint64_t> golden = {
+        {"tspl_203", 9623495856544702689ull},
+        {"escpos_58", 6404263271674557357ull},
+    };
+    AppServer app;
+    for (const DriverInfo& driver : Drivers()) {
+        SCOPED_TRACE(driver.name);
+        ASSERT_TRUE(app.AddPrinter(driver.name, driver.name));
+        const std::string page =
+            app.SubmitForm("/" + std::string(driver.name) + "/", {{"action", "print-test-page"}});
+        EXPECT_NE(page.find("Test page printed."), std::string::npos);
+        EXPECT_EQ(app.WaitForJob(driver.name, 1), IPP_JSTATE_COMPLETED);
+        const std::vector<uint8_t> bytes = app.DeviceBytes(driver.name);
+        tagDecodeOptions options;
+        const tagDecodeResult result = DecodeStream(bytes.data(), bytes.size(), options);
+        ASSERT_EQ(result.pages.size(), 1u) << result.error.message;
+        const tagDecodedPage& decoded = result.pages[0];
+        const auto [width, height] = PrintedSize(driver);
+        // TSPL pads its rows past the page's width.
+        EXPECT_GE(decoded.width, width);
+        EXPECT_LE(decoded.width, width + 32);
+        EXPECT_EQ(decoded.height, height);
+        auto known = golden.find(driver.name);
+        if (known != golden.end()) {
+            EXPECT_EQ(Digest(decoded), known->second);
+        }
+    }
+}
+
+TEST(PrinterFace, ServesOurIconsAndName) {
+    AppServer app;
+    ASSERT_TRUE(app.AddPrinter("label", "tspl_203"));
+    const std::string small = SourceFile("app/icons/printer-48.png");
+    const std::string medium = SourceFile("app/icons/printer-128.png");
+    const std::string large = SourceFile("app/icons/printer-512.png");
+    ASSERT_FALSE(small.empty());
+    const std::pair<const char*, std::string> rows[] = {
+        {"/navicon.png", small},       {"/favicon.png", medium},
+        {"/label/icon-sm.png", small}, {"/label/icon-md.png", medium},
+        {"/label/icon-lg.png", large},
+    };
+    for (const auto& [path, body] : rows) EXPECT_EQ(app.Fetch(path), body) << path;
+    const std::string home = app.Fetch("/");
+    EXPECT_NE(home.find("<title>Thermal Printer App</title>"), std::string::npos);
+    EXPECT_NE(home.find("Thermal Printer App</span>"), std::string::npos);
+}
