@@ -1,6 +1,8 @@
 #pragma once
 
+#include "printers/PrinterBrotherQL.h"
 #include "printers/PrinterCPCL.h"
+#include "printers/PrinterDymo.h"
 #include "printers/PrinterEPL.h"
 #include "printers/PrinterESCPOS.h"
 #include "printers/PrinterPaperang.h"
@@ -30,6 +32,10 @@ CBaseRender* CreateRenderFor(int modelNumber) {
             return new Binding<CPrinterZPL>();
         case 26:
             return new Binding<CPrinterEPL>();
+        case 27:
+            return new Binding<CPrinterBrotherQL>();
+        case 28:
+            return new Binding<CPrinterDymo>();
         default:
             return nullptr;
     }

@@ -15,6 +15,13 @@ PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
     uint8_t b0 = data[0], b1 = size > 1 ? data[1] : 0;
     if (b0 == 0xA5) return PreviewLanguage::Paperang;
     if ((b0 == 0x10 && b1 == 0xFF) || (b0 == 0x1F && b1 == 0x00)) return PreviewLanguage::PeriPage;
+    // Brother QL jobs start with an invalidate run of NULs or ESC @ ESC i;
+    // DYMO jobs with ESC @ and the dot tab or line width.
+    if (b0 == 0x00) return PreviewLanguage::BrotherQL;
+    const uint8_t b2 = size > 2 ? data[2] : 0, b3 = size > 3 ? data[3] : 0;
+    if (b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && b3 == 0x69) return PreviewLanguage::BrotherQL;
+    if (b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && (b3 == 0x42 || b3 == 0x44))
+        return PreviewLanguage::Dymo;
     if (b0 == 0x1B || b0 == 0x1D) return PreviewLanguage::ESCPOS;
     size_t i = 0;
     while (i < size && (data[i] == '\r' || data[i] == '\n' || data[i] == ' ')) i++;
@@ -43,6 +50,10 @@ const char* LanguageName(PreviewLanguage language) {
             return "ZPL";
         case PreviewLanguage::EPL:
             return "EPL2";
+        case PreviewLanguage::BrotherQL:
+            return "Brother QL";
+        case PreviewLanguage::Dymo:
+            return "DYMO";
         default:
             return "unknown";
     }
@@ -57,6 +68,8 @@ PreviewLanguage ParseLanguage(const std::string& name) {
     if (n == "peripage") return PreviewLanguage::PeriPage;
     if (n == "zpl") return PreviewLanguage::ZPL;
     if (n == "epl" || n == "epl2") return PreviewLanguage::EPL;
+    if (n == "brother-ql" || n == "brother") return PreviewLanguage::BrotherQL;
+    if (n == "dymo") return PreviewLanguage::Dymo;
     return PreviewLanguage::Unknown;
 }
 
@@ -90,6 +103,12 @@ tagDecodeResult DecodeStream(const uint8_t* data, size_t size, const tagDecodeOp
             break;
         case PreviewLanguage::EPL:
             DecodeEpl(ctx);
+            break;
+        case PreviewLanguage::BrotherQL:
+            DecodeBrotherQl(ctx);
+            break;
+        case PreviewLanguage::Dymo:
+            DecodeDymo(ctx);
             break;
         default:
             ctx.Fail(0, "cannot tell the printer language from the first bytes (" +

@@ -5,11 +5,22 @@
 #include <string>
 #include <vector>
 
-// Decodes a printer stream of one of the seven printer languages back into
+// Decodes a printer stream of one of the nine printer languages back into
 // page bitmaps, together with the settings the stream carries. Works on a
 // memory buffer only, so that tests and fuzz targets can call it directly.
 
-enum class PreviewLanguage { Unknown, TSPL, ESCPOS, CPCL, Paperang, PeriPage, ZPL, EPL };
+enum class PreviewLanguage {
+    Unknown,
+    TSPL,
+    ESCPOS,
+    CPCL,
+    Paperang,
+    PeriPage,
+    ZPL,
+    EPL,
+    BrotherQL,
+    Dymo
+};
 
 // One setting as the stream carries it, e.g. {"density", "8"}.
 struct tagSetting {
@@ -56,5 +67,6 @@ tagDecodeResult DecodeStream(const uint8_t* data, size_t size, const tagDecodeOp
 // Guesses the language from the first bytes; Unknown when nothing fits.
 PreviewLanguage DetectLanguage(const uint8_t* data, size_t size);
 const char* LanguageName(PreviewLanguage language);
-// Accepts "tspl", "escpos", "cpcl", "paperang", "peripage", "zpl", "epl" (any case).
+// Accepts "tspl", "escpos", "cpcl", "paperang", "peripage", "zpl", "epl",
+// "brother-ql", "dymo" (any case).
 PreviewLanguage ParseLanguage(const std::string& name);

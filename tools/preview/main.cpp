@@ -18,7 +18,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: thermal-preview [--language tspl|escpos|cpcl|paperang|peripage|zpl|epl]\n"
+    "usage: thermal-preview [--language tspl|escpos|cpcl|paperang|peripage|zpl|epl|\n"
+    "                                   brother-ql|dymo]\n"
     "                       [--seed 0xHEX] [--strict] [-o PREFIX] [FILE|-]\n"
     "Decodes a printer stream (FILE or standard input) and writes PREFIX-<n>.png\n"
     "per page (default prefix: FILE without its extension, or \"preview\").\n"
