@@ -47,6 +47,15 @@ constexpr FamilyOption kEplOptions[] = {
     THERMAL_IMAGE_OPTIONS,   {"zeMediaTracking", "Gap"}, {"Rotate", "0"},
     {"Darkness", "Default"}, {"zePrintRate", "Default"},
 };
+constexpr FamilyOption kBrotherQlOptions[] = {
+    THERMAL_IMAGE_OPTIONS, {"Rotate", "0"},   {"zeMediaTracking", "Gap"}, {"AutoCut", "1"},
+    {"CutEvery", "1"},     {"CutAtEnd", "1"}, {"ImageCompress", "1"},
+};
+constexpr FamilyOption kDymoOptions[] = {
+    THERMAL_IMAGE_OPTIONS,
+    {"Rotate", "0"},
+    {"Darkness", "Default"},
+};
 #undef THERMAL_IMAGE_OPTIONS
 
 // Print speeds in inches per second.
@@ -95,6 +104,19 @@ constexpr PrinterFamily kEpl{.modelNumber = 26,
                              .quarterTurns = true,
                              .rawFormat = "application/vnd.thermal-epl"};
 
+constexpr PrinterFamily kBrotherQl{.modelNumber = 27,
+                                   .options = kBrotherQlOptions,
+                                   .label = true,
+                                   .rawFormat = "application/vnd.thermal-brother-ql",
+                                   .doubleLines = true};
+constexpr PrinterFamily kDymo{.modelNumber = 28,
+                              .options = kDymoOptions,
+                              .label = true,
+                              .darknessLevels = 4,
+                              .darknessConfigured = 67,
+                              .rawFormat = "application/vnd.thermal-dymo",
+                              .doubleLines = true};
+
 constexpr const char* kLabels4in[] = {
     "oe_4x6-label_4x6in", "oe_4x4-label_4x4in",     "oe_4x3-label_4x3in",
     "oe_4x2-label_4x2in", "oe_3x2-label_3x2in",     "oe_w225h125-label_2.25x1.25in",
@@ -119,6 +141,25 @@ constexpr const char* kRoll58[] = {
 constexpr const char* kRoll80[] = {
     "om_80x100mm_80x100mm", "om_80x50mm_80x50mm",   "om_80x150mm_80x150mm",
     "om_80x200mm_80x200mm", "om_80x297mm_80x297mm",
+};
+
+// Die-cut labels first (62 x 100 mm the default), then continuous tapes.
+constexpr const char* kBrotherQlMedia[] = {
+    "om_62x100mm_62x100mm", "om_62x29mm_62x29mm",   "om_29x90mm_29x90mm",
+    "om_12x50mm_12x50mm",   "om_29x100mm_29x100mm", "om_38x100mm_38x100mm",
+    "om_50x100mm_50x100mm", "om_54x100mm_54x100mm", "om_62x150mm_62x150mm",
+};
+// 99012 address, 11354 multi-purpose, 99014 shipping; 1744907 4 x 6 in.
+constexpr const char* kDymoLabels[] = {
+    "om_36x89mm_36x89mm",
+    "om_32x57mm_32x57mm",
+    "om_54x101mm_54x101mm",
+};
+constexpr const char* kDymo4xlLabels[] = {
+    "oe_4x6-label_4x6in",
+    "om_36x89mm_36x89mm",
+    "om_32x57mm_32x57mm",
+    "om_54x101mm_54x101mm",
 };
 
 constexpr DriverInfo kDrivers[] = {
@@ -164,6 +205,15 @@ constexpr DriverInfo kDrivers[] = {
     {"peripage_300", "Generic PeriPage mini printer, 300 dpi",
      "MFG:PeriPage;CMD:ESC/POS;MDL:PeriPage 300dpi;", &kPeriPage, 300, 576, 460, kRoll58,
      "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
+    // The page is as wide as the tape or label; the encoder places it on
+    // the head.
+    {"brother_ql", "Brother QL-500 to QL-820NWB label printer", "MFG:Brother;MDL:QL-700;",
+     &kBrotherQl, 300, 733, 0, kBrotherQlMedia, "roll_min_12x12.7mm", "roll_max_62x1000mm"},
+    {"dymo_lw", "DYMO LabelWriter 400, 450, 450 Turbo, 450 Twin Turbo",
+     "MFG:DYMO;MDL:LabelWriter 450;", &kDymo, 300, 672, 0, kDymoLabels, "roll_min_19x12.7mm",
+     "roll_max_57x1000mm"},
+    {"dymo_lw_4xl", "DYMO LabelWriter 4XL", "MFG:DYMO;MDL:LabelWriter 4XL;", &kDymo, 300, 1248, 0,
+     kDymo4xlLabels, "roll_min_19x12.7mm", "roll_max_4.16x39.37in"},
 };
 }  // namespace
 

@@ -22,6 +22,7 @@ struct PrinterFamily {
     bool quarterTurns = false;      // rotation by 90 degrees fits the media
     const char* rawFormat = "";     // MIME type passed to the printer untouched
     bool checksumSeed = false;      // packets carry a checksum from a seed the printer shares
+    bool doubleLines = false;       // also prints at twice the resolution down the page
 };
 
 // One driver: a family at one resolution and head width, with its media.

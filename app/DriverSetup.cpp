@@ -174,6 +174,11 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* dev
     d.force_raster_type = PAPPL_PWG_RASTER_TYPE_NONE;
     d.num_resolution = 1;
     d.x_resolution[0] = d.y_resolution[0] = d.x_default = d.y_default = driver->dpi;
+    if (driver->family->doubleLines) {
+        d.num_resolution = 2;
+        d.x_resolution[1] = driver->dpi;
+        d.y_resolution[1] = 2 * driver->dpi;
+    }
     d.orient_default = IPP_ORIENT_NONE;
     SetMedia(*driver, d);
     SetPrintQuality(*driver, d);
