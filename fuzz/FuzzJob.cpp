@@ -1,5 +1,5 @@
 // A whole print job in one call: the first input byte picks the printer
-// model (20 + byte mod 7), the text after it up to the first NUL byte is the
+// model (20 + byte mod 9), the text after it up to the first NUL byte is the
 // job's options (argv[5]), and the rest is the raster stream, which the
 // filter reads as its file argument from a memory file. Printer output goes
 // to /dev/null. The PPDs offer every option of the binding with numeric
@@ -54,25 +54,28 @@ std::vector<FuzzOption> JobOptions() {
         {"CropEdgeBottom", crop},
         {"CropEdgeLeft", crop},
         {"CropEdgeRight", crop},
+        {"AutoCut", {"1", "0", "-1"}},
+        {"CutEvery", With({"1", "255", "256", "0"}, kNumbers)},
+        {"CutAtEnd", {"1", "0", "2"}},
     };
 }
 
 struct Setup {
-    std::string ppd[7];
+    std::string ppd[9];
     MemoryFile raster{"fuzz-raster"};
 };
 
 Setup* g_setup = nullptr;
 
-// Writes the five PPDs once, into a folder removed at exit.
+// Writes the PPDs once, into a folder removed at exit.
 void WritePpds(Setup& s) {
     static std::string dir = "/tmp/thermal-fuzz-XXXXXX";
     if (!mkdtemp(dir.data())) std::abort();
     std::atexit([] {
-        for (int m = 20; m <= 26; m++) unlink((dir + "/" + std::to_string(m) + ".ppd").c_str());
+        for (int m = 20; m <= 28; m++) unlink((dir + "/" + std::to_string(m) + ".ppd").c_str());
         rmdir(dir.c_str());
     });
-    for (int m = 20; m <= 26; m++) {
+    for (int m = 20; m <= 28; m++) {
         s.ppd[m - 20] = dir + "/" + std::to_string(m) + ".ppd";
         std::string text = PpdText(m, JobOptions());
         FILE* f = std::fopen(s.ppd[m - 20].c_str(), "w");
@@ -92,7 +95,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    const int model = 20 + data[0] % 7;
+    const int model = 20 + data[0] % 9;
     const uint8_t* text = data + 1;
     const uint8_t* end = data + size;
     const uint8_t* nul = static_cast<const uint8_t*>(std::memchr(text, 0, size - 1));
