@@ -10,6 +10,8 @@ constexpr const Language* kPaperang = LanguageOfModel(23);
 constexpr const Language* kPeriPage = LanguageOfModel(24);
 constexpr const Language* kZpl = LanguageOfModel(25);
 constexpr const Language* kEpl = LanguageOfModel(26);
+constexpr const Language* kBrotherQl = LanguageOfModel(27);
+constexpr const Language* kDymo = LanguageOfModel(28);
 
 constexpr const char* kLabels4in[] = {
     "oe_4x6-label_4x6in", "oe_4x4-label_4x4in",     "oe_4x3-label_4x3in",
@@ -35,6 +37,25 @@ constexpr const char* kRoll58[] = {
 constexpr const char* kRoll80[] = {
     "om_80x100mm_80x100mm", "om_80x50mm_80x50mm",   "om_80x150mm_80x150mm",
     "om_80x200mm_80x200mm", "om_80x297mm_80x297mm",
+};
+
+// Die-cut labels first (62 x 100 mm the default), then continuous tapes.
+constexpr const char* kBrotherQlMedia[] = {
+    "om_62x100mm_62x100mm", "om_62x29mm_62x29mm",   "om_29x90mm_29x90mm",
+    "om_12x50mm_12x50mm",   "om_29x100mm_29x100mm", "om_38x100mm_38x100mm",
+    "om_50x100mm_50x100mm", "om_54x100mm_54x100mm", "om_62x150mm_62x150mm",
+};
+// 99012 address, 11354 multi-purpose, 99014 shipping; 1744907 4 x 6 in.
+constexpr const char* kDymoLabels[] = {
+    "om_36x89mm_36x89mm",
+    "om_32x57mm_32x57mm",
+    "om_54x101mm_54x101mm",
+};
+constexpr const char* kDymo4xlLabels[] = {
+    "oe_4x6-label_4x6in",
+    "om_36x89mm_36x89mm",
+    "om_32x57mm_32x57mm",
+    "om_54x101mm_54x101mm",
 };
 
 constexpr DriverInfo kDrivers[] = {
@@ -80,6 +101,15 @@ constexpr DriverInfo kDrivers[] = {
     {"peripage_300", "Generic PeriPage mini printer, 300 dpi",
      "MFG:PeriPage;CMD:ESC/POS;MDL:PeriPage 300dpi;", kPeriPage, 300, 576, 460, kRoll58,
      "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
+    // The page is as wide as the tape or label; the encoder places it on
+    // the head, which leaves about 1.5 mm at each side unprinted.
+    {"brother_ql", "Brother QL-500 to QL-820NWB label printer", "MFG:Brother;MDL:QL-700;",
+     kBrotherQl, 300, 733, 150, kBrotherQlMedia, "roll_min_12x12.7mm", "roll_max_62x1000mm"},
+    {"dymo_lw", "DYMO LabelWriter 400, 450, 450 Turbo, 450 Twin Turbo",
+     "MFG:DYMO;MDL:LabelWriter 450;", kDymo, 300, 672, 0, kDymoLabels, "roll_min_19x12.7mm",
+     "roll_max_57x1000mm"},
+    {"dymo_lw_4xl", "DYMO LabelWriter 4XL", "MFG:DYMO;MDL:LabelWriter 4XL;", kDymo, 300, 1248, 0,
+     kDymo4xlLabels, "roll_min_19x12.7mm", "roll_max_4.16x39.37in"},
 };
 static_assert(std::ranges::none_of(kDrivers,
                                    [](const DriverInfo& d) { return d.language == nullptr; }),

@@ -10,8 +10,8 @@
 #include "app/AppFace.h"
 #include "app/DeviceRules.h"
 #include "app/DriverCatalog.h"
-#include "app/IdleStatus.h"
 #include "app/Identify.h"
+#include "app/IdleStatus.h"
 #include "app/PaperangSeed.h"
 #include "app/RasterJob.h"
 #include "app/SerialDevice.h"
@@ -188,6 +188,11 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* dev
     d.force_raster_type = PAPPL_PWG_RASTER_TYPE_NONE;
     d.num_resolution = 1;
     d.x_resolution[0] = d.y_resolution[0] = d.x_default = d.y_default = driver->dpi;
+    if (driver->language->doubleLines) {
+        d.num_resolution = 2;
+        d.x_resolution[1] = driver->dpi;
+        d.y_resolution[1] = 2 * driver->dpi;
+    }
     d.orient_default = IPP_ORIENT_NONE;
     SetMedia(*driver, d);
     SetPrintQuality(*driver, d);

@@ -51,7 +51,10 @@ bool RefusePage(pappl_job_t* job, RasterJob& state, const char* why) {
 // A page header may declare any size: one beyond the printer's largest
 // medium would be a label metres long, or hours of blank lines.
 bool CheckPageSize(pappl_job_t* job, RasterJob& state, const cups_page_header2_t& h) {
-    if (PageFits(*state.driver, h.cupsWidth, h.cupsHeight)) return true;
+    // Lines at the driver's resolution, for pages printed at twice as many.
+    const unsigned yDpi = h.HWResolution[1] > 0 ? h.HWResolution[1] : 1;
+    const uint64_t lines = uint64_t{h.cupsHeight} * static_cast<unsigned>(state.driver->dpi) / yDpi;
+    if (PageFits(*state.driver, h.cupsWidth, lines)) return true;
     const DotSize largest = LargestMedium(*state.driver);
     char why[256];
     std::snprintf(why, sizeof why,

@@ -84,6 +84,9 @@ constexpr VendorOption kOptions[] = {
      20,
      false,
      "Shorten white stretches longer than (mm; 0 off)"},
+    {"thermal-auto-cut", "AutoCut", kOnOff, 0, 0, false, "Cut automatically"},
+    {"thermal-cut-every", "CutEvery", {}, 1, 255, false, "Cut after every (labels)"},
+    {"thermal-cut-at-end", "CutAtEnd", kOnOff, 0, 0, false, "Cut at the end of the job"},
 };
 }  // namespace
 

@@ -13,7 +13,8 @@ set(THERMAL_PPD_NAMES
   cpcl-2in cpcl-3in cpcl-4in
   papr-203 papr-300
   peri-203 peri-300
-  zpl-203 zpl-300 epl-203)
+  zpl-203 zpl-300 epl-203
+  brother-ql-300 dymo-lw-300 dymo-lw-4xl)
 set(THERMAL_PPD_FILES ${THERMAL_PPD_NAMES})
 list(TRANSFORM THERMAL_PPD_FILES PREPEND ${THERMAL_PPD_DIR}/)
 list(TRANSFORM THERMAL_PPD_FILES APPEND .ppd)

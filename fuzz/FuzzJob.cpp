@@ -55,25 +55,28 @@ std::vector<FuzzOption> JobOptions() {
         {"CropEdgeBottom", crop},
         {"CropEdgeLeft", crop},
         {"CropEdgeRight", crop},
+        {"AutoCut", {"1", "0", "-1"}},
+        {"CutEvery", With({"1", "255", "256", "0"}, kNumbers)},
+        {"CutAtEnd", {"1", "0", "2"}},
     };
 }
 
 struct Setup {
-    std::string ppd[7];
+    std::string ppd[9];
     MemoryFile raster{"fuzz-raster"};
 };
 
 Setup* g_setup = nullptr;
 
-// Writes the five PPDs once, into a folder removed at exit.
+// Writes the PPDs once, into a folder removed at exit.
 void WritePpds(Setup& s) {
     static std::string dir = "/tmp/thermal-fuzz-XXXXXX";
     if (!mkdtemp(dir.data())) std::abort();
     std::atexit([] {
-        for (int m = 20; m <= 26; m++) unlink((dir + "/" + std::to_string(m) + ".ppd").c_str());
+        for (int m = 20; m <= 28; m++) unlink((dir + "/" + std::to_string(m) + ".ppd").c_str());
         rmdir(dir.c_str());
     });
-    for (int m = 20; m <= 26; m++) {
+    for (int m = 20; m <= 28; m++) {
         s.ppd[m - 20] = dir + "/" + std::to_string(m) + ".ppd";
         std::string text = PpdText(m, JobOptions());
         FILE* f = std::fopen(s.ppd[m - 20].c_str(), "w");

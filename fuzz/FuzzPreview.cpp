@@ -4,6 +4,7 @@
 // 7, strict checksums; the rest is the printer stream. Pages are limited to
 // 4 MiB of bitmap so that one input stays quick.
 #include <cstdlib>
+#include <iterator>
 
 #include "fuzz/FuzzSupport.h"
 #include "printers/Languages.h"

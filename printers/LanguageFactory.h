@@ -4,7 +4,9 @@
 #include <type_traits>
 
 #include "printers/Languages.h"
+#include "printers/PrinterBrotherQL.h"
 #include "printers/PrinterCPCL.h"
+#include "printers/PrinterDymo.h"
 #include "printers/PrinterEPL.h"
 #include "printers/PrinterESCPOS.h"
 #include "printers/PrinterPaperang.h"

@@ -21,6 +21,8 @@ class CPrinterPaperang;
 class CPrinterPeriPage;
 class CPrinterZPL;
 class CPrinterEPL;
+class CPrinterBrotherQL;
+class CPrinterDymo;
 
 // One print option as the language's PPDs have it: the option keyword and
 // the default choice (ppd/rastertothermal.drv holds the same).
@@ -55,6 +57,7 @@ struct Language {
     std::span<const int> speeds{};  // inches per second; empty: no speed setting
     bool quarterTurns = false;      // rotation by 90 degrees fits the media
     bool checksumSeed = false;      // packets carry a checksum from a seed the printer shares
+    bool doubleLines = false;       // also prints at twice the resolution down the page
 };
 
 // A row of the table: the language and the class of its encoder.
@@ -107,6 +110,15 @@ inline constexpr LanguageOption kZplOptions[] = {
 inline constexpr LanguageOption kEplOptions[] = {
     THERMAL_IMAGE_OPTIONS,   {"zeMediaTracking", "Gap"}, {"Rotate", "0"},
     {"Darkness", "Default"}, {"zePrintRate", "Default"},
+};
+inline constexpr LanguageOption kBrotherQlOptions[] = {
+    THERMAL_IMAGE_OPTIONS, {"Rotate", "0"},   {"zeMediaTracking", "Gap"}, {"AutoCut", "1"},
+    {"CutEvery", "1"},     {"CutAtEnd", "1"}, {"ImageCompress", "1"},
+};
+inline constexpr LanguageOption kDymoOptions[] = {
+    THERMAL_IMAGE_OPTIONS,
+    {"Rotate", "0"},
+    {"Darkness", "Default"},
 };
 #undef THERMAL_IMAGE_OPTIONS
 
@@ -199,6 +211,25 @@ inline constexpr std::tuple kLanguageRows{
                               .darknessConfigured = 50,
                               .speeds = language_data::kEplSpeeds,
                               .quarterTurns = true}},
+    LanguageRow<CPrinterBrotherQL>{{.modelNumber = 27,
+                                    .name = "brother-ql",
+                                    .title = "Brother QL",
+                                    .rawFormat = "application/vnd.thermal-brother-ql",
+                                    .options = language_data::kBrotherQlOptions,
+                                    .label = true,
+                                    .compression = Compression::OnRequest,
+                                    .cut = true,
+                                    .doubleLines = true}},
+    LanguageRow<CPrinterDymo>{{.modelNumber = 28,
+                               .name = "dymo",
+                               .title = "DYMO",
+                               .rawFormat = "application/vnd.thermal-dymo",
+                               .options = language_data::kDymoOptions,
+                               .label = true,
+                               .compression = Compression::Always,
+                               .darknessLevels = 4,
+                               .darknessConfigured = 67,
+                               .doubleLines = true}},
 };
 
 // The languages of the table, in its order.

@@ -49,6 +49,7 @@ public:
     tagREGSTRUCTWITHALFTONE halftone;
     tagWaterMarkConfig watermark;
     tagReceiptSettings receipt;
+    tagCutSettings cut;
     bool bInitialized = false;
 
 protected:

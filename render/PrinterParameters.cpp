@@ -105,4 +105,7 @@ void ReadPrinterParameters(CBaseRender& r) {
     SetNumber(r, "BandHeight", "iBandHeight = %d", r.receipt.iBandHeight);
     SetFlag(r, "BlankFeed", "bBlankFeed = %d", r.receipt.bBlankFeed);
     SetNumber(r, "WhiteRunLimit", "iWhiteRunLimit = %d", r.receipt.iWhiteRunLimit);
+    SetFlag(r, "AutoCut", "bAutoCut = %d", r.cut.bAutoCut);
+    SetNumber(r, "CutEvery", "iCutEvery = %d", r.cut.iCutEvery);
+    SetFlag(r, "CutAtEnd", "bCutAtEnd = %d", r.cut.bCutAtEnd);
 }

@@ -54,6 +54,14 @@ struct tagReceiptSettings {
     int32_t iWhiteRunLimit = 0;  // millimetres; 0 or less: off
 };
 
+// Cutter of label printers that cut by themselves: after every n labels
+// and once more at the end of the job.
+struct tagCutSettings {
+    uint8_t bAutoCut = 0;
+    int32_t iCutEvery = 1;  // labels between cuts
+    uint8_t bCutAtEnd = 0;
+};
+
 struct tagWaterMarkConfig {
     uint8_t bEnable = 0;
     char szText[4096] = {};

@@ -198,3 +198,37 @@ TEST(PreviewFaults, BrokenPaperangPacketsAreNamed) {
     EXPECT_FALSE(r.pages[1].complete);
     ExpectPage(r.pages[1], {4, 1, {0, 0xFF, 0, 0x0F}});
 }
+
+// Brother QL and DYMO streams whose counts disagree: the fault's offset and
+// what it is.
+TEST(PreviewFaults, LabelRasterCountsAreChecked) {
+    const std::string info = "1B 40 1B 69 7A 86 0A 1D 00 02 00 00 00 00 00 ";
+    std::string zeros;
+    for (int i = 0; i < 90; i++) zeros += "00 ";
+    struct Case {
+        std::string hex;
+        size_t offset;
+        const char* text;
+    };
+    const Case cases[] = {
+        {info + "4D 00 67 00 5A " + zeros + "1A", 110, "announced 2 lines, the page has 1"},
+        {info + "4D 02 67 00 02 A5 00 1A", 17, "PackBits line longer than 90"},
+        {info + "4D 02 67 00 02 F0 00 1A", 17, "PackBits line of 17 bytes"},
+        {info + "4D 00 67 00 03 00 00 00", 17, "uncompressed raster line of 3 bytes"},
+        {"00 00 1B 40 1B 69 7A 86 0A 1D 00 00 00 00 00 00 00 0C", 18, "expected Ctrl-Z"},
+        {"1B 40 1B 44 01 17 83 85 1B 45", 5, "ETB runs add up to 10 dots, the line has 8"},
+        {"1B 40 1B 44 01 16 FF 1B 47", 9, "expected ESC E"},
+        {"1B 40 1B 44 01 16 FF", 7, "expected ESC G or ESC E"},
+        {"1B 40 1B 44 01 99", 5, "unknown command 99"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hex);
+        Bytes b;
+        for (size_t i = 0; i + 1 < c.hex.size(); i += 3)
+            b.push_back(static_cast<uint8_t>(std::stoul(c.hex.substr(i, 2), nullptr, 16)));
+        const tagDecodeResult r = Decode(b);
+        ASSERT_TRUE(r.error.failed);
+        EXPECT_EQ(r.error.offset, c.offset) << r.error.message;
+        EXPECT_NE(r.error.message.find(c.text), std::string::npos) << r.error.message;
+    }
+}

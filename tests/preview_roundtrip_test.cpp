@@ -53,8 +53,8 @@ tagDecodeResult PrintAndDecode(int model, const std::vector<PpdOption>& options,
 }
 
 void RoundTrip(int model, PreviewLanguage language, const std::vector<PpdOption>& options,
-               bool exactWidth = false) {
-    std::vector<TestPage> pages = {PatternPage(100, 37, 0), PatternPage(64, 5, 5)};
+               bool exactWidth = false,
+               std::vector<TestPage> pages = {PatternPage(100, 37, 0), PatternPage(64, 5, 5)}) {
     tagDecodeResult r = PrintAndDecode(model, options, pages);
     ASSERT_FALSE(r.error.failed) << "byte " << r.error.offset << ": " << r.error.message;
     EXPECT_EQ(r.language, language);
@@ -110,4 +110,24 @@ TEST(PreviewRoundTripAfterEncoderMerge, ZplZ64) {
 
 TEST(PreviewRoundTripAfterEncoderMerge, Epl) {
     RoundTrip(26, PreviewLanguage::EPL, {}, true);
+}
+
+// Pages as wide as the printed width of a tape (29 mm and 62 mm at 300 dpi),
+// decoded back unmirrored from their place on the head.
+std::vector<TestPage> TapePages() {
+    std::vector<TestPage> pages = {PatternPage(306, 37, 0), PatternPage(696, 5, 5)};
+    for (TestPage& p : pages) p.dpi = 300;
+    return pages;
+}
+
+TEST(PreviewRoundTripAfterEncoderMerge, BrotherQl) {
+    RoundTrip(27, PreviewLanguage::BrotherQL, {}, true, TapePages());
+}
+
+TEST(PreviewRoundTripAfterEncoderMerge, BrotherQlPackBits) {
+    RoundTrip(27, PreviewLanguage::BrotherQL, kCompressed, true, TapePages());
+}
+
+TEST(PreviewRoundTripAfterEncoderMerge, Dymo) {
+    RoundTrip(28, PreviewLanguage::Dymo, {});
 }

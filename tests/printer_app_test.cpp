@@ -59,13 +59,15 @@ struct Family {
 };
 
 constexpr Family kFamilies[] = {
-    {"tspl_203", "tspl-203", 812, 203},     {"tspl_300", "tspl-300", 1200, 300},
-    {"escpos_58", "escpos58", 384, 203},    {"escpos_80", "escpos80", 576, 203},
-    {"cpcl_2in", "cpcl-2in", 384, 203},     {"cpcl_3in", "cpcl-3in", 576, 203},
-    {"cpcl_4in", "cpcl-4in", 812, 203},     {"paperang_203", "papr-203", 384, 203},
-    {"paperang_300", "papr-300", 576, 300}, {"peripage_203", "peri-203", 384, 203},
-    {"peripage_300", "peri-300", 576, 300}, {"zpl_203", "zpl-203", 812, 203},
-    {"zpl_300", "zpl-300", 1200, 300},      {"epl_203", "epl-203", 812, 203},
+    {"tspl_203", "tspl-203", 812, 203},         {"tspl_300", "tspl-300", 1200, 300},
+    {"escpos_58", "escpos58", 384, 203},        {"escpos_80", "escpos80", 576, 203},
+    {"cpcl_2in", "cpcl-2in", 384, 203},         {"cpcl_3in", "cpcl-3in", 576, 203},
+    {"cpcl_4in", "cpcl-4in", 812, 203},         {"paperang_203", "papr-203", 384, 203},
+    {"paperang_300", "papr-300", 576, 300},     {"peripage_203", "peri-203", 384, 203},
+    {"peripage_300", "peri-300", 576, 300},     {"zpl_203", "zpl-203", 812, 203},
+    {"zpl_300", "zpl-300", 1200, 300},          {"epl_203", "epl-203", 812, 203},
+    {"brother_ql", "brother-ql-300", 732, 300}, {"dymo_lw", "dymo-lw-300", 638, 300},
+    {"dymo_lw_4xl", "dymo-lw-4xl", 1200, 300},
 };
 
 // The middle `width` columns of a page.
@@ -119,6 +121,7 @@ TEST_F(PrinterApp, SendsTheFilterBytesForEveryFamilyAndOptionSet) {
         const char* ppdOptions;
         AppServer::Options ipp;
         unsigned paperWidth = 0;  // the app gets the paper's width, the filter the head's
+        unsigned ydpi = 0;        // 0: as across
     };
     std::vector<Case> cases;
     for (const Family& f : kFamilies) cases.push_back({f.driver, "", {}});
@@ -172,6 +175,15 @@ TEST_F(PrinterApp, SendsTheFilterBytesForEveryFamilyAndOptionSet) {
                       {"thermal-blank-feed", "on"},
                       {"thermal-white-run-limit", "5"}}});
     cases.push_back({"paperang_203", "WhiteRunLimit=3", {{"thermal-white-run-limit", "3"}}});
+    cases.push_back({"brother_ql",
+                     "AutoCut=0 CutAtEnd=0 ImageCompress=0",
+                     {{"thermal-auto-cut", "off"},
+                      {"thermal-cut-at-end", "off"},
+                      {"thermal-compression", "off"}}});
+    cases.push_back({"brother_ql", "CutEvery=5", {{"thermal-cut-every", "5"}}});
+    cases.push_back({"brother_ql", "", {}, 0, 600});
+    cases.push_back({"dymo_lw", "Darkness=3", {{"print-darkness", "33"}}});
+    cases.push_back({"dymo_lw_4xl", "", {}, 0, 600});
     cases.push_back({"escpos_58", "", {}, 463});
     cases.push_back({"peripage_300", "", {}, 685});
 
@@ -179,10 +191,10 @@ TEST_F(PrinterApp, SendsTheFilterBytesForEveryFamilyAndOptionSet) {
         SCOPED_TRACE(std::string(c.driver) + " [" + c.ppdOptions + "]");
         const Family& f = FamilyOf(c.driver);
         const unsigned sent = c.paperWidth ? c.paperWidth : f.width;
-        const std::vector<TestPage> pages = {SamplePage(sent, 400, f.dpi),
-                                             SamplePage(sent, 120, f.dpi)};
-        const std::vector<TestPage> printable = {Middle(pages[0], f.width),
-                                                 Middle(pages[1], f.width)};
+        std::vector<TestPage> pages = {SamplePage(sent, 400, f.dpi), SamplePage(sent, 120, f.dpi)};
+        for (TestPage& p : pages) p.ydpi = c.ydpi;
+        std::vector<TestPage> printable = {Middle(pages[0], f.width), Middle(pages[1], f.width)};
+        for (TestPage& p : printable) p.ydpi = c.ydpi;
         const FilterResult filter = RunFilter(Ppd(f.ppd), MakePwgRaster(printable), c.ppdOptions);
         ASSERT_EQ(filter.exitStatus, 0) << filter.err;
         const std::vector<uint8_t> app = PrintAndCollect(c.driver, WritePwg(pages), c.ipp);

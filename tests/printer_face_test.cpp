@@ -7,6 +7,8 @@
 #include <sstream>
 
 #include "app/DriverCatalog.h"
+#include "printers/BrotherQlMedia.h"
+#include "printers/BrotherQlMedia.h"
 #include "support/AppServer.h"
 #include "tools/preview/StreamDecoder.h"
 
@@ -35,6 +37,10 @@ uint64_t Digest(const tagDecodedPage& page) {
 // The media's size in dots, cut to the head's width as the printer gets it.
 std::pair<uint32_t, uint32_t> PrintedSize(const DriverInfo& d) {
     const pwg_media_t* size = pwgMediaForPWG(d.media[0]);
+    if (d.language->modelNumber == 27) {  // Brother QL prints inside the label's edges
+        const QlMedia& m = QlMediaForPage(size->width / 100.0, size->length / 100.0, true);
+        return {static_cast<uint32_t>(m.dots), static_cast<uint32_t>(m.lengthDots)};
+    }
     const int width = size->width * d.dpi / 2540, length = size->length * d.dpi / 2540;
     return {static_cast<uint32_t>(std::min(width, d.headDots)), static_cast<uint32_t>(length)};
 }

@@ -45,6 +45,9 @@ head_dots() {
         escpos58 | papr-203 | peri-203) echo "384 fill" ;;
         escpos80) echo "576 fill" ;;
         papr-300 | peri-300) echo "576 fill" ;;
+        brother-ql-300) echo "733 fit" ;;
+        dymo-lw-300) echo "672 fit" ;;
+        dymo-lw-4xl) echo "1248 fit" ;;
         *) echo "" ;;
     esac
 }
@@ -57,7 +60,7 @@ header_field() {
 
 numeric_options="AdjustHoriaontal AdjustVertical FeedOffset Rotate AutoDotted Brightness
   Contrast ImageFilter Threshold ImageCompress CropEdgeTop CropEdgeBottom CropEdgeLeft
-  CropEdgeRight Darkness zePrintRate BandHeight BlankFeed WhiteRunLimit"
+  CropEdgeRight Darkness zePrintRate BandHeight BlankFeed WhiteRunLimit AutoCut CutEvery CutAtEnd"
 
 for ppd in "$@"; do
     name=$(basename "$ppd")

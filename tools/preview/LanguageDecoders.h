@@ -11,3 +11,5 @@ void DecodePeriPage(CDecodeContext& ctx);
 void DecodePaperang(CDecodeContext& ctx);
 void DecodeZpl(CDecodeContext& ctx);
 void DecodeEpl(CDecodeContext& ctx);
+void DecodeBrotherQl(CDecodeContext& ctx);
+void DecodeDymo(CDecodeContext& ctx);

@@ -17,7 +17,8 @@ constexpr LanguageDecoder kDecoders[] = {
     {PreviewLanguage::TSPL, DecodeTspl},         {PreviewLanguage::ESCPOS, DecodeEscPos},
     {PreviewLanguage::CPCL, DecodeCpcl},         {PreviewLanguage::Paperang, DecodePaperang},
     {PreviewLanguage::PeriPage, DecodePeriPage}, {PreviewLanguage::ZPL, DecodeZpl},
-    {PreviewLanguage::EPL, DecodeEpl},
+    {PreviewLanguage::EPL, DecodeEpl},           {PreviewLanguage::BrotherQL, DecodeBrotherQl},
+    {PreviewLanguage::Dymo, DecodeDymo},
 };
 
 const LanguageDecoder* DecoderOf(PreviewLanguage language) {
@@ -37,6 +38,13 @@ PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
     uint8_t b0 = data[0], b1 = size > 1 ? data[1] : 0;
     if (b0 == 0xA5) return PreviewLanguage::Paperang;
     if ((b0 == 0x10 && b1 == 0xFF) || (b0 == 0x1F && b1 == 0x00)) return PreviewLanguage::PeriPage;
+    // Brother QL jobs start with an invalidate run of NULs or ESC @ ESC i;
+    // DYMO jobs with ESC @ and the dot tab or line width.
+    if (b0 == 0x00) return PreviewLanguage::BrotherQL;
+    const uint8_t b2 = size > 2 ? data[2] : 0, b3 = size > 3 ? data[3] : 0;
+    if (b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && b3 == 0x69) return PreviewLanguage::BrotherQL;
+    if (b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && (b3 == 0x42 || b3 == 0x44))
+        return PreviewLanguage::Dymo;
     if (b0 == 0x1B || b0 == 0x1D) return PreviewLanguage::ESCPOS;
     size_t i = 0;
     while (i < size && (data[i] == '\r' || data[i] == '\n' || data[i] == ' ')) i++;

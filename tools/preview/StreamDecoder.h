@@ -19,6 +19,8 @@ enum class PreviewLanguage {
     PeriPage = 24,
     ZPL = 25,
     EPL = 26,
+    BrotherQL = 27,
+    Dymo = 28,
 };
 
 // One setting as the stream carries it, e.g. {"density", "8"}.

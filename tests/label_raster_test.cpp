@@ -1,0 +1,149 @@
+// Golden bytes of the Brother QL and DYMO LabelWriter encoders, through the
+// filter with the real PPDs: one table per family of options and pages.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/FilterRunner.h"
+#include "support/RasterWriter.h"
+
+namespace {
+
+std::vector<uint8_t> Hex(const std::string& text) {
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i + 1 < text.size();) {
+        if (text[i] == ' ') {
+            i++;
+            continue;
+        }
+        bytes.push_back(static_cast<uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
+        i += 2;
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> Concat(const std::vector<std::string>& parts) {
+    std::vector<uint8_t> all;
+    for (const std::string& p : parts) {
+        const std::vector<uint8_t> b = Hex(p);
+        all.insert(all.end(), b.begin(), b.end());
+    }
+    return all;
+}
+
+std::string Repeat(const std::string& hex, int n) {
+    std::string s;
+    for (int i = 0; i < n; i++) s += hex + " ";
+    return s;
+}
+
+// A 1-bit page (1 = white) with black dots at the given (x, y).
+TestPage Dots(unsigned width, unsigned height, unsigned ydpi,
+              const std::vector<std::pair<unsigned, unsigned>>& dots) {
+    TestPage page = MakePage(width, height, 0xFF, 1, 300);
+    page.ydpi = ydpi;
+    for (auto [x, y] : dots) page.SetBit(x, y, false);
+    return page;
+}
+
+std::vector<uint8_t> Print(const char* ppd, const std::vector<TestPage>& pages,
+                           const std::string& options) {
+    const FilterResult run =
+        RunFilter(std::string(PPD_DIR) + "/" + ppd + ".ppd", MakeRaster(pages), options);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    return run.out;
+}
+
+}  // namespace
+
+// A 29 mm tape page (306 dots) with its leftmost dot lands on the last pin
+// of the tape's span (408 + 305 = pin 713, byte 89 bit 0x40): the line is
+// mirrored.
+TEST(LabelRaster, BrotherQlGoldenBytes) {
+    const std::string invalidate = Repeat("00", 200) + "1B 40";
+    const std::string line = "67 00 5A " + Repeat("00", 89) + "40";
+    const std::string packed = "67 00 04 A8 00 00 40";
+    const TestPage tape = Dots(306, 1, 300, {{0, 0}});
+    struct Case {
+        const char* options;
+        std::vector<TestPage> pages;
+        std::vector<std::string> bytes;
+    };
+    const Case cases[] = {
+        {"zeMediaTracking=Continuous AutoCut=0 CutAtEnd=0 ImageCompress=0",
+         {tape},
+         {invalidate, "1B 69 61 01 1B 69 7A 86 0A 1D 00 01 00 00 00 00 00 1B 69 4D 00",
+          "1B 69 4B 00 1B 69 64 23 00 4D 00", line, "1A"}},
+        {"zeMediaTracking=Continuous CutEvery=3",
+         {tape, tape},
+         {invalidate, "1B 69 61 01 1B 69 7A 86 0A 1D 00 01 00 00 00 00 00 1B 69 4D 40",
+          "1B 69 41 03 1B 69 4B 08 1B 69 64 23 00 4D 02", packed, "0C",
+          "1B 69 61 01 1B 69 7A 86 0A 1D 00 01 00 00 00 01 00 1B 69 4D 40",
+          "1B 69 41 03 1B 69 4B 08 1B 69 64 23 00 4D 02", packed, "1A"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        EXPECT_EQ(Print("brother-ql-300", c.pages, c.options), Concat(c.bytes));
+    }
+}
+
+// A die-cut 29 x 90 mm page (342 x 1063 dots, 300 x 600: 2126 lines) is
+// centred on the label's printed 306 x 991 dots (1982 lines).
+TEST(LabelRaster, BrotherQlDieCutHeader) {
+    struct Case {
+        unsigned ydpi;
+        const char* header;
+    };
+    const Case cases[] = {
+        {300,
+         "1B 69 7A 8E 0B 1D 5A DF 03 00 00 00 00 1B 69 4D 40 1B 69 41 01 1B 69 4B 08 "
+         "1B 69 64 00 00 4D 02"},
+        {600,
+         "1B 69 7A 8E 0B 1D 5A BE 07 00 00 00 00 1B 69 4D 40 1B 69 41 01 1B 69 4B 48 "
+         "1B 69 64 00 00 4D 02"},
+    };
+    for (const Case& c : cases) {
+        const unsigned height = c.ydpi == 600 ? 2126 : 1063;
+        const std::vector<uint8_t> out =
+            Print("brother-ql-300", {Dots(342, height, c.ydpi, {})}, "");
+        const std::vector<uint8_t> header = Hex(c.header);
+        ASSERT_GT(out.size(), 206 + header.size());
+        EXPECT_EQ(std::vector<uint8_t>(out.begin() + 206, out.begin() + 206 + header.size()),
+                  header)
+            << c.ydpi;
+    }
+}
+
+// Lines as SYN bytes or ETB runs, whichever is shorter; white lines as
+// feeds; a 16-dot label centred on the 84-byte head (tab 41).
+TEST(LabelRaster, DymoGoldenBytes) {
+    const std::vector<std::pair<unsigned, unsigned>> dots = {
+        {0, 1}, {0, 2}, {1, 2},  {2, 2},  {3, 2},  {4, 2},  {5, 2},  {6, 2}, {7, 2},
+        {8, 2}, {9, 2}, {10, 2}, {11, 2}, {12, 2}, {13, 2}, {14, 2}, {15, 2}};
+    const TestPage label = Dots(16, 4, 300, dots);
+    const std::string lines = "1B 66 01 01 16 80 00 17 8F 1B 66 01 01";
+    struct Case {
+        const char* ppd;
+        const char* options;
+        std::vector<TestPage> pages;
+        std::vector<std::string> bytes;
+    };
+    const Case cases[] = {
+        {"dymo-lw-300", "", {label}, {"1B 40 1B 42 29 1B 44 02 1B 4C 00 3F 1B 68", lines, "1B 45"}},
+        {"dymo-lw-300",
+         "Darkness=3",
+         {label, label},
+         {"1B 40 1B 42 29 1B 44 02 1B 4C 00 3F 1B 68 1B 67", lines,
+          "1B 47 1B 42 29 1B 44 02 1B 4C 00 3F 1B 68 1B 67", lines, "1B 45"}},
+        {"dymo-lw-4xl",
+         "Darkness=0",
+         {Dots(16, 4, 600, dots)},
+         {"1B 40 1B 42 4D 1B 44 02 1B 4C 00 7A 1B 69 1B 63", lines, "1B 45"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.ppd) + " " + c.options);
+        EXPECT_EQ(Print(c.ppd, c.pages, c.options), Concat(c.bytes));
+    }
+}
