@@ -17,6 +17,7 @@ ppd_dir=$(readlink -f "$2")
 data_dir=$(readlink -f "$3")
 here=$(dirname "$(readlink -f "$0")")
 walker=$here/printer_stream.awk
+preview=$(dirname "$filter")/thermal-preview
 
 # queue | PPD | PDF | copies | lp options | language | pages | width | height | page line must hold
 jobs=(
@@ -30,6 +31,8 @@ jobs=(
     "zpl203|zpl-203|label-4x6.pdf|1|Darkness=20 zePrintRate=4 zeMediaTracking=BLine|ZPL|1|812|1218|tracking=M media=D darkness=20 speed=4 data=hex"
     "zpl300|zpl-300|label-4x6.pdf|1|ImageCompress=1 MediaMethod=Transfer|ZPL|1|1200|1800|tracking=Y media=T data=z64"
     "epl203|epl-203|label-4x6.pdf|2|Darkness=10 zeMediaTracking=Continuous|EPL|2|812|1218|media=0 density=10 bands=1"
+    "ql29|brother-ql-300|label-4x6.pdf|1|PageSize=w82h255 CutEvery=2|BROTHERQL|1|306|991|lines=991 cut_every=2_labels compression=PackBits"
+    "dymo|dymo-lw-300|label-4x6.pdf|2|PageSize=w153h286 Darkness=3|DYMO|2|640|1193|resolution=300_dpi density=dark"
 )
 
 work=""
@@ -110,6 +113,22 @@ done
 
 cupsd_wait_jobs "$work" 40 "${job_of[@]}"
 
+# One line per page, "page WIDTH HEIGHT key=value ...": the awk walker for
+# the first seven languages, the preview decoder (settings with spaces as _)
+# for the label families it alone reads.
+walk_stream() {
+    case $1 in
+        BROTHERQL | DYMO)
+            "$preview" -o "$work/out/preview" "$3" | awk '
+                function flush() { if (page != "") print page attrs; attrs = "" }
+                /^page [0-9]+:/ { flush(); page = "page " $3 " " $5; next }
+                /^  / && page != "" { sub(/^  /, ""); k = $0; sub(/: .*/, "", k); v = $0
+                    sub(/^[^:]*: /, "", v); gsub(/ /, "_", k); gsub(/ /, "_", v); attrs = attrs " " k "=" v }
+                END { flush() }' ;;
+        *) od -An -v -tx1 "$3" | awk -v lang="$1" -v dpi="$2" -f "$walker" ;;
+    esac
+}
+
 job_log() { grep "\[Job $1\]" "$work/log/error_log" | grep -v '\] argv\|\] envp' | tail -"${2:-25}"; }
 
 # --- Checks -----------------------------------------------------------------
@@ -147,7 +166,7 @@ for job_line in "${jobs[@]}"; do
         continue
     fi
     dpi=$(sed -n 's/^\*DefaultResolution: \([0-9]*\)dpi.*/\1/p' "$queue_ppd")
-    summary=$(od -An -v -tx1 "$device" | awk -v lang="$lang" -v dpi="$dpi" -f "$walker")
+    summary=$(walk_stream "$lang" "$dpi" "$device")
     status=$?
     say "$summary"
     [ $status -eq 0 ] || { fail "$queue: malformed $lang stream"; continue; }
