@@ -63,7 +63,7 @@ bool UpdateStatus(pappl_printer_t* printer) {
     return true;
 }
 
-void SetCallbacks(pappl_pr_driver_data_t& d) {
+void SetCallbacks(const Language& language, pappl_pr_driver_data_t& d) {
     d.rstartjob_cb = StartRasterJob;
     d.rstartpage_cb = StartRasterPage;
     d.rwriteline_cb = WriteRasterLine;
@@ -72,8 +72,10 @@ void SetCallbacks(pappl_pr_driver_data_t& d) {
     d.printfile_cb = PrintRawFile;
     d.status_cb = UpdateStatus;
     d.testpage_cb = MakeTestPage;
-    d.identify_cb = IdentifyPrinter;
-    d.identify_supported = d.identify_default = kIdentifyActions;
+    if (language.identify) {
+        d.identify_cb = IdentifyPrinter;
+        d.identify_supported = d.identify_default = kIdentifyActions;
+    }
     SetPrinterIcons(d);
 }
 
@@ -173,7 +175,7 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* dev
     const DriverInfo* driver = FindDriver(driverName ? driverName : "");
     if (!driver) return false;
     pappl_pr_driver_data_t& d = *data;
-    SetCallbacks(d);
+    SetCallbacks(*driver->language, d);
     d.format = driver->language->rawFormat;
     papplCopyString(d.make_and_model, driver->makeAndModel, sizeof d.make_and_model);
     d.kind = driver->language->label ? PAPPL_KIND_LABEL : PAPPL_KIND_RECEIPT | PAPPL_KIND_ROLL;

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "printers/IdentifyCommands.h"
 #include "printers/StatusExchange.h"
 
 // The printer languages: one row per language with everything the front ends
@@ -51,13 +52,14 @@ struct Language {
     bool label = false;                      // label printer (else receipt/roll printer)
     const StatusExchange* status = nullptr;  // how the printer is asked how it is; null: it is not
     Compression compression = Compression::None;
-    bool cut = false;               // the encoder can send cutter commands
-    int darknessLevels = 0;         // 0: no darkness setting
-    int darknessConfigured = 0;     // printer-darkness-configured at the factory
-    std::span<const int> speeds{};  // inches per second; empty: no speed setting
-    bool quarterTurns = false;      // rotation by 90 degrees fits the media
-    bool checksumSeed = false;      // packets carry a checksum from a seed the printer shares
-    bool doubleLines = false;       // also prints at twice the resolution down the page
+    bool cut = false;                  // the encoder can send cutter commands
+    int darknessLevels = 0;            // 0: no darkness setting
+    int darknessConfigured = 0;        // printer-darkness-configured at the factory
+    std::span<const int> speeds{};     // inches per second; empty: no speed setting
+    bool quarterTurns = false;         // rotation by 90 degrees fits the media
+    bool checksumSeed = false;         // packets carry a checksum from a seed the printer shares
+    bool doubleLines = false;          // also prints at twice the resolution down the page
+    IdentifyMaker identify = nullptr;  // what shows the printer to a user; null: nothing
 };
 
 // A row of the table: the language and the class of its encoder.
@@ -151,7 +153,8 @@ inline constexpr std::tuple kLanguageRows{
                                .darknessLevels = 16,
                                .darknessConfigured = 53,
                                .speeds = language_data::kTsplSpeeds,
-                               .quarterTurns = true}},
+                               .quarterTurns = true,
+                               .identify = IdentifyTspl}},
     LanguageRow<CPrinterESCPOS>{{.modelNumber = 21,
                                  .name = "escpos",
                                  .title = "ESC/POS",
@@ -159,7 +162,8 @@ inline constexpr std::tuple kLanguageRows{
                                  .options = language_data::kEscPosOptions,
                                  .commandSets = language_data::kEscPosCommands,
                                  .status = &kEscPosStatus,
-                                 .cut = true}},
+                                 .cut = true,
+                                 .identify = IdentifyEscPos}},
     LanguageRow<CPrinterCPCL>{{.modelNumber = 22,
                                .name = "cpcl",
                                .title = "CPCL",
@@ -167,7 +171,8 @@ inline constexpr std::tuple kLanguageRows{
                                .options = language_data::kCpclOptions,
                                .commandSets = language_data::kCpclCommands,
                                .label = true,
-                               .quarterTurns = true}},
+                               .quarterTurns = true,
+                               .identify = IdentifyCpcl}},
     LanguageRow<CPrinterPaperang>{{.modelNumber = 23,
                                    .name = "paperang",
                                    .title = "Paperang",
@@ -175,7 +180,8 @@ inline constexpr std::tuple kLanguageRows{
                                    .options = language_data::kPaperangOptions,
                                    .deviceNames = language_data::kPaperangNames,
                                    .compression = Compression::Always,
-                                   .checksumSeed = true}},
+                                   .checksumSeed = true,
+                                   .identify = IdentifyPaperang}},
     LanguageRow<CPrinterPeriPage>{{.modelNumber = 24,
                                    .name = "peripage",
                                    .title = "PeriPage",
@@ -185,7 +191,8 @@ inline constexpr std::tuple kLanguageRows{
                                    .status = &kPeriPageStatus,
                                    .compression = Compression::OnRequest,
                                    .darknessLevels = 6,
-                                   .darknessConfigured = 50}},
+                                   .darknessConfigured = 50,
+                                   .identify = IdentifyPeriPage}},
     LanguageRow<CPrinterZPL>{{.modelNumber = 25,
                               .name = "zpl",
                               .title = "ZPL",
@@ -199,7 +206,8 @@ inline constexpr std::tuple kLanguageRows{
                               .darknessLevels = 31,
                               .darknessConfigured = 50,
                               .speeds = language_data::kZplSpeeds,
-                              .quarterTurns = true}},
+                              .quarterTurns = true,
+                              .identify = IdentifyZpl}},
     LanguageRow<CPrinterEPL>{{.modelNumber = 26,
                               .name = "epl",
                               .title = "EPL2",
@@ -210,7 +218,8 @@ inline constexpr std::tuple kLanguageRows{
                               .darknessLevels = 16,
                               .darknessConfigured = 50,
                               .speeds = language_data::kEplSpeeds,
-                              .quarterTurns = true}},
+                              .quarterTurns = true,
+                              .identify = IdentifyEpl}},
     LanguageRow<CPrinterBrotherQL>{{.modelNumber = 27,
                                     .name = "brother-ql",
                                     .title = "Brother QL",
@@ -229,7 +238,8 @@ inline constexpr std::tuple kLanguageRows{
                                .compression = Compression::Always,
                                .darknessLevels = 4,
                                .darknessConfigured = 67,
-                               .doubleLines = true}},
+                               .doubleLines = true,
+                               .identify = IdentifyDymo}},
 };
 
 // The languages of the table, in its order.
