@@ -142,6 +142,49 @@ PrinterConditions ParseZpl(Reply reply) {
     return c;
 }
 
+// Brother QL: ESC i S, 32 bytes back; byte 0 is 0x80. Byte 8 holds error
+// information 1 (bit 0 no media, bit 1 end of media, bit 2 cutter jam,
+// bits 6 and 7 power and fan faults), byte 9 error information 2 (bit 0
+// replace media, bits 1 and 2 buffer and communication faults, bit 4 cover
+// open, bit 6 media cannot be fed).
+constexpr size_t kQlReplyBytes = 32, kQlError1 = 8, kQlError2 = 9;
+constexpr uint8_t kQlReplyMark = 0x80;
+
+bool QlComplete(Reply reply) {
+    return reply.size() >= kQlReplyBytes;
+}
+
+PrinterConditions ParseQl(Reply reply) {
+    PrinterConditions c;
+    if (reply.size() < kQlReplyBytes || reply[0] != kQlReplyMark) return c;
+    const uint8_t one = reply[kQlError1], two = reply[kQlError2];
+    c.answered = true;
+    c.mediaEmpty = one & 0x03;
+    c.mediaJam = (one & 0x04) || (two & 0x40);
+    c.coverOpen = two & 0x10;
+    c.otherError = (one & 0xC0) || (two & 0x07);
+    return c;
+}
+
+// DYMO LabelWriter: ESC A, one byte back: bit 5 paper out, bit 6 paper jam,
+// bit 7 general error (bit 0 busy and bit 1 top of form are no fault).
+// The bits are from the maker's reference for the 450 series; other models
+// may differ.
+constexpr uint8_t kDymoPaperOut = 0x20, kDymoJam = 0x40, kDymoError = 0x80;
+
+bool DymoComplete(Reply reply) {
+    return !reply.empty();
+}
+
+PrinterConditions ParseDymo(Reply reply) {
+    PrinterConditions c;
+    if (reply.empty()) return c;
+    c.answered = true;
+    c.mediaEmpty = reply[0] & kDymoPaperOut;
+    c.mediaJam = reply[0] & kDymoJam;
+    c.otherError = reply[0] & kDymoError;
+    return c;
+}
 }  // namespace
 
 const StatusExchange kEscPosStatus{
@@ -150,6 +193,11 @@ const StatusExchange kPeriPageStatus{
     "PeriPage", {kDleEotQuery, sizeof kDleEotQuery - 1}, DleEotComplete, ParseDleEot};
 const StatusExchange kTsplStatus{"TSPL", "\x1b!?", TsplComplete, ParseTspl};
 const StatusExchange kZplStatus{"ZPL", "~HS", ZplComplete, ParseZpl};
+const StatusExchange kBrotherQlStatus{"Brother QL", "\x1biS", QlComplete, ParseQl};
+const StatusExchange kDymoStatus{"DYMO",
+                                 "\x1b"
+                                 "A",
+                                 DymoComplete, ParseDymo};
 
 const StatusExchange* StatusExchangeFor(int modelNumber) {
     const Language* language = LanguageOfModel(modelNumber);

@@ -156,7 +156,25 @@ std::vector<SimStep> WithReplies(std::vector<SimStep> steps, const std::string& 
     return steps;
 }
 
+// A Brother QL status block: paper out sets error 1 bit 1 and the error
+// status type.
+std::string QlPaperOutReply() {
+    std::string r(32, '\0');
+    r[0] = '\x80', r[1] = 0x20, r[8] = 0x02, r[18] = 0x02;
+    return r;
+}
+
 const SimCase kCases[] = {
+    {"BrotherQlPaperOut",
+     {"--language", "brother-ql", "--paper-out-after", "0"},
+     {{{}, Q({0x1B, 'i', 'S'}), QlPaperOutReply()}},
+     {"paper out", "status query brother-ql ESC i S -> error 1 0x02, error 2 0x00"},
+     0},
+    {"DymoReady",
+     {"--language", "dymo"},
+     {{{}, Q({0x1B, 'A'}), "\x02"}},
+     {"status query dymo ESC A -> 0x02"},
+     0},
     {"EscPosReady",
      {"--language", "escpos"},
      WithReplies(AllDleEot(), "\x12\x12\x12\x12"),

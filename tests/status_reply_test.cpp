@@ -12,6 +12,14 @@ struct ReplyCase {
     const char* message;
 };
 
+// A Brother QL status block with its two error bytes.
+std::string QlReply(char one, char two, size_t size = 32) {
+    std::string r(size, '\0');
+    r[0] = '\x80';
+    if (size > 9) r[8] = one, r[9] = two;
+    return r;
+}
+
 std::string ZplReply(const char* one, const char* two) {
     return std::string("\x02") + one + "\x03\r\n\x02" + two + "\x03\r\n\x02" + "1234,0\x03\r\n";
 }
@@ -56,6 +64,15 @@ const ReplyCase kReplies[] = {
     {25, ZplReply("030,x,0,1218,000,0,0,0,000,0,0,0", "000,0,0,0,0,2,0,0,00000000,1,000"), true,
      "No answer from the printer."},
     {25, "\x03\x03\x03", false, "No answer from the printer."},
+    // Brother QL: 32 bytes, error information 1 and 2 in bytes 8 and 9.
+    {27, QlReply(0, 0), true, "Ready."},
+    {27, QlReply(0x02, 0x10), true, "Out of paper, cover or print head open."},
+    {27, QlReply(0x04, 0), true, "Paper jam."},
+    {27, QlReply(0, 0, 31), false, "No answer from the printer."},
+    // DYMO: one byte; top of form alone is ready.
+    {28, "\x02", true, "Ready."},
+    {28, "\x22", true, "Out of paper."},
+    {28, "\x80", true, "Printer error."},
 };
 
 TEST(StatusReply, RepliesBecomeConditions) {
@@ -83,6 +100,10 @@ TEST(StatusReply, QueriesByModel) {
         {24, "\x10\x04\x01\x10\x04\x02\x10\x04\x03\x10\x04\x04"},
         {25, "~HS"},
         {26, nullptr},
+        {27, "\x1biS"},
+        {28,
+         "\x1b"
+         "A"},
         {99, nullptr},
     };
     for (const auto& c : cases) {

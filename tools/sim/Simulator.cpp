@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstdio>
 
+#include "printers/Languages.h"
+#include "printers/Languages.h"
 #include "tools/sim/EventLog.h"
 #include "tools/sim/StatusAnswers.h"
 
@@ -20,19 +22,10 @@ constexpr size_t kChunk = 64 * 1024;
 constexpr auto kIdle = std::chrono::seconds(2);
 constexpr auto kLongestWait = std::chrono::seconds(1);
 
+// The language's short name, as --language takes it.
 const char* OptionName(PreviewLanguage language) {
-    switch (language) {
-        case PreviewLanguage::TSPL:
-            return "tspl";
-        case PreviewLanguage::ESCPOS:
-            return "escpos";
-        case PreviewLanguage::PeriPage:
-            return "peripage";
-        case PreviewLanguage::ZPL:
-            return "zpl";
-        default:
-            return LanguageName(language);
-    }
+    const Language* row = LanguageOfModel(static_cast<int>(language));
+    return row ? row->name : "unknown";
 }
 
 void WriteAll(int fd, const std::string& bytes) {

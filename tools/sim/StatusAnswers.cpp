@@ -45,6 +45,25 @@ std::string ZplStatus(const tagPrinterStatus& s, std::string& shown) {
            "1234,0\x03\r\n";
 }
 
+// Brother QL ESC i S: 32 bytes, 0x80 first; byte 8 bit 1 end of media,
+// byte 9 bit 4 cover open; byte 18 says whether an error is reported.
+std::string QlStatus(const tagPrinterStatus& s, std::string& shown) {
+    std::string reply(32, '\0');
+    reply[0] = '\x80';
+    reply[1] = 0x20;
+    reply[8] = s.paperOut ? 0x02 : 0;
+    reply[9] = s.coverOpen ? 0x10 : 0;
+    reply[18] = s.paperOut || s.coverOpen ? 0x02 : 0;
+    shown = "error 1 " + HexByte(uint8_t(reply[8])) + ", error 2 " + HexByte(uint8_t(reply[9]));
+    return reply;
+}
+
+// DYMO ESC A: one byte, bit 1 top of form, bit 5 paper out. The printer has
+// no cover sensor of its own: an open lid shows as no paper.
+uint8_t DymoStatus(const tagPrinterStatus& s) {
+    return static_cast<uint8_t>(0x02 | (s.paperOut || s.coverOpen ? 0x20 : 0));
+}
+
 }  // namespace
 
 std::string StatusReply(const tagQuery& query, const tagPrinterStatus& status, std::string& shown) {
@@ -54,7 +73,8 @@ std::string StatusReply(const tagQuery& query, const tagPrinterStatus& status, s
             byte = EscPosStatus(query.bytes[2], status);
             break;
         case 0x1B:
-            byte = TsplStatus(status);
+            if (query.bytes[1] == 'i') return QlStatus(status, shown);
+            byte = query.bytes[1] == 'A' ? DymoStatus(status) : TsplStatus(status);
             break;
         default:
             return ZplStatus(status, shown);

@@ -16,6 +16,10 @@ std::vector<tagQuery> QueriesOf(PreviewLanguage language) {
             return {{{0x1B, '!', '?'}, "ESC ! ?"}};
         case PreviewLanguage::ZPL:
             return {{{'~', 'H', 'S'}, "~HS"}};
+        case PreviewLanguage::BrotherQL:
+            return {{{0x1B, 'i', 'S'}, "ESC i S", true}};
+        case PreviewLanguage::Dymo:
+            return {{{0x1B, 'A'}, "ESC A", true}};
         default:
             return {};
     }
@@ -50,17 +54,25 @@ const tagQuery* CQueryRecogniser::Match(const uint8_t* data, size_t size, bool& 
 // follows. Inside a command (a raster command's data, a parameter byte) the
 // decoder either fails earlier, or fails for want of data with a message
 // that counts the bytes left (which the padding changes), or consumes the
-// candidate as data and goes on past it.
+// candidate as data and goes on past it. Decoders that know the query as a
+// command of their own (Brother QL, DYMO) take it and refuse the first
+// padding byte (0xFF, no command of theirs) instead: both runs fail just
+// past the query. (Raster data that ends in the query's bytes right where
+// the stream pauses passes that test too; the printer then answers once
+// more than asked.)
 bool CQueryRecogniser::AtCommandStart(std::vector<uint8_t>& before, const tagQuery& query) const {
     if (m_language == PreviewLanguage::ZPL) return true;
     const size_t at = before.size();
     before.insert(before.end(), query.bytes.begin(), query.bytes.end());
-    before.insert(before.end(), {0x00, 0x00});
+    const uint8_t pad = query.decoderTakesIt ? 0xFF : 0x00;
+    before.insert(before.end(), {pad, pad});
     tagDecodeOptions options;
     options.language = m_language;
     const tagDecodeError one = DecodeStream(before.data(), before.size() - 1, options).error;
     const tagDecodeError two = DecodeStream(before.data(), before.size(), options).error;
     before.resize(at);
-    return one.failed && two.failed && one.offset == at && two.offset == at &&
-           one.message == two.message;
+    const bool same =
+        one.failed && two.failed && one.offset == two.offset && one.message == two.message;
+    const size_t expected = query.decoderTakesIt ? at + query.bytes.size() : at;
+    return same && one.offset == expected;
 }

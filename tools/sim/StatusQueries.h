@@ -10,7 +10,8 @@
 // A status query a printer of the language takes from the bytes it receives.
 struct tagQuery {
     std::vector<uint8_t> bytes;
-    std::string name;  // as logged: "DLE EOT 4", "ESC ! ?", "~HS"
+    std::string name;             // as logged: "DLE EOT 4", "ESC ! ?", "~HS"
+    bool decoderTakesIt = false;  // the preview decoder reads it as a command of its own
 };
 
 // Finds the status queries of one language in a job's bytes, only where a
