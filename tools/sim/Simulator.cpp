@@ -10,7 +10,6 @@
 #include <cstdio>
 
 #include "printers/Languages.h"
-#include "printers/Languages.h"
 #include "tools/sim/EventLog.h"
 #include "tools/sim/StatusAnswers.h"
 
