@@ -105,32 +105,11 @@ int WidthMm(const std::string& model) {
     return NumberIn(model, R"((?:^|[^0-9])(58|80)(?:[^0-9]|$))");
 }
 
-// Printers that speak their maker's own raster language, by maker and model
-// as their device ID names them (upper case).
-struct KnownModel {
-    const char* maker;
-    const char* model;
-    const char* driver;
-};
-
-constexpr KnownModel kKnownModels[] = {
-    {"BROTHER", "QL-570", "brother_ql"},
-    {"BROTHER", "QL-700", "brother_ql"},
-    {"BROTHER", "QL-710W", "brother_ql"},
-    {"BROTHER", "QL-720NW", "brother_ql"},
-    {"BROTHER", "QL-800", "brother_ql"},
-    {"BROTHER", "QL-810W", "brother_ql"},
-    {"BROTHER", "QL-820NWB", "brother_ql"},
-    {"DYMO", "LABELWRITER 400", "dymo_lw"},
-    {"DYMO", "LABELWRITER 450", "dymo_lw"},
-    {"DYMO", "LABELWRITER 450 TURBO", "dymo_lw"},
-    {"DYMO", "LABELWRITER 450 TWIN TURBO", "dymo_lw"},
-    {"DYMO", "LABELWRITER 4XL", "dymo_lw_4xl"},
-};
-
+// The driver that lists the printer's maker and model, or null.
 const char* KnownModelDriver(const DeviceId& d) {
-    for (const KnownModel& k : kKnownModels)
-        if (d.maker == k.maker && d.model == k.model) return k.driver;
+    const std::string model = d.maker + " " + d.model;
+    for (const DriverInfo& driver : Drivers())
+        if (std::ranges::find(driver.models, model) != driver.models.end()) return driver.name;
     return nullptr;
 }
 

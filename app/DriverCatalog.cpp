@@ -39,6 +39,18 @@ constexpr const char* kRoll80[] = {
     "om_80x200mm_80x200mm", "om_80x297mm_80x297mm",
 };
 
+constexpr const char* kBrotherQlModels[] = {
+    "BROTHER QL-570", "BROTHER QL-700",  "BROTHER QL-710W",   "BROTHER QL-720NW",
+    "BROTHER QL-800", "BROTHER QL-810W", "BROTHER QL-820NWB",
+};
+constexpr const char* kDymoModels[] = {
+    "DYMO LABELWRITER 400",
+    "DYMO LABELWRITER 450",
+    "DYMO LABELWRITER 450 TURBO",
+    "DYMO LABELWRITER 450 TWIN TURBO",
+};
+constexpr const char* kDymo4xlModels[] = {"DYMO LABELWRITER 4XL"};
+
 // Die-cut labels first (62 x 100 mm the default), then continuous tapes.
 constexpr const char* kBrotherQlMedia[] = {
     "om_62x100mm_62x100mm", "om_62x29mm_62x29mm",   "om_29x90mm_29x90mm",
@@ -104,12 +116,13 @@ constexpr DriverInfo kDrivers[] = {
     // The page is as wide as the tape or label; the encoder places it on
     // the head, which leaves about 1.5 mm at each side unprinted.
     {"brother_ql", "Brother QL-500 to QL-820NWB label printer", "MFG:Brother;MDL:QL-700;",
-     kBrotherQl, 300, 733, 150, kBrotherQlMedia, "roll_min_12x12.7mm", "roll_max_62x1000mm"},
+     kBrotherQl, 300, 733, 150, kBrotherQlMedia, "roll_min_12x12.7mm", "roll_max_62x1000mm",
+     kBrotherQlModels},
     {"dymo_lw", "DYMO LabelWriter 400, 450, 450 Turbo, 450 Twin Turbo",
      "MFG:DYMO;MDL:LabelWriter 450;", kDymo, 300, 672, 0, kDymoLabels, "roll_min_19x12.7mm",
-     "roll_max_57x1000mm"},
+     "roll_max_57x1000mm", kDymoModels},
     {"dymo_lw_4xl", "DYMO LabelWriter 4XL", "MFG:DYMO;MDL:LabelWriter 4XL;", kDymo, 300, 1248, 0,
-     kDymo4xlLabels, "roll_min_19x12.7mm", "roll_max_4.16x39.37in"},
+     kDymo4xlLabels, "roll_min_19x12.7mm", "roll_max_4.16x39.37in", kDymo4xlModels},
 };
 static_assert(std::ranges::none_of(kDrivers,
                                    [](const DriverInfo& d) { return d.language == nullptr; }),

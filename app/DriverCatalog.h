@@ -18,6 +18,9 @@ struct DriverInfo {
     std::span<const char* const> media;  // the first one is the default
     const char* rollMin;
     const char* rollMax;
+    // Printers set up with this driver whatever their device ID says, as
+    // "MAKER MODEL" from its MFG and MDL fields in upper case.
+    std::span<const char* const> models{};
 };
 
 std::span<const DriverInfo> Drivers();
