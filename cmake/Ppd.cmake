@@ -6,15 +6,15 @@ find_program(PPDC_EXECUTABLE ppdc REQUIRED)
 
 set(THERMAL_PPD_SOURCE ${PROJECT_SOURCE_DIR}/ppd/rastertothermal.drv)
 set(THERMAL_PPD_DIR ${CMAKE_BINARY_DIR}/ppd)
-# The PCFileName of every model in the .drv file.
-set(THERMAL_PPD_NAMES
-  tspl-203 tspl-300
-  escpos58 escpos80
-  cpcl-2in cpcl-3in cpcl-4in
-  papr-203 papr-300
-  peri-203 peri-300
-  zpl-203 zpl-300 epl-203
-  brother-ql-300 dymo-lw-300 dymo-lw-4xl)
+# The PCFileName of every model in the .drv file, read from it (a new model
+# there is a new PPD here).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${THERMAL_PPD_SOURCE})
+file(STRINGS ${THERMAL_PPD_SOURCE} _thermal_pc_names REGEX "^[ \t]*PCFileName[ \t]+\"")
+set(THERMAL_PPD_NAMES "")
+foreach(_line IN LISTS _thermal_pc_names)
+  string(REGEX REPLACE ".*PCFileName[ \t]+\"([^\"]+)\\.ppd\".*" "\\1" _name "${_line}")
+  list(APPEND THERMAL_PPD_NAMES ${_name})
+endforeach()
 set(THERMAL_PPD_FILES ${THERMAL_PPD_NAMES})
 list(TRANSFORM THERMAL_PPD_FILES PREPEND ${THERMAL_PPD_DIR}/)
 list(TRANSFORM THERMAL_PPD_FILES APPEND .ppd)
