@@ -5,15 +5,15 @@
 #include <string>
 #include <string_view>
 
-#include "app/AppFace.h"
-#include "app/AutoAdd.h"
-#include "app/DefaultsPage.h"
-#include "app/DeviceRules.h"
-#include "app/DriverSetup.h"
-#include "app/ImageFilters.h"
-#include "app/IppDispatch.h"
-#include "app/RequestChecks.h"
-#include "app/StateFile.h"
+#include "app/devices/AutoAdd.h"
+#include "app/devices/DeviceRules.h"
+#include "app/documents/ImageFilters.h"
+#include "app/drivers/DriverSetup.h"
+#include "app/ipp/IppDispatch.h"
+#include "app/ipp/RequestChecks.h"
+#include "app/ipp/StateFile.h"
+#include "app/web/AppFace.h"
+#include "app/web/DefaultsPage.h"
 
 namespace {
 constexpr const char* kName = "thermal-printer-app";

@@ -6,11 +6,11 @@
 #include <string_view>
 
 #include "app/AppSystem.h"
-#include "app/AutoAdd.h"
-#include "app/CommandLineChecks.h"
-#include "app/DriverCatalog.h"
-#include "app/DriverSetup.h"
-#include "app/SerialDevice.h"
+#include "app/devices/AutoAdd.h"
+#include "app/devices/SerialDevice.h"
+#include "app/drivers/DriverCatalog.h"
+#include "app/drivers/DriverSetup.h"
+#include "app/ipp/CommandLineChecks.h"
 
 namespace {
 constexpr const char* kFooter = "Thermal label and receipt printers";

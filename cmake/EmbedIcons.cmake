@@ -1,9 +1,9 @@
-# Turns the PNG icons in app/icons/ into byte arrays (app/AppIcons.h names
+# Turns the PNG icons in app/web/icons/ into byte arrays (app/web/AppIcons.h names
 # them), remade when an icon changes.
 set(ICON_SOURCE ${CMAKE_BINARY_DIR}/generated/AppIconData.cpp)
-set(ICON_TEXT "// Made by cmake/EmbedIcons.cmake from app/icons/.\n#include \"app/AppIcons.h\"\n")
+set(ICON_TEXT "// Made by cmake/EmbedIcons.cmake from app/web/icons/.\n#include \"app/web/AppIcons.h\"\n")
 foreach(size 48 128 512)
-  set(png ${PROJECT_SOURCE_DIR}/app/icons/printer-${size}.png)
+  set(png ${PROJECT_SOURCE_DIR}/app/web/icons/printer-${size}.png)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${png})
   file(READ ${png} hex HEX)
   string(LENGTH "${hex}" digits)

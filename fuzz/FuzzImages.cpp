@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/DecodedImage.h"
+#include "app/documents/DecodedImage.h"
 
 namespace {
 constexpr ImageLimits kLimits{4096, 4096, 1 << 20, 3 << 20};

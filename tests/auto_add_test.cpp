@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/AutoAdd.h"
+#include "app/devices/AutoAdd.h"
 
 // Device IDs as USB printers report them, and the driver each one gets.
 TEST(AutoAdd, PicksTheDriverFromTheDeviceId) {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/DriverCatalog.h"
+#include "app/drivers/DriverCatalog.h"
 #include "printers/BrotherQlMedia.h"
 #include "support/AppServer.h"
 #include "tools/preview/StreamDecoder.h"
@@ -111,9 +111,9 @@ TEST(PrinterFace, TestPagePrintsAtTheDefaultMediaSize) {
 TEST(PrinterFace, ServesOurIconsAndName) {
     AppServer app;
     ASSERT_TRUE(app.AddPrinter("label", "tspl_203"));
-    const std::string small = SourceFile("app/icons/printer-48.png");
-    const std::string medium = SourceFile("app/icons/printer-128.png");
-    const std::string large = SourceFile("app/icons/printer-512.png");
+    const std::string small = SourceFile("app/web/icons/printer-48.png");
+    const std::string medium = SourceFile("app/web/icons/printer-128.png");
+    const std::string large = SourceFile("app/web/icons/printer-512.png");
     ASSERT_FALSE(small.empty());
     const std::pair<const char*, std::string> rows[] = {
         {"/navicon.png", small},       {"/favicon.png", medium},

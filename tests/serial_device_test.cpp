@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/SerialDevice.h"
-#include "app/SerialUri.h"
+#include "app/devices/SerialDevice.h"
+#include "app/devices/SerialUri.h"
 #include "support/AppServer.h"
 #include "support/RasterWriter.h"
 #include "support/TempDir.h"

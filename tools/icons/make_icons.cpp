@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/GrayCanvas.h"
-#include "app/GrayPngWriter.h"
+#include "app/pages/GrayCanvas.h"
+#include "app/pages/GrayPngWriter.h"
 
 namespace {
 // Draws on a 48-unit grid scaled to the icon's size.

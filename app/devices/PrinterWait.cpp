@@ -1,0 +1,54 @@
+#include "app/devices/PrinterWait.h"
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "app/devices/PrinterReasons.h"
+#include "app/devices/StatusLink.h"
+
+namespace {
+constexpr int kCancelCheckMs = 100;  // how soon a cancel ends the wait
+
+// Sleeps kPollMs unless the job is cancelled first; false when it is.
+bool PauseUnlessCancelled(pappl_job_t* job) {
+    for (int waited = 0; waited < kPollMs; waited += kCancelCheckMs) {
+        if (papplJobIsCanceled(job)) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kCancelCheckMs));
+    }
+    return !papplJobIsCanceled(job);
+}
+
+PrinterConditions AskAndShow(pappl_job_t* job, CStatusLink& link) {
+    const PrinterConditions conditions = link.Ask();
+    ShowConditions(papplJobGetPrinter(job), conditions);
+    return conditions;
+}
+}  // namespace
+
+bool WaitForPrinter(pappl_job_t* job, CStatusLink& link) {
+    if (!link.CanAsk()) return true;
+    PrinterConditions conditions = AskAndShow(job, link);
+    std::string shown;
+    while (conditions.BlocksPrinting()) {
+        const std::string message = conditions.Message();
+        if (message != shown) {
+            papplLogJob(job, PAPPL_LOGLEVEL_WARN, "Waiting for the printer: %s", message.c_str());
+            papplJobSetMessage(job, "Waiting for the printer: %s", message.c_str());
+            shown = message;
+        }
+        if (!PauseUnlessCancelled(job)) {
+            papplLogJob(job, PAPPL_LOGLEVEL_INFO, "Cancelled while waiting for the printer.");
+            return false;
+        }
+        conditions = AskAndShow(job, link);
+    }
+    if (shown.empty()) return true;
+    if (conditions.answered)
+        papplLogJob(job, PAPPL_LOGLEVEL_INFO, "The printer is ready again: %s",
+                    conditions.Message().c_str());
+    else
+        papplLogJob(job, PAPPL_LOGLEVEL_WARN, "The printer stopped answering; printing goes on.");
+    papplJobSetMessage(job, "Printing.");
+    return true;
+}

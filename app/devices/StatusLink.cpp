@@ -1,0 +1,76 @@
+#include "app/devices/StatusLink.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "app/devices/QuietPrinters.h"
+#include "app/drivers/DriverCatalog.h"
+#include "printers/StatusExchange.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+// A device read that comes back at once with nothing (an error) is retried
+// after this pause, so the wait for a reply never spins.
+constexpr auto kRetryPause = std::chrono::milliseconds(50);
+}  // namespace
+
+CStatusLink::CStatusLink(pappl_printer_t* printer, pappl_job_t* job, pappl_device_t* device,
+                         CDeviceOutput& output)
+    : m_printer(printer),
+      m_job(job),
+      m_device(device),
+      m_output(output),
+      m_exchange(ExchangeOf(printer)),
+      m_silent(IsQuiet(papplPrinterGetID(printer))) {}
+
+bool CStatusLink::ReadsBack(const char* deviceUri) {
+    const std::string_view uri(deviceUri ? deviceUri : "");
+    for (std::string_view scheme : {"socket:", "usb:", "serial:", "dnssd:", "snmp:"})
+        if (uri.starts_with(scheme)) return true;
+    return false;
+}
+
+const StatusExchange* CStatusLink::ExchangeOf(pappl_printer_t* printer) {
+    if (!ReadsBack(papplPrinterGetDeviceURI(printer))) return nullptr;
+    const char* name = papplPrinterGetDriverName(printer);
+    const DriverInfo* driver = name ? FindDriver(name) : nullptr;
+    return driver ? driver->language->status : nullptr;
+}
+
+void CStatusLink::GiveUp(const char* why) {
+    m_silent = true;
+    SetQuiet(papplPrinterGetID(m_printer), true);
+    if (m_job)
+        papplLogJob(m_job, PAPPL_LOGLEVEL_INFO, "%s; the printer is not asked again for %d s.", why,
+                    kQuietSeconds);
+    else
+        papplLogPrinter(m_printer, PAPPL_LOGLEVEL_DEBUG, "%s.", why);
+}
+
+PrinterConditions CStatusLink::Ask() {
+    if (!CanAsk()) return {};
+    if (!m_output.Write(m_exchange->query.data(), m_exchange->query.size()) || !m_output.Flush()) {
+        m_silent = true;
+        return {};
+    }
+    std::vector<uint8_t> reply;
+    uint8_t buffer[256];
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kReplyMs);
+    while (!m_exchange->complete(reply) && Clock::now() < deadline) {
+        const auto start = Clock::now();
+        const ssize_t n = papplDeviceRead(m_device, buffer, sizeof buffer);
+        if (n > 0)
+            reply.insert(reply.end(), buffer, buffer + n);
+        else if (Clock::now() - start < kRetryPause)
+            std::this_thread::sleep_for(kRetryPause);
+    }
+    PrinterConditions conditions = m_exchange->parse(reply);
+    if (conditions.answered) SetQuiet(papplPrinterGetID(m_printer), false);
+    if (!conditions.answered)
+        GiveUp(reply.empty() ? "No answer to the status query"
+                             : "The printer's answer to the status query was not understood");
+    return conditions;
+}

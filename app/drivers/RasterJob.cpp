@@ -1,0 +1,197 @@
+#include "app/drivers/RasterJob.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "app/devices/PrinterClaim.h"
+#include "app/devices/PrinterWait.h"
+#include "app/devices/StatusLink.h"
+#include "app/documents/PageLimits.h"
+#include "app/drivers/AppRender.h"
+#include "app/drivers/DriverCatalog.h"
+#include "app/drivers/JobFailure.h"
+#include "app/ipp/JobChoices.h"
+#include "app/ipp/PaperangSeed.h"
+#include "printers/LanguageFactory.h"
+
+namespace {
+// One job's render. Pages are painted when they are complete, so a job
+// cancelled inside a page sends nothing of that page.
+struct RasterJob {
+    CStdRefPtr<CBaseRender> render;
+    CAppBinding* binding = nullptr;
+    const DriverInfo* driver = nullptr;
+    int headDots = 0;
+    bool pageReady = false;               // the page has an image to paint
+    unsigned left = 0;                    // first column of the page that is printed
+    bool inkIsHigh = false;               // 8-bit black (255 = full ink) instead of gray
+    std::unique_ptr<CStatusLink> status;  // asked before each page
+};
+
+RasterJob* JobOf(pappl_job_t* job) {
+    return static_cast<RasterJob*>(papplJobGetData(job));
+}
+
+const DriverInfo* DriverOf(pappl_job_t* job) {
+    return FindDriver(papplPrinterGetDriverName(papplJobGetPrinter(job)));
+}
+
+// Refuses a page before any work: PAPPL then aborts the job and reads no
+// more of it, and nothing more goes to the device.
+bool RefusePage(pappl_job_t* job, RasterJob& state, const char* why) {
+    state.binding->discard = true;
+    return FailJob(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, "%s", why);
+}
+
+// A page header may declare any size: one beyond the printer's largest
+// medium would be a label metres long, or hours of blank lines.
+bool CheckPageSize(pappl_job_t* job, RasterJob& state, const cups_page_header2_t& h) {
+    // Lines at the driver's resolution, for pages printed at twice as many.
+    const unsigned yDpi = h.HWResolution[1] > 0 ? h.HWResolution[1] : 1;
+    const uint64_t lines = uint64_t{h.cupsHeight} * static_cast<unsigned>(state.driver->dpi) / yDpi;
+    if (PageFits(*state.driver, h.cupsWidth, lines)) return true;
+    const DotSize largest = LargestMedium(*state.driver);
+    char why[256];
+    std::snprintf(why, sizeof why,
+                  "The page of %ux%u dots is larger than the largest medium of this printer "
+                  "(%llux%llu dots).",
+                  h.cupsWidth, h.cupsHeight, static_cast<unsigned long long>(largest.width),
+                  static_cast<unsigned long long>(largest.length));
+    return RefusePage(job, state, why);
+}
+
+// A raw stream in the printer's own language, passed through untouched.
+bool CopyRawFile(pappl_job_t* job, pappl_device_t* device) {
+    const int fd = open(papplJobGetFilename(job), O_RDONLY);
+    if (fd < 0) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to open the print file.");
+        papplJobSetMessage(job, "Unable to open the print file.");
+        return false;
+    }
+    CDeviceOutput output(job, device);
+    char buffer[65536];
+    ssize_t n = 0;
+    while (!papplJobIsCanceled(job) && (n = read(fd, buffer, sizeof buffer)) > 0)
+        if (!output.Write(buffer, static_cast<size_t>(n))) break;
+    close(fd);
+    if (n < 0) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Unable to read the print file.");
+        papplJobSetMessage(job, "Unable to read the print file.");
+        return false;
+    }
+    return output.Flush();
+}
+
+}  // namespace
+
+bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device) {
+    if (!ClaimPrinter(job)) return false;
+    const DriverInfo* driver = DriverOf(job);
+    CBaseRender* render =
+        driver ? CreateRenderFor<CAppRender>(driver->language->modelNumber) : nullptr;
+    if (!render) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "No printer language for this printer's driver.");
+        ReleasePrinter(job);
+        return false;
+    }
+    auto state = std::make_unique<RasterJob>();
+    state->render = MakeRefPtr<CBaseRender>(render);
+    state->binding = dynamic_cast<CAppBinding*>(render);
+    state->binding->job = job;
+    state->binding->output = CDeviceOutput(job, device);
+    state->binding->choices = JobChoices(*driver, job, *options);
+    state->driver = driver;
+    state->headDots = driver->headDots;
+    state->status =
+        std::make_unique<CStatusLink>(papplJobGetPrinter(job), job, device, state->binding->output);
+    render->GetPrinterParameters();
+    ApplyPaperangSeed(job, *render);
+    render->SetModelName(driver->makeAndModel);
+    render->OnStartDoc(0);
+    papplJobSetData(job, state.release());
+    return true;
+}
+
+bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned) {
+    RasterJob* state = JobOf(job);
+    if (!state) return false;
+    const cups_page_header2_t& h = options->header;
+    if (!CheckPageSize(job, *state, h)) return false;
+    CBaseRender& r = *state->render;
+    // Clients send the whole width of the paper; the head prints the middle.
+    const unsigned width = std::min(h.cupsWidth, static_cast<unsigned>(state->headDots));
+    state->left = (h.cupsWidth - width) / 2;
+    state->pageReady = h.cupsBitsPerPixel == 8 && h.cupsBytesPerLine >= h.cupsWidth &&
+                       CRasterImage::FitsMemoryCap(width, h.cupsHeight, 8) &&
+                       r.image.CreateForRows(width, h.cupsHeight, 8);
+    if (!state->pageReady) {
+        char why[128];
+        std::snprintf(why, sizeof why, "A page could not be printed: %ux%u pixels at %u bits.",
+                      h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
+        return RefusePage(job, *state, why);
+    }
+    state->inkIsHigh = h.cupsColorSpace == CUPS_CSPACE_K;
+    r.iDpi = static_cast<int>(h.HWResolution[0]);
+    r.image.SetXDPI(static_cast<int>(h.HWResolution[0]));
+    r.image.SetYDPI(static_cast<int>(h.HWResolution[1]));
+    return true;
+}
+
+bool WriteRasterLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned y,
+                     const unsigned char* line) {
+    RasterJob* state = JobOf(job);
+    if (!state || !state->pageReady || y >= options->header.cupsHeight) return true;
+    CRasterImage& image = state->render->image;
+    uint8_t* row = image.GetBits(y);
+    std::memcpy(row, line + state->left, image.GetWidth());
+    if (state->inkIsHigh)
+        for (uint32_t x = 0; x < image.GetWidth(); x++) row[x] = static_cast<uint8_t>(255 - row[x]);
+    return true;
+}
+
+bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned) {
+    RasterJob* state = JobOf(job);
+    if (!state) return false;
+    CBaseRender& r = *state->render;
+    if (papplJobIsCanceled(job)) state->binding->discard = true;
+    // The page is whole now; it goes out once the printer can print it.
+    if (state->pageReady && !state->binding->discard && !WaitForPrinter(job, *state->status))
+        state->binding->discard = true;
+    if (state->pageReady && !state->binding->discard) {
+        r.OnStartPage();
+        r.OnBeginBmp();
+        r.OnPaintBmp();
+        r.OnEndBmp();
+    }
+    r.OnEndPage();
+    return state->binding->output.Flush();
+}
+
+bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+    std::unique_ptr<RasterJob> state(JobOf(job));
+    papplJobSetData(job, nullptr);
+    bool ended = false;
+    if (state) {
+        if (papplJobIsCanceled(job)) state->binding->discard = true;
+        state->render->OnEndDoc();
+        ended = state->binding->output.Flush();
+    }
+    ReleasePrinter(job);  // after the job's last bytes
+    return ended;
+}
+
+bool PrintRawFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+    if (!ClaimPrinter(job)) return false;
+    // A raw stream is asked about only before it starts: its own commands
+    // are not known here.
+    CDeviceOutput statusOutput(job, device);
+    CStatusLink status(papplJobGetPrinter(job), job, device, statusOutput);
+    const bool printed = !WaitForPrinter(job, status) || CopyRawFile(job, device);
+    ReleasePrinter(job);
+    return printed;
+}
