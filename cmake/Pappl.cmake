@@ -21,18 +21,43 @@ set(PAPPL_OPTIM "-g -O2")
 if(THERMAL_SANITIZE)
   string(APPEND PAPPL_OPTIM " -fsanitize=address -fno-omit-frame-pointer")
 endif()
-set(PAPPL_TARBALL pappl_1.3.1.orig.tar.gz)
+# The original tarball comes from the archive this machine's apt is set up
+# with (scripts/fetch-pappl-source), pinned by its SHA-256 and kept in .deps/;
+# -DPAPPL_TARBALL=FILE builds from a tarball at hand, offline.
+set(PAPPL_SHA256 890fd12aca8e2b2a45d5a89ba5fc74b9ad8d3eeef39d31c6bbf9c563c311223a)
+set(PAPPL_TARBALL "" CACHE FILEPATH "PAPPL 1.3.1's original source tarball, used instead of fetching it")
+if(NOT PAPPL_TARBALL)
+  set(PAPPL_CACHED ${PROJECT_SOURCE_DIR}/.deps/pappl_1.3.1.orig.tar.gz)
+  if(EXISTS ${PAPPL_CACHED})
+    file(SHA256 ${PAPPL_CACHED} cached_sha)
+  endif()
+  if(NOT cached_sha STREQUAL PAPPL_SHA256)
+    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/fetch-pappl-source ${PAPPL_CACHED} ${PAPPL_SHA256}
+      RESULT_VARIABLE fetch_result)
+    if(NOT fetch_result EQUAL 0)
+      message(FATAL_ERROR "PAPPL 1.3.1's source (pappl_1.3.1.orig.tar.gz) is not in any archive apt is "
+        "configured with: pass it with -DPAPPL_TARBALL=FILE, or build with -DTHERMAL_SYSTEM_PAPPL=ON "
+        "against a PAPPL that has our fixes (third_party/pappl).")
+    endif()
+  endif()
+  set(PAPPL_TARBALL ${PAPPL_CACHED})
+endif()
 set(PAPPL_SOURCE ${CMAKE_BINARY_DIR}/pappl-1.3.1)
-set(PAPPL_PATCH ${PROJECT_SOURCE_DIR}/third_party/pappl/pappl-1.3.1-fixes.patch)
+# Our fixes, applied in the order of their file names.
+file(GLOB PAPPL_PATCHES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/third_party/pappl/*.patch)
+list(SORT PAPPL_PATCHES)
+set(PAPPL_PATCH_COMMAND "")
+foreach(patch ${PAPPL_PATCHES})
+  list(APPEND PAPPL_PATCH_COMMAND COMMAND patch -p1 -i ${patch})
+endforeach()
+list(POP_FRONT PAPPL_PATCH_COMMAND)
 ExternalProject_Add(pappl_build
-  URL http://deb.debian.org/debian/pool/main/p/pappl/${PAPPL_TARBALL}
-      https://snapshot.debian.org/archive/debian/20250520T000000Z/pool/main/p/pappl/${PAPPL_TARBALL}
-  URL_HASH SHA256=890fd12aca8e2b2a45d5a89ba5fc74b9ad8d3eeef39d31c6bbf9c563c311223a
-  DOWNLOAD_DIR ${PROJECT_SOURCE_DIR}/.deps
+  URL ${PAPPL_TARBALL}
+  URL_HASH SHA256=${PAPPL_SHA256}
   DOWNLOAD_EXTRACT_TIMESTAMP ON
   SOURCE_DIR ${PAPPL_SOURCE}
   BUILD_IN_SOURCE ON
-  PATCH_COMMAND patch -p1 -i ${PAPPL_PATCH}
+  PATCH_COMMAND ${PAPPL_PATCH_COMMAND}
   CONFIGURE_COMMAND ./configure --quiet --disable-shared --prefix=/usr --localstatedir=/var
                     --sysconfdir=/etc --with-tls=gnutls
   BUILD_COMMAND make -C pappl -j4 "OPTIM=${PAPPL_OPTIM}" libpappl.a
@@ -40,7 +65,7 @@ ExternalProject_Add(pappl_build
   BUILD_BYPRODUCTS ${PAPPL_SOURCE}/pappl/libpappl.a
   LOG_CONFIGURE ON LOG_BUILD ON LOG_OUTPUT_ON_FAILURE ON)
 # A new patch unpacks the tarball again, then patches and builds it.
-ExternalProject_Add_StepDependencies(pappl_build download ${PAPPL_PATCH})
+ExternalProject_Add_StepDependencies(pappl_build download ${PAPPL_PATCHES})
 
 pkg_check_modules(PAPPL_DEPS REQUIRED IMPORTED_TARGET
   avahi-client gnutls libjpeg libpng zlib libusb-1.0)
