@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/PortCheck.h"
 #include "app/devices/AutoAdd.h"
 #include "app/devices/DeviceRules.h"
 #include "app/documents/ImageFilters.h"
@@ -13,6 +14,7 @@
 #include "app/ipp/RequestChecks.h"
 #include "app/ipp/StateFile.h"
 #include "app/web/AppFace.h"
+#include "app/web/CalibratePage.h"
 #include "app/web/DefaultsPage.h"
 
 namespace {
@@ -36,10 +38,15 @@ pappl_loglevel_t LogLevel(const char* value) {
 // The keywords of "server-options", as papplMainloop reads them.
 pappl_soptions_t ServerOptions(const char* value) {
     static constexpr std::pair<std::string_view, pappl_soptions_t> kFlags[] = {
-        {"dnssd-host", PAPPL_SOPTIONS_DNSSD_HOST},     {"raw-socket", PAPPL_SOPTIONS_RAW_SOCKET},
-        {"usb-printer", PAPPL_SOPTIONS_USB_PRINTER},   {"web-log", PAPPL_SOPTIONS_WEB_LOG},
-        {"web-network", PAPPL_SOPTIONS_WEB_NETWORK},   {"web-remote", PAPPL_SOPTIONS_WEB_REMOTE},
-        {"web-security", PAPPL_SOPTIONS_WEB_SECURITY}, {"no-tls", PAPPL_SOPTIONS_NO_TLS},
+        {"dnssd-host", PAPPL_SOPTIONS_DNSSD_HOST},
+        {"raw-socket", PAPPL_SOPTIONS_RAW_SOCKET},
+        {"usb-printer", PAPPL_SOPTIONS_USB_PRINTER},
+        {"web-log", PAPPL_SOPTIONS_WEB_LOG},
+        {"web-network", PAPPL_SOPTIONS_WEB_NETWORK},
+        {"web-remote", PAPPL_SOPTIONS_WEB_REMOTE},
+        {"web-security", PAPPL_SOPTIONS_WEB_SECURITY},
+        {"web-tls", PAPPL_SOPTIONS_WEB_TLS},
+        {"no-tls", PAPPL_SOPTIONS_NO_TLS},
     };
     unsigned flags = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE;
     std::string_view rest = value ? value : "";
@@ -85,11 +92,17 @@ void Configure(pappl_system_t* system, int count, cups_option_t* options) {
         papplSystemSetHostName(system, name);
 }
 
+// Our pages of a new printer, before PAPPL adds its own.
+void AddPrinterPages(pappl_printer_t* printer, void* data) {
+    AddDefaultsCheck(printer, data);
+    AddCalibratePage(printer);
+}
+
 // The application's drivers, checks, image readers and state file.
 void InstallHooks(pappl_system_t* system, DriverList& drivers) {
     InstallOperationCheck(system, CheckRequest, nullptr);
     papplSystemSetPrinterDrivers(system, static_cast<int>(drivers.size()), drivers.data(),
-                                 AutoAddDriver, AddDefaultsCheck, SetUpDriver, nullptr);
+                                 AutoAddDriver, AddPrinterPages, SetUpDriver, nullptr);
     // PAPPL waits for connections up to 30 s before it looks at a shutdown
     // request; a timer every second makes `shutdown` end the server at once.
     papplSystemAddTimerCallback(
@@ -110,6 +123,12 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         return nullptr;
     }
     if (!SetFileDeviceFolder(Option("file-device-folder", count, options))) return nullptr;
+    if (!Option("private-server", count, options))
+        if (const std::string busy = PortInUse(Option("listen-hostname", count, options), port);
+            !busy.empty()) {
+            std::fprintf(stderr, "%s: %s\n", kName, busy.c_str());
+            return nullptr;
+        }
     const char* spool = Option("spool-directory", count, options);
     const std::string spoolDir = spool ? spool : SpoolDirectoryPath(kName);
     pappl_system_t* system =

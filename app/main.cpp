@@ -6,10 +6,12 @@
 #include <string_view>
 
 #include "app/AppSystem.h"
+#include "app/Usage.h"
 #include "app/devices/AutoAdd.h"
 #include "app/devices/SerialDevice.h"
 #include "app/drivers/DriverCatalog.h"
 #include "app/drivers/DriverSetup.h"
+#include "app/ipp/CalibrateOperation.h"
 #include "app/ipp/CommandLineChecks.h"
 
 namespace {
@@ -32,6 +34,6 @@ int main(int argc, char* argv[]) {
     // PAPPL 1.3.1 looks the footer up as a message without checking for
     // none, and dies on every web page without one.
     return papplMainloop(argc, argv, "1.0", kFooter, static_cast<int>(drivers.size()),
-                         drivers.data(), AutoAddDriver, SetUpDriver, nullptr, nullptr,
-                         CreateAppSystem, nullptr, &drivers);
+                         drivers.data(), AutoAddDriver, SetUpDriver, kCalibrateSubcommand,
+                         CalibrateCommand, CreateAppSystem, ShowUsage, &drivers);
 }

@@ -48,7 +48,7 @@ if(TARGET thermal-printer-sim)
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/app.md ${PROJECT_SOURCE_DIR}/docs/cups.md
+install(FILES ${PROJECT_SOURCE_DIR}/docs/app.md ${PROJECT_SOURCE_DIR}/docs/cups.md ${PROJECT_SOURCE_DIR}/docs/drivers.md
               ${PROJECT_SOURCE_DIR}/docs/preview-label.png
   DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 

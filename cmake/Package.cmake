@@ -9,8 +9,19 @@ set(CPACK_PACKAGE_NAME rastertothermal)
 set(CPACK_PACKAGE_VERSION 1.0.0)
 set(CPACK_PACKAGE_CONTACT "rastertothermal developers <rastertothermal@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "thermal label and receipt printer driver and printer application")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Prints on TSPL, ZPL II, EPL2 and CPCL label printers, ESC/POS receipt
-printers and Paperang and PeriPage mini printers over USB, the network,
+# The printer languages, in the order of the language table (a new row
+# configures again).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/printers/Languages.h)
+file(STRINGS ${PROJECT_SOURCE_DIR}/printers/Languages.h title_lines REGEX "\\.title = \"")
+set(language_titles "")
+foreach(line ${title_lines})
+  string(REGEX REPLACE ".*\\.title = \"([^\"]*)\".*" "\\1" title "${line}")
+  list(APPEND language_titles "${title}")
+endforeach()
+list(POP_BACK language_titles last_title)
+list(JOIN language_titles ", " language_list)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Prints on thermal label, receipt and mini printers of these
+command languages: ${language_list} and ${last_title}; over USB, the network,
 serial lines and Bluetooth.
 
 The CUPS filter rastertothermal comes with a PPD file per printer family.

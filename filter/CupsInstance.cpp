@@ -228,7 +228,9 @@ int CCupsInstance::Run(int argc, char* argv[]) {
     cupsFreeOptions(numOptions, options);
 
     if (m_page == 0) {
-        PrintFilterMessage("ERROR", "No pages were found.");
+        PrintFilterMessage("ERROR",
+                           "No pages were found: the filter reads CUPS raster (what "
+                           "pdftoraster or gstoraster make), not PDF or other documents.");
         return 1;
     }
     return PrinterOutputFailed() ? 1 : 0;

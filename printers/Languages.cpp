@@ -30,3 +30,12 @@ bool PrinterSettingByDefault(const Language& language, std::string_view keyword)
     const char* choice = LanguageDefault(language, keyword);
     return choice && std::string_view(choice) == "Default";
 }
+
+const Calibration* FindCalibration(const Language& language, std::string_view sensing) {
+    const Calibration* any = nullptr;
+    for (const Calibration& c : language.calibrations) {
+        if (sensing == c.sensing) return &c;
+        if (!any && (*c.sensing == '\0' || sensing.empty())) any = &c;
+    }
+    return any;
+}

@@ -32,6 +32,13 @@ struct LanguageOption {
     const char* choice;
 };
 
+// A command that makes a label printer learn its stock: it feeds labels
+// until its sensor has found where one ends and the next begins.
+struct Calibration {
+    const char* sensing;     // "gap", "mark", or "" for the sensor the printer is set to
+    std::string_view bytes;  // sent as they are, outside any label
+};
+
 // How the language's page data may be compressed.
 enum class Compression {
     None,
@@ -60,6 +67,7 @@ struct Language {
     bool checksumSeed = false;         // packets carry a checksum from a seed the printer shares
     bool doubleLines = false;          // also prints at twice the resolution down the page
     IdentifyMaker identify = nullptr;  // what shows the printer to a user; null: nothing
+    std::span<const Calibration> calibrations{};  // empty: the printer cannot be calibrated
 };
 
 // A row of the table: the language and the class of its encoder.
@@ -135,6 +143,14 @@ inline constexpr const char* kCpclCommands[] = {"CPCL"};
 inline constexpr const char* kZplCommands[] = {"ZPL", "ZPL2", "ZPLII"};
 inline constexpr const char* kEplCommands[] = {"EPL", "EPL2"};
 inline constexpr const char* kPaperangNames[] = {"PAPERANG"};
+
+// TSPL has one command per sensor; ZPL's ~JC and EPL2's xa calibrate the
+// sensor the printer is set to (the line feed before xa ends any line the
+// printer holds).
+inline constexpr Calibration kTsplCalibrations[] = {{"gap", "GAPDETECT\r\n"},
+                                                    {"mark", "BLINEDETECT\r\n"}};
+inline constexpr Calibration kZplCalibrations[] = {{"", "~JC\r\n"}};
+inline constexpr Calibration kEplCalibrations[] = {{"", "\nxa\n"}};
 inline constexpr const char* kPeriPageNames[] = {"PERIPAGE"};
 }  // namespace language_data
 
@@ -154,7 +170,8 @@ inline constexpr std::tuple kLanguageRows{
                                .darknessConfigured = 53,
                                .speeds = language_data::kTsplSpeeds,
                                .quarterTurns = true,
-                               .identify = IdentifyTspl}},
+                               .identify = IdentifyTspl,
+                               .calibrations = language_data::kTsplCalibrations}},
     LanguageRow<CPrinterESCPOS>{{.modelNumber = 21,
                                  .name = "escpos",
                                  .title = "ESC/POS",
@@ -207,7 +224,8 @@ inline constexpr std::tuple kLanguageRows{
                               .darknessConfigured = 50,
                               .speeds = language_data::kZplSpeeds,
                               .quarterTurns = true,
-                              .identify = IdentifyZpl}},
+                              .identify = IdentifyZpl,
+                              .calibrations = language_data::kZplCalibrations}},
     LanguageRow<CPrinterEPL>{{.modelNumber = 26,
                               .name = "epl",
                               .title = "EPL2",
@@ -219,7 +237,8 @@ inline constexpr std::tuple kLanguageRows{
                               .darknessConfigured = 50,
                               .speeds = language_data::kEplSpeeds,
                               .quarterTurns = true,
-                              .identify = IdentifyEpl}},
+                              .identify = IdentifyEpl,
+                              .calibrations = language_data::kEplCalibrations}},
     LanguageRow<CPrinterBrotherQL>{{.modelNumber = 27,
                                     .name = "brother-ql",
                                     .title = "Brother QL",
@@ -265,3 +284,7 @@ const char* LanguageDefault(const Language& language, std::string_view keyword);
 // The option's default in the PPDs is "Default": the printer's own setting,
 // no command at all.
 bool PrinterSettingByDefault(const Language& language, std::string_view keyword);
+// The language's calibration for a sensing ("gap", "mark"): its command for
+// that sensor, else the one that calibrates whatever sensor is set; null
+// when the language has none.
+const Calibration* FindCalibration(const Language& language, std::string_view sensing);

@@ -76,6 +76,53 @@ TEST(PrinterFace, IdentifyFeedsPaperInEachLanguage) {
     }
 }
 
+// Calibration from the command line and the web page: the command of the
+// language for the sensing of the loaded media, or a sentence saying the
+// language has none.
+TEST(PrinterFace, CalibrationSendsTheLanguagesCommand) {
+    struct Row {
+        const char* printer;
+        const char* driver;
+        const char* tracking;  // loaded through the Media page; null: the default
+        bool web;              // the Calibrate button, else `calibrate -d`
+        std::string bytes;
+        int status;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"gap", "tspl_203", nullptr, false, "GAPDETECT\r\n", 0, "the gap between labels"},
+        {"mark", "tspl_203", "mark", false, "BLINEDETECT\r\n", 0, "the black mark"},
+        {"zpl", "zpl_300", nullptr, false, "~JC\r\n", 0, "with the sensor it is set to"},
+        {"epl", "epl_203", nullptr, true, "\nxa\n", 0, "Calibrating:"},
+        {"till", "escpos_80", nullptr, false, "", 1, "ESC/POS printers have no calibration"},
+        {"dymo", "dymo_lw", nullptr, false, "", 1, "DYMO printers have no calibration"},
+    };
+    AppServer app;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.printer);
+        ASSERT_TRUE(app.AddPrinter(row.printer, row.driver));
+        const std::string path = "/" + std::string(row.printer);
+        if (row.tracking)
+            app.SubmitForm(path + "/media", {{"ready0-size", "oe_4x6-label_4x6in"},
+                                             {"ready0-tracking", row.tracking},
+                                             {"ready0-type", "labels"}});
+        std::string said;
+        int status = 0;
+        if (row.web) {
+            said = app.SubmitForm(path + "/calibrate", {});
+        } else {
+            status = app.Command({"calibrate", "-d", row.printer}, &said);
+        }
+        EXPECT_EQ(status, row.status);
+        EXPECT_NE(said.find(row.says), std::string::npos) << said;
+        const std::vector<uint8_t> sent = app.DeviceBytes(row.printer);
+        EXPECT_EQ(std::string(sent.begin(), sent.end()), row.bytes);
+        // The printer's page links the Calibrate page where there is one.
+        EXPECT_EQ(app.Fetch(path + "/").find(path + "/calibrate") != std::string::npos,
+                  !row.bytes.empty());
+    }
+}
+
 TEST(PrinterFace, TestPagePrintsAtTheDefaultMediaSize) {
     // Golden digests of the decoded dots for two drivers; the others are
     // checked for their size.

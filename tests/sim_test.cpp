@@ -13,6 +13,8 @@
 #include <chrono>
 #include <filesystem>
 
+#include "printers/IdentifyCommands.h"
+#include "printers/Languages.h"
 #include "support/PreviewStreams.h"
 #include "support/TempDir.h"
 
@@ -237,6 +239,11 @@ const SimCase kCases[] = {
      {{TsplPage(kQueryDots, true), {}, ""}, {TsplPage(SampleBitmap(1), true), {}, ""}},
      {"page 1 printed 24x2", "paper out", "page 2 lost: paper out", "connection closed, 2 pages"},
      1},
+    {"AnswersAfterTheDelayAsked",
+     {"--language", "tspl", "--answer-delay", "0.3"},
+     {{{}, kTsplStatus, "\x00"s}},
+     {"status query tspl ESC ! ? -> 0x00"},
+     0},
     {"LoadPaperPrintsAgain",
      {"--language", "escpos", "--paper-out-after", "0"},
      {{{}, kDleEot[4], "\x72"}, {EscPosPage(SampleBitmap(0)), kDleEot[4], "\x12", true}},
@@ -294,5 +301,41 @@ TEST(Simulator, AnswersPrintsAndLogs) {
     for (const SimCase& c : kCases) {
         SCOPED_TRACE(c.name);
         RunCase(c);
+    }
+}
+
+// What the application sends outside jobs (identify, calibrate), for every
+// language of the table that has it: thermal-preview names the language and
+// decodes it without a fault, and the simulator takes it without a stream
+// error.
+TEST(Simulator, TakesEveryCommandTheApplicationSends) {
+    struct Command {
+        const Language* language;
+        std::string what;
+        Bytes bytes;
+    };
+    std::vector<Command> commands;
+    for (const Language& l : Languages()) {
+        if (l.identify) commands.push_back({&l, "identify", l.identify(IdentifySettings{})});
+        for (const Calibration& c : l.calibrations)
+            commands.push_back(
+                {&l, std::string("calibrate ") + c.sensing, Bytes(c.bytes.begin(), c.bytes.end())});
+    }
+    ASSERT_EQ(commands.size(), 12u);  // 8 identify, 4 calibrations
+    for (const Command& c : commands) {
+        SCOPED_TRACE(std::string(c.language->name) + " " + c.what);
+        const tagDecodeResult decoded = DecodeStream(c.bytes.data(), c.bytes.size(), {});
+        EXPECT_FALSE(decoded.error.failed) << decoded.error.message;
+        EXPECT_EQ(static_cast<int>(decoded.language), c.language->modelNumber);
+        const std::string out = TempDir::Shared().NewPath("sim");
+        SimProcess sim({"--language", c.language->name, "--port", "0"}, out);
+        const int fd = Connect(sim.WaitFor("listening on "));
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(write(fd, c.bytes.data(), c.bytes.size()), static_cast<ssize_t>(c.bytes.size()));
+        shutdown(fd, SHUT_WR);
+        EXPECT_FALSE(sim.WaitFor("connection closed").empty());
+        close(fd);
+        EXPECT_EQ(sim.Stop(), 0);
+        EXPECT_EQ(sim.Log().find("stream error"), std::string::npos) << sim.Log();
     }
 }

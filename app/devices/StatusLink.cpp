@@ -24,7 +24,29 @@ CStatusLink::CStatusLink(pappl_printer_t* printer, pappl_job_t* job, pappl_devic
       m_device(device),
       m_output(output),
       m_exchange(ExchangeOf(printer)),
-      m_silent(IsQuiet(papplPrinterGetID(printer))) {}
+      m_silent(IsQuiet(papplPrinterGetID(printer))),
+      m_replyMs(ReplyMs(papplPrinterGetDeviceURI(printer))) {}
+
+int CStatusLink::ReplyMs(const char* deviceUri) {
+    return std::string_view(deviceUri ? deviceUri : "").starts_with("serial:") ? kSerialReplyMs
+                                                                               : kReplyMs;
+}
+
+// Each read waits briefly for data (PAPPL's network and USB devices and our
+// serial device), so this ends soon after the link falls silent.
+void CStatusLink::DrainStale() {
+    const int id = papplPrinterGetID(m_printer);
+    if (!OwesAnswer(id)) return;
+    uint8_t buffer[256];
+    size_t drained = 0;
+    ssize_t n = 0;
+    while (drained < kMaxStale && (n = papplDeviceRead(m_device, buffer, sizeof buffer)) > 0)
+        drained += static_cast<size_t>(n);
+    if (drained > 0)
+        papplLogPrinter(m_printer, PAPPL_LOGLEVEL_DEBUG,
+                        "Read away %zu bytes of a late status answer.", drained);
+    SetOwesAnswer(id, false);
+}
 
 bool CStatusLink::ReadsBack(const char* deviceUri) {
     const std::string_view uri(deviceUri ? deviceUri : "");
@@ -52,13 +74,14 @@ void CStatusLink::GiveUp(const char* why) {
 
 PrinterConditions CStatusLink::Ask() {
     if (!CanAsk()) return {};
+    DrainStale();
     if (!m_output.Write(m_exchange->query.data(), m_exchange->query.size()) || !m_output.Flush()) {
         m_silent = true;
         return {};
     }
     std::vector<uint8_t> reply;
     uint8_t buffer[256];
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kReplyMs);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(m_replyMs);
     while (!m_exchange->complete(reply) && Clock::now() < deadline) {
         const auto start = Clock::now();
         const ssize_t n = papplDeviceRead(m_device, buffer, sizeof buffer);
@@ -68,6 +91,7 @@ PrinterConditions CStatusLink::Ask() {
             std::this_thread::sleep_for(kRetryPause);
     }
     PrinterConditions conditions = m_exchange->parse(reply);
+    if (!m_exchange->complete(reply)) SetOwesAnswer(papplPrinterGetID(m_printer), true);
     if (conditions.answered) SetQuiet(papplPrinterGetID(m_printer), false);
     if (!conditions.answered)
         GiveUp(reply.empty() ? "No answer to the status query"

@@ -9,12 +9,17 @@ struct StatusExchange;
 
 // Asks a printer for its status through an open PAPPL device, between
 // commands. A link that does not read back (a file) is never asked; one
-// that gives no whole, well-formed answer within kReplyMs is not asked again
-// in this job nor for a while after (QuietPrinters.h), so a printer that
-// never answers costs one short wait.
+// that gives no whole, well-formed answer in time is not asked again in
+// this job nor for a while after (QuietPrinters.h), so a printer that never
+// answers costs one short wait. The time allowed fits the link: serial lines
+// (Bluetooth too) answer slower than the network and USB. Bytes left from an
+// answer that came too late are read away before the next query.
 class CStatusLink {
 public:
-    static constexpr int kReplyMs = 1000;
+    static constexpr int kReplyMs = 1000;        // network and USB
+    static constexpr int kSerialReplyMs = 3000;  // serial lines and Bluetooth
+    // Most bytes read away before a query (a late answer is a few bytes).
+    static constexpr size_t kMaxStale = 4096;
 
     // `job` may be null (an idle printer); `output` carries the query.
     CStatusLink(pappl_printer_t* printer, pappl_job_t* job, pappl_device_t* device,
@@ -31,8 +36,12 @@ public:
     // has none.
     static const StatusExchange* ExchangeOf(pappl_printer_t* printer);
 
+    // The time allowed for an answer on the link of this device URI.
+    static int ReplyMs(const char* deviceUri);
+
 private:
     void GiveUp(const char* why);
+    void DrainStale();
 
     pappl_printer_t* m_printer;
     pappl_job_t* m_job;
@@ -40,4 +49,5 @@ private:
     CDeviceOutput& m_output;
     const StatusExchange* m_exchange;
     bool m_silent = false;
+    int m_replyMs;
 };

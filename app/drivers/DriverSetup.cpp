@@ -94,9 +94,11 @@ void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
     d.bottom_top = kTopBottomMargin;
     d.num_source = 1;
     d.source[0] = "main-roll";
+    // A label printer also takes continuous stock; a receipt printer only
+    // its roll.
     d.num_type = 0;
-    d.type[d.num_type++] = driver.language->label ? "labels" : "continuous";
-    d.type[d.num_type++] = driver.language->label ? "continuous" : "labels";
+    if (driver.language->label) d.type[d.num_type++] = "labels";
+    d.type[d.num_type++] = "continuous";
     if (LanguageDefault(*driver.language, "Darkness") && !driver.language->label) {
         d.type[d.num_type++] = "perforated";
         d.type[d.num_type++] = "recording";

@@ -7,6 +7,7 @@
 #include "app/devices/DeviceRules.h"
 #include "app/documents/DocumentFormats.h"
 #include "app/drivers/DriverCatalog.h"
+#include "app/ipp/CalibrateOperation.h"
 #include "app/ipp/SettingValues.h"
 
 namespace {
@@ -106,6 +107,10 @@ bool CheckRequest(pappl_client_t* client, void*) {
     const ipp_op_t op = papplClientGetOperation(client);
     const bool admin = op == IPP_OP_CREATE_PRINTER || op == IPP_OP_SET_PRINTER_ATTRIBUTES;
     if (admin && papplClientIsAuthorized(client) != HTTP_STATUS_CONTINUE) return false;
+    if (op == kCalibratePrinterOperation) {
+        AnswerCalibrate(client);
+        return true;
+    }
     switch (op) {
         case IPP_OP_CREATE_PRINTER:
             return CheckCreatePrinter(client);

@@ -94,7 +94,7 @@ void ShowSetting(pappl_client_t* client, const VendorOption& option, const std::
     if (option.keywords.empty()) {
         papplClientHTMLPrintf(client,
                               "<input type=\"number\" name=\"%s\" min=\"%d\" max=\"%d\" "
-                              "value=\"%s\"></td></tr>\n",
+                              "value=\"%s\" style=\"width: 6em;\"></td></tr>\n",
                               option.name, option.min, option.max, value.c_str());
         return;
     }

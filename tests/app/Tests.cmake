@@ -12,7 +12,8 @@ add_test(NAME app_web_settings
           $<TARGET_FILE:rastertothermal> ${THERMAL_PPD_DIR} ${PROJECT_SOURCE_DIR}/out)
 set_tests_properties(app_web_settings PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77)
 
-# README's by-hand recipe, as written, in a private folder on a free port.
-add_test(NAME app_readme_recipe
-  COMMAND ${CMAKE_CURRENT_LIST_DIR}/readme_recipe.sh ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR})
-set_tests_properties(app_readme_recipe PROPERTIES TIMEOUT 60)
+# The subcommands without a server, then the documents' by-hand recipes, as
+# written, in private folders on free ports.
+add_test(NAME app_docs_recipes
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/docs_recipes.sh ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+set_tests_properties(app_docs_recipes PROPERTIES TIMEOUT 90)

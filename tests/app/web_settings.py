@@ -2,11 +2,14 @@
 """The printer application's web pages in a real browser.
 
 Headless Chromium, driven through chromedriver's WebDriver protocol, opens
-every page of a private server (keeping a screenshot of a printer's Printing
-Defaults), changes the dithering and the Paperang checksum seed through that
-form, and checks that they became the printer's defaults and that the next
-job carries them: its bytes are the filter's with ImageFilter=0 and the PPD
-keyed to the same seed.
+every page of a private server (keeping screenshots of a printer's Printing
+Defaults and a label printer's Media page), checks their words (labelled
+media menus, a receipt printer without "Labels", number boxes of one width,
+the TLS pages), calibrates the label printer with its button, changes the
+dithering and the Paperang checksum seed through the defaults form, and
+checks that they became the printer's defaults and that the next job carries
+them: its bytes are the filter's with ImageFilter=0 and the PPD keyed to the
+same seed.
 
 Usage: web_settings.py APP FILTER PPD_DIR OUT_DIR
 Exit status: 0 passed, 1 failed, 77 skipped (no chromium or chromedriver).
@@ -28,7 +31,8 @@ import urllib.request
 SKIP = 77
 SEED = "0x12345678"
 PAGES = ["/", "/addprinter", "/config", "/network", "/pocket/", "/pocket/media",
-         "/pocket/config", "/pocket/jobs", "/pocket/printing"]
+         "/pocket/config", "/pocket/jobs", "/pocket/printing", "/label/", "/label/media",
+         "/label/calibrate"]
 CHROMIUM_ARGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                  "--no-first-run", "--disable-background-networking",
                  "--disable-component-update", "--disable-sync", "--window-size=1100,1600"]
@@ -131,6 +135,9 @@ class WebDriver:
     def source(self):
         return self.do("GET", "/source")
 
+    def width(self, css):
+        return self.do("GET", self.find(css) + "/rect")["width"]
+
     def screenshot(self, path):
         with open(path, "wb") as f:
             f.write(base64.b64decode(self.do("GET", "/screenshot")))
@@ -183,12 +190,18 @@ class Test:
         self.server = Process([app, "server", "-o", "server-port=%d" % self.port,
                                "-o", "listen-hostname=127.0.0.1", "-o", "log-level=debug",
                                "-o", "log-file=" + os.path.join(work, "server.log"),
-                               "-o", "file-device-folder=" + work],
+                               "-o", "file-device-folder=" + work,
+                               "-o", "server-options=web-tls"],
                               os.path.join(work, "server.out"), self.env)
         check(wait_until(lambda: answers(self.port), 10), "the server does not answer")
         added = subprocess.run([app, "add", "-d", "pocket", "-m", "paperang_203",
                                 "-v", "file://" + self.device], env=self.env, timeout=30)
         check(added.returncode == 0, "cannot add a printer")
+        self.label = os.path.join(work, "label.prn")
+        open(self.label, "w").close()
+        added = subprocess.run([app, "add", "-d", "label", "-m", "tspl_203",
+                                "-v", "file://" + self.label], env=self.env, timeout=30)
+        check(added.returncode == 0, "cannot add the label printer")
 
     def url(self, path):
         return "http://127.0.0.1:%d%s" % (self.port, path)
@@ -197,11 +210,34 @@ class Test:
         for path in PAGES:
             browser.open(self.url(path))
             check(self.server.alive(), "the server died on " + path)
+        browser.open(self.url("/pocket/printing"))
         browser.screenshot(os.path.join(self.out_dir, "app-printing-defaults.png"))
         page = browser.source()
         for label in ("Dithering", "Floyd–Steinberg", "Threshold (no dithering)",
-                      "Checksum seed", "(mm; 0 off)"):
+                      "Checksum seed", "(mm; 0 off)", "Media Type:"):
             check(label in page, "no label '%s' on Printing Defaults" % label)
+        check(browser.width('input[name="thermal-brightness"]')
+              == browser.width('input[name="thermal-threshold"]'),
+              "the Brightness box is not as wide as the others")
+
+    def words_are_right(self, browser):
+        browser.open(self.url("/pocket/media"))
+        check('value="labels"' not in browser.source(), "a receipt printer offers labels")
+        browser.open(self.url("/label/media"))
+        browser.screenshot(os.path.join(self.out_dir, "app-media.png"))
+        page = browser.source()
+        for label in ("Media Tracking:", "Media Type:", 'value="labels"'):
+            check(label in page, "no '%s' on the label printer's Media page" % label)
+        browser.open(self.url("/"))
+        check("/tls-new-crt" in browser.source(), "no TLS pages with web-tls")
+
+    def calibrate_button(self, browser):
+        browser.open(self.url("/label/"))
+        browser.click('a[href$="/label/calibrate"]')
+        browser.click('input[type="submit"]')
+        check(wait_until(lambda: "Calibrating" in browser.source(), 10), "no calibration")
+        with open(self.label, "rb") as f:
+            check(f.read() == b"GAPDETECT\r\n", "the label printer got no GAPDETECT")
 
     def settings_become_defaults(self, browser):
         browser.open(self.url("/pocket/printing"))
@@ -257,9 +293,11 @@ def main():
         check(wait_until(lambda: answers(driver_port), 20), "chromedriver does not answer")
         browser = WebDriver(driver_port, binary, os.path.join(work, "profile"))
         test.every_page_opens(browser)
+        test.words_are_right(browser)
+        test.calibrate_button(browser)
         test.settings_become_defaults(browser)
         test.next_job_uses_them()
-        print("PASS: pages, form, defaults and job bytes")
+        print("PASS: pages, words, calibration, form, defaults and job bytes")
         return 0
     except (Failure, subprocess.SubprocessError, OSError) as e:
         print("FAIL: %s (work folder %s kept)" % (e, work))

@@ -21,6 +21,7 @@ expected=(
   "-rw-r--r-- root/root /usr/share/doc/rastertothermal/README.md"
   "-rw-r--r-- root/root /usr/share/doc/rastertothermal/docs/app.md"
   "-rw-r--r-- root/root /usr/share/doc/rastertothermal/docs/cups.md"
+  "-rw-r--r-- root/root /usr/share/doc/rastertothermal/docs/drivers.md"
 )
 # One PPD per model of the driver source.
 while read -r ppd; do

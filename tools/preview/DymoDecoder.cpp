@@ -24,7 +24,7 @@ private:
     bool Bytes(size_t& pos);
     bool Runs(size_t& pos);
     bool DrawLine(size_t at);
-    bool EndLabel(size_t at, bool last);
+    bool EndLabel(bool last);
     void OpenPage();
 
     CDecodeContext& m_ctx;
@@ -95,7 +95,7 @@ bool CDymoDecoder::Escape(size_t& pos) {
     if (!m_ctx.Need(pos, 2 + params, "the parameters of the ESC command")) return false;
     pos += 2 + params;
     if (d[1] == 0x40 || d[1] == 0x41) return true;
-    if (d[1] == 0x47 || d[1] == 0x45) return EndLabel(at, d[1] == 0x45);
+    if (d[1] == 0x47 || d[1] == 0x45) return EndLabel(d[1] == 0x45);
     return Setting(at, d[1], d + 2);
 }
 
@@ -172,8 +172,13 @@ bool CDymoDecoder::DrawLine(size_t at) {
                             at);
 }
 
-bool CDymoDecoder::EndLabel(size_t at, bool last) {
-    if (!m_ctx.PageOpen()) return m_ctx.Fail(at, "label end without a label");
+bool CDymoDecoder::EndLabel(bool last) {
+    // Outside a label the printer only feeds (identify sends ESC @ ESC E).
+    if (!m_ctx.PageOpen()) {
+        m_ctx.Add("feed", last ? "to the tear position" : "to the next label");
+        m_ended = last;
+        return true;
+    }
     m_ctx.EndPage();
     m_ended = last;
     return true;

@@ -26,6 +26,14 @@ void CEplDecoder::Run() {
     while (!m_ctx.Failed()) {
         pos = SkipBlank(m_ctx, pos);
         if (pos >= m_ctx.Size()) break;
+        // xa (AutoSense) measures the labels at once, outside any label.
+        if (!m_ctx.PageOpen() && StartsWith(m_ctx, pos, "xa") &&
+            (m_ctx.Left(pos + 2) == 0 || m_ctx.Data()[pos + 2] == '\r' ||
+             m_ctx.Data()[pos + 2] == '\n')) {
+            std::string line;
+            if (ReadLine(m_ctx, pos, line)) m_ctx.Add("calibration", "automatic");
+            continue;
+        }
         if (!m_ctx.PageOpen()) {
             m_ctx.BeginPage();
             m_width = m_length = -1;

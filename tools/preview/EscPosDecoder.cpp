@@ -94,6 +94,12 @@ bool CEscPosDecoder::Escape(size_t& pos) {
             if (!m_ctx.Need(pos, 3, "ESC J feed")) return false;
             pos += 3;
             return Feed(d[2]);
+        case 0x64:  // ESC d n: feed n text lines (what identify sends); their
+                    // height is the printer's line spacing, so no rows are drawn
+            if (!m_ctx.Need(pos, 3, "ESC d feed")) return false;
+            m_ctx.AddAmount("feed", d[2], "lines");
+            pos += 3;
+            return true;
         case 0x70:  // ESC p m t1 t2; a pulse right before ESC @ belongs to that receipt
             if (!m_ctx.Need(pos, 5, "ESC p drawer pulse")) return false;
             if (!m_periPage && PagePrinted() && m_ctx.Left(pos + 5) >= 2 && d[5] == 0x1B &&

@@ -45,13 +45,19 @@ PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
     if (b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && b3 == 0x69) return PreviewLanguage::BrotherQL;
     if (b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && (b3 == 0x42 || b3 == 0x44))
         return PreviewLanguage::Dymo;
+    // ESC @ ESC E alone is a DYMO form feed (ESC/POS's ESC E takes a value).
+    if (size == 4 && b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && b3 == 0x45)
+        return PreviewLanguage::Dymo;
     if (b0 == 0x1B || b0 == 0x1D) return PreviewLanguage::ESCPOS;
     size_t i = 0;
     while (i < size && (data[i] == '\r' || data[i] == '\n' || data[i] == ' ')) i++;
     if (i < size && data[i] == '!') return PreviewLanguage::CPCL;
     if (i < size && (data[i] == '^' || data[i] == '~')) return PreviewLanguage::ZPL;
-    // EPL2 labels start by clearing the image buffer: "N" alone on a line.
-    if (i < size && data[i] == 'N' && (i + 1 == size || data[i + 1] == '\r' || data[i + 1] == '\n'))
+    // EPL2 labels start by clearing the image buffer: "N" alone on a line;
+    // a calibration by "xa".
+    auto alone = [&](size_t end) { return end >= size || data[end] == '\r' || data[end] == '\n'; };
+    if (i < size && data[i] == 'N' && alone(i + 1)) return PreviewLanguage::EPL;
+    if (i + 1 < size && data[i] == 'x' && data[i + 1] == 'a' && alone(i + 2))
         return PreviewLanguage::EPL;
     if (i < size && data[i] >= 'A' && data[i] <= 'Z') return PreviewLanguage::TSPL;
     return PreviewLanguage::Unknown;

@@ -1,4 +1,5 @@
 #include <map>
+#include <string>
 
 #include "tools/preview/Inflate.h"
 #include "tools/preview/LanguageDecoders.h"
@@ -25,6 +26,20 @@ const std::map<std::string, std::string> kSettingWords = {
     {"WATERMARK", "watermark"},
 };
 
+// Commands a printer carries out at once, outside any label: a feed to the
+// next label and the sensor calibrations. Key and value of the setting each
+// records.
+struct ImmediateCommand {
+    const char* word;
+    const char* key;
+    const char* value;
+};
+constexpr ImmediateCommand kImmediateCommands[] = {
+    {"FORMFEED", "feed", "one label"},          {"HOME", "feed", "to the start of a label"},
+    {"GAPDETECT", "calibration", "gap"},        {"BLINEDETECT", "calibration", "black mark"},
+    {"AUTODETECT", "calibration", "automatic"},
+};
+
 class CTsplDecoder {
 public:
     explicit CTsplDecoder(CDecodeContext& ctx) : m_ctx(ctx) {}
@@ -35,6 +50,7 @@ private:
     bool BitmapData(size_t at, int64_t x, int64_t y, int64_t widthBytes, int64_t height,
                     int64_t mode, int64_t length);
     void Line(const std::string& line);
+    bool Immediate(size_t& pos);
 
     CDecodeContext& m_ctx;
 };
@@ -44,6 +60,7 @@ void CTsplDecoder::Run() {
     while (!m_ctx.Failed()) {
         pos = SkipBlank(m_ctx, pos);
         if (pos >= m_ctx.Size()) break;
+        if (!m_ctx.PageOpen() && Immediate(pos)) continue;
         if (!m_ctx.PageOpen()) m_ctx.BeginPage();
         if (StartsWith(m_ctx, pos, "BITMAP ")) {
             Bitmap(pos);
@@ -55,6 +72,20 @@ void CTsplDecoder::Run() {
     if (!m_ctx.Failed() && m_ctx.PageOpen())
         m_ctx.Fail(m_ctx.Size(), "expected PRINT: the stream ends inside a label");
     m_ctx.Finish();
+}
+
+// An immediate command alone on its line at pos: recorded, and pos moved
+// past it.
+bool CTsplDecoder::Immediate(size_t& pos) {
+    for (const ImmediateCommand& c : kImmediateCommands) {
+        const size_t end = pos + std::char_traits<char>::length(c.word);
+        if (!StartsWith(m_ctx, pos, c.word) || m_ctx.Left(end) == 0) continue;
+        if (m_ctx.Data()[end] != '\r' && m_ctx.Data()[end] != '\n') continue;
+        std::string line;
+        if (ReadLine(m_ctx, pos, line)) m_ctx.Add(c.key, c.value);
+        return true;
+    }
+    return false;
 }
 
 void CTsplDecoder::Line(const std::string& line) {

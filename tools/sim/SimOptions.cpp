@@ -6,15 +6,18 @@
 #include <cstdlib>
 #include <cstring>
 
-const char kSimUsage[] =
-    "usage: thermal-printer-sim --language tspl|escpos|cpcl|paperang|peripage|zpl|epl\n"
-    "                           (--port N | --pty LINK) --out DIR\n"
-    "                           [--paper-out-after N] [--paper-out-for SECONDS]\n"
-    "                           [--cover-open SECONDS] [--bytes-per-second N] [--no-status]\n"
-    "Acts as a printer on 127.0.0.1:N (0 picks a free port) or on a pseudo-terminal\n"
-    "that LINK points to, writes each printed page to DIR/page-NNNN.png and every byte\n"
-    "received to DIR/stream.bin, and answers status queries. SIGUSR1 loads paper and\n"
-    "closes the cover; SIGTERM or SIGINT stops it.\n";
+std::string SimUsage() {
+    return "usage: thermal-printer-sim --language " + DecodableLanguageNames() +
+           "\n"
+           "                           (--port N | --pty LINK) --out DIR\n"
+           "                           [--paper-out-after N] [--paper-out-for SECONDS]\n"
+           "                           [--cover-open SECONDS] [--bytes-per-second N]\n"
+           "                           [--answer-delay SECONDS] [--no-status]\n"
+           "Acts as a printer on 127.0.0.1:N (0 picks a free port) or on a pseudo-terminal\n"
+           "that LINK points to, writes each printed page to DIR/page-NNNN.png and every byte\n"
+           "received to DIR/stream.bin, and answers status queries (--answer-delay seconds\n"
+           "after each). SIGUSR1 loads paper and closes the cover; SIGTERM or SIGINT stops it.\n";
+}
 
 namespace {
 
@@ -56,20 +59,22 @@ bool ParseValue(const std::string& name, const char* value, tagSimOptions& o) {
     if (name == "--paper-out-after") return ParseInteger(value, 0, INT64_MAX, o.paperOutAfter);
     if (name == "--paper-out-for") return ParseSeconds(value, o.paperOutFor);
     if (name == "--cover-open") return ParseSeconds(value, o.coverOpen);
+    if (name == "--answer-delay") return ParseSeconds(value, o.answerDelay);
     if (name == "--bytes-per-second")
         return ParseInteger(value, 1, int64_t{1} << 40, o.bytesPerSecond);
     return false;
 }
 
 bool TakesValue(const std::string& name) {
-    for (const char* known : {"--language", "--port", "--pty", "--out", "--paper-out-after",
-                              "--paper-out-for", "--cover-open", "--bytes-per-second"})
+    for (const char* known :
+         {"--language", "--port", "--pty", "--out", "--paper-out-after", "--paper-out-for",
+          "--cover-open", "--bytes-per-second", "--answer-delay"})
         if (name == known) return true;
     return false;
 }
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "thermal-printer-sim: %s\n%s", problem.c_str(), kSimUsage);
+    std::fprintf(stderr, "thermal-printer-sim: %s\n%s", problem.c_str(), SimUsage().c_str());
     return 2;
 }
 
@@ -87,7 +92,7 @@ int ParseSimOptions(int argc, char** argv, tagSimOptions& options) {
     for (int i = 1; i < argc; i++) {
         const std::string a = argv[i];
         if (a == "-h" || a == "--help") {
-            std::fputs(kSimUsage, stdout);
+            std::fputs(SimUsage().c_str(), stdout);
             return -1;
         }
         if (a == "--no-status") {

@@ -16,9 +16,10 @@ struct tagSimOptions {
     double coverOpen = 0;        // seconds the cover is open after start
     int64_t bytesPerSecond = 0;  // read rate limit; 0: none
     bool noStatus = false;       // never answer status queries
+    double answerDelay = 0;      // seconds between a status query and its answer
 };
 
-extern const char kSimUsage[];
+std::string SimUsage();
 
 // Fills `options` from the arguments. Returns 0 to go on, -1 after --help,
 // 2 after printing what is wrong and the usage to standard error.

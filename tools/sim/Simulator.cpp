@@ -118,6 +118,7 @@ void CSimulator::PollOnce() {
             for (int fd; m_connections.size() < kMaxConnections && (fd = m_link.Accept()) >= 0;)
                 AddConnection(fd);
     }
+    SendDueReplies(after);
     CheckIdle(after);
 }
 
@@ -126,6 +127,7 @@ int CSimulator::Timeout(SimClock::time_point now) const {
     for (const tagConnection& c : m_connections) {
         if (c.nextRead > now) until = std::min(until, c.nextRead);
         if (!c.stream->Quiet()) until = std::min(until, c.lastData + kIdle);
+        if (!c.replies.empty()) until = std::min(until, c.replyAt);
     }
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(until - now).count();
     return static_cast<int>(std::clamp<int64_t>(ms, 0, 1000));
@@ -146,7 +148,7 @@ bool CSimulator::ReadFrom(tagConnection& c, SimClock::time_point now) {
                          double(n) / double(m_options.bytesPerSecond)));
     std::string replies;
     if (c.stream->Receive(m_buffer.data(), static_cast<size_t>(n), replies)) {
-        WriteAll(c.fd, replies);
+        SendReplies(c, std::move(replies), now);
         return true;
     }
     LogEvent("more than " + std::to_string(CJobStream::kMaxHeld >> 20) +
@@ -164,6 +166,28 @@ void CSimulator::Close(size_t index) {
         LogEvent("connection closed, " + std::to_string(c.stream->Pages()) + " pages");
     }
     m_connections.erase(m_connections.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+// Answers go out at once, or --answer-delay after the query, as a slow
+// printer or link answers.
+void CSimulator::SendReplies(tagConnection& c, std::string replies, SimClock::time_point now) {
+    if (replies.empty()) return;
+    if (m_options.answerDelay <= 0) {
+        WriteAll(c.fd, replies);
+        return;
+    }
+    if (c.replies.empty())
+        c.replyAt = now + std::chrono::duration_cast<SimClock::duration>(
+                              std::chrono::duration<double>(m_options.answerDelay));
+    c.replies += replies;
+}
+
+void CSimulator::SendDueReplies(SimClock::time_point now) {
+    for (tagConnection& c : m_connections) {
+        if (c.replies.empty() || c.replyAt > now) continue;
+        WriteAll(c.fd, c.replies);
+        c.replies.clear();
+    }
 }
 
 void CSimulator::CheckIdle(SimClock::time_point now) {

@@ -26,6 +26,8 @@ private:
         int fd = -1;
         std::unique_ptr<CJobStream> stream;
         SimClock::time_point lastData, nextRead;
+        std::string replies;           // answers not sent yet (--answer-delay)
+        SimClock::time_point replyAt;  // when they go out
     };
 
     void AddConnection(int fd);
@@ -34,6 +36,8 @@ private:
     bool ReadFrom(tagConnection& c, SimClock::time_point now);
     void Close(size_t index);
     void CheckIdle(SimClock::time_point now);
+    void SendReplies(tagConnection& c, std::string replies, SimClock::time_point now);
+    void SendDueReplies(SimClock::time_point now);
     std::string Answer(const tagQuery& query);
 
     const tagSimOptions& m_options;
