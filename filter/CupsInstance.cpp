@@ -166,6 +166,8 @@ int CCupsInstance::Run(int argc, char* argv[]) {
         return 1;
     }
     cups_raster_t* ras = cupsRasterOpen(fd, CUPS_RASTER_READ);
+    // No raster sync word at the start: a document CUPS did not rasterise.
+    const bool notRaster = ras == nullptr;
 
     Canceled = 0;
     struct sigaction action = {};
@@ -228,9 +230,13 @@ int CCupsInstance::Run(int argc, char* argv[]) {
     cupsFreeOptions(numOptions, options);
 
     if (m_page == 0) {
-        PrintFilterMessage("ERROR",
-                           "No pages were found: the filter reads CUPS raster (what "
-                           "pdftoraster or gstoraster make), not PDF or other documents.");
+        if (notRaster)
+            PrintFilterMessage("ERROR",
+                               "No pages were found: the input is not CUPS raster (the filter "
+                               "reads what pdftoraster or gstoraster make, not PDF or other "
+                               "documents).");
+        else
+            PrintFilterMessage("ERROR", "No pages were found.");
         return 1;
     }
     return PrinterOutputFailed() ? 1 : 0;

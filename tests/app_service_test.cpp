@@ -268,7 +268,8 @@ std::string TakenPortIsAnError(AppServer& server) {
     AppServer second(
         AppServer::Options{{"server-port", uri.substr(port, uri.find('/', port) - port)}});
     if (!WaitFor([&] { return !second.Alive(); }, 5000)) return "second server still running";
-    return second.Output().find("Unable to listen") != std::string::npos ? "" : second.Output();
+    const std::string said = "Port " + uri.substr(port, uri.find('/', port) - port) + " is in use";
+    return second.Output().find(said) != std::string::npos ? "" : second.Output();
 }
 
 // A kill at any moment while settings are being saved loses no printer.
@@ -321,6 +322,14 @@ std::string TheCommandLineTells(AppServer& server) {
     if (server.Command({"devices"}, &devices) != 0 ||
         devices.find("Unable to") != std::string::npos)
         return "devices: " + devices;
+    std::string autoadd, help;  // nothing attached here: autoadd says so
+    server.Command({"autoadd"}, &autoadd);
+    if (autoadd.find("No new USB printer that a driver fits was found") == std::string::npos)
+        return "autoadd: " + autoadd;
+    server.Command({"--help"}, &help);
+    if (help.find("  calibrate ") == std::string::npos ||
+        help.find("socket:, usb:, serial: or file:") == std::string::npos)
+        return "--help: " + help;
     if (options.find("-o thermal-dither=burkes (default)") == std::string::npos ||
         options.find("-o thermal-threshold=64 to 240") == std::string::npos)
         return "options: " + options;

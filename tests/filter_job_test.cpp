@@ -102,9 +102,10 @@ TEST(FilterJob, AJobWithoutPagesFails) {
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_TRUE(Has(r.err, "ERROR: No pages were found.")) << r.err;
 
-    r = RunFilter(WritePpd(20), std::vector<uint8_t>{'g', 'a', 'r', 'b', 'a', 'g', 'e'});
+    // A PDF given to the filter directly.
+    r = RunFilter(WritePpd(20), std::vector<uint8_t>{'%', 'P', 'D', 'F', '-', '1', '.', '4'});
     EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_TRUE(Has(r.err, "No pages were found."));
+    EXPECT_TRUE(Has(r.err, "No pages were found: the input is not CUPS raster")) << r.err;
 }
 
 TEST(FilterJob, ARasterEndingInsideAPageKeepsThatPage) {

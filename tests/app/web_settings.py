@@ -214,7 +214,7 @@ class Test:
         browser.screenshot(os.path.join(self.out_dir, "app-printing-defaults.png"))
         page = browser.source()
         for label in ("Dithering", "Floyd–Steinberg", "Threshold (no dithering)",
-                      "Checksum seed", "(mm; 0 off)", "Media Type:"):
+                      "Checksum seed", "(mm; 0 off)"):
             check(label in page, "no label '%s' on Printing Defaults" % label)
         check(browser.width('input[name="thermal-brightness"]')
               == browser.width('input[name="thermal-threshold"]'),
