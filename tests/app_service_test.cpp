@@ -322,6 +322,9 @@ std::string TheCommandLineTells(AppServer& server) {
     if (server.Command({"devices"}, &devices) != 0 ||
         devices.find("Unable to") != std::string::npos)
         return "devices: " + devices;
+    // No avahi-daemon here: a notice, not an error.
+    if (server.Log().find("Unable to initialize DNS-SD") != std::string::npos)
+        return "DNS-SD logged as an error";
     std::string autoadd, help;  // nothing attached here: autoadd says so
     server.Command({"autoadd"}, &autoadd);
     if (autoadd.find("No new USB printer that a driver fits was found") == std::string::npos)
