@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "printers/CatPacket.h"
 #include "printers/Languages.h"
 
 namespace {
@@ -185,6 +186,45 @@ PrinterConditions ParseDymo(Reply reply) {
     c.otherError = reply[0] & kDymoError;
     return c;
 }
+
+// Cat printers: the A3 query, answered by an A3 packet from the printer whose
+// first data byte holds bit 0 no paper, bit 1 cover open, bit 2 head too hot,
+// bit 3 battery low. Flow-control packets and stray bytes before it are
+// skipped; a garbled answer counts as none.
+constexpr char kCatQuery[] = "\x51\x78\xA3\x00\x01\x00\x00\x00\xFF";
+
+// The first whole status answer in the reply; false when there is none yet.
+bool FindCatAnswer(Reply reply, cat::Packet& answer) {
+    for (size_t at = 0; at < reply.size();) {
+        const cat::Framing f = cat::ReadPacket(reply.subspan(at), answer);
+        if (f == cat::Framing::Short) return false;
+        if (f == cat::Framing::NotPacket) {
+            at++;
+            continue;
+        }
+        if (answer.command == cat::kStatus && answer.direction == cat::kFromPrinter) return true;
+        at += answer.size;
+    }
+    return false;
+}
+
+bool CatComplete(Reply reply) {
+    cat::Packet answer;
+    return FindCatAnswer(reply, answer);
+}
+
+PrinterConditions ParseCat(Reply reply) {
+    PrinterConditions c;
+    cat::Packet answer;
+    if (!FindCatAnswer(reply, answer) || !answer.crcGood || answer.data.empty()) return c;
+    const uint8_t status = answer.data[0];
+    c.answered = true;
+    c.mediaEmpty = status & cat::kNoPaper;
+    c.coverOpen = status & cat::kCoverOpen;
+    c.overheated = status & cat::kTooHot;
+    c.batteryLow = status & cat::kBatteryLow;
+    return c;
+}
 }  // namespace
 
 const StatusExchange kEscPosStatus{
@@ -198,6 +238,9 @@ const StatusExchange kDymoStatus{"DYMO",
                                  "\x1b"
                                  "A",
                                  DymoComplete, ParseDymo};
+
+const StatusExchange kCatStatus{
+    "Cat printer", {kCatQuery, sizeof kCatQuery - 1}, CatComplete, ParseCat};
 
 const StatusExchange* StatusExchangeFor(int modelNumber) {
     const Language* language = LanguageOfModel(modelNumber);

@@ -22,7 +22,7 @@ struct StatusExchange {
 // The exchanges of the languages that have one; their rows in the language
 // table point at them.
 extern const StatusExchange kEscPosStatus, kPeriPageStatus, kTsplStatus, kZplStatus,
-    kBrotherQlStatus, kDymoStatus;
+    kBrotherQlStatus, kDymoStatus, kCatStatus;
 
 // The exchange of a printer language by its model number, or null for the
 // languages that have no status query (CPCL, Paperang, EPL2).

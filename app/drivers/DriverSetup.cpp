@@ -97,7 +97,9 @@ void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
     d.num_type = 0;
     d.type[d.num_type++] = driver.language->label ? "labels" : "continuous";
     d.type[d.num_type++] = driver.language->label ? "continuous" : "labels";
-    if (LanguageDefault(*driver.language, "Darkness") && !driver.language->label) {
+    // Mini printers whose media tracking knows perforated and recording paper.
+    if (LanguageDefault(*driver.language, "Darkness") &&
+        LanguageDefault(*driver.language, "zeMediaTracking") && !driver.language->label) {
         d.type[d.num_type++] = "perforated";
         d.type[d.num_type++] = "recording";
     }
