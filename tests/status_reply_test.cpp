@@ -89,6 +89,8 @@ const ReplyCase kReplies[] = {
     // A flow-control packet and a stray byte before the answer are skipped.
     {29, std::string("\x51\x78\xAE\x01\x01\x00\x10\x70\xFF\x00", 10) + CatReply(0x01, 0x07), true,
      "Out of paper."},
+    // Answers to the queries a print carried come first: the last one counts.
+    {29, CatReply(0x00, 0x00) + CatReply(0x01, 0x07), true, "Out of paper."},
     {29, CatReply(0x01, 0x00), true, "No answer from the printer."},  // CRC wrong
     {29, CatReply(0x01, 0x07).substr(0, 8), false, "No answer from the printer."},
 };

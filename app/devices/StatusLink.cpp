@@ -24,7 +24,9 @@ CStatusLink::CStatusLink(pappl_printer_t* printer, pappl_job_t* job, pappl_devic
       m_device(device),
       m_output(output),
       m_exchange(ExchangeOf(printer)),
-      m_silent(IsQuiet(papplPrinterGetID(printer))) {}
+      m_silent(IsQuiet(papplPrinterGetID(printer))) {
+    if (m_exchange && m_exchange->answers) m_output.Watch(m_exchange->query);
+}
 
 bool CStatusLink::ReadsBack(const char* deviceUri) {
     const std::string_view uri(deviceUri ? deviceUri : "");
@@ -52,14 +54,20 @@ void CStatusLink::GiveUp(const char* why) {
 
 PrinterConditions CStatusLink::Ask() {
     if (!CanAsk()) return {};
+    // Answers owed for the queries the pages carried come before ours.
+    const size_t owed = m_output.TakeWatched();
     if (!m_output.Write(m_exchange->query.data(), m_exchange->query.size()) || !m_output.Flush()) {
         m_silent = true;
         return {};
     }
+    m_output.TakeWatched();
+    auto complete = [&](std::span<const uint8_t> r) {
+        return m_exchange->answers ? m_exchange->answers(r) > owed : m_exchange->complete(r);
+    };
     std::vector<uint8_t> reply;
     uint8_t buffer[256];
     const auto deadline = Clock::now() + std::chrono::milliseconds(kReplyMs);
-    while (!m_exchange->complete(reply) && Clock::now() < deadline) {
+    while (!complete(reply) && Clock::now() < deadline) {
         const auto start = Clock::now();
         const ssize_t n = papplDeviceRead(m_device, buffer, sizeof buffer);
         if (n > 0)
@@ -67,7 +75,7 @@ PrinterConditions CStatusLink::Ask() {
         else if (Clock::now() - start < kRetryPause)
             std::this_thread::sleep_for(kRetryPause);
     }
-    PrinterConditions conditions = m_exchange->parse(reply);
+    PrinterConditions conditions = complete(reply) ? m_exchange->parse(reply) : PrinterConditions{};
     if (conditions.answered) SetQuiet(papplPrinterGetID(m_printer), false);
     if (!conditions.answered)
         GiveUp(reply.empty() ? "No answer to the status query"

@@ -7,14 +7,17 @@
 #include <cstring>
 
 const char kSimUsage[] =
-    "usage: thermal-printer-sim --language tspl|escpos|cpcl|paperang|peripage|zpl|epl\n"
+    "usage: thermal-printer-sim --language tspl|escpos|cpcl|paperang|peripage|zpl|epl|\n"
+    "                                      brother-ql|dymo|cat\n"
     "                           (--port N | --pty LINK) --out DIR\n"
     "                           [--paper-out-after N] [--paper-out-for SECONDS]\n"
     "                           [--cover-open SECONDS] [--bytes-per-second N] [--no-status]\n"
+    "                           [--head-hot SECONDS] [--battery-low]\n"
     "Acts as a printer on 127.0.0.1:N (0 picks a free port) or on a pseudo-terminal\n"
     "that LINK points to, writes each printed page to DIR/page-NNNN.png and every byte\n"
     "received to DIR/stream.bin, and answers status queries. SIGUSR1 loads paper and\n"
-    "closes the cover; SIGTERM or SIGINT stops it.\n";
+    "closes the cover; SIGTERM or SIGINT stops it. A cat printer also reports its\n"
+    "head too hot for the first SECONDS and a low battery.\n";
 
 namespace {
 
@@ -56,14 +59,16 @@ bool ParseValue(const std::string& name, const char* value, tagSimOptions& o) {
     if (name == "--paper-out-after") return ParseInteger(value, 0, INT64_MAX, o.paperOutAfter);
     if (name == "--paper-out-for") return ParseSeconds(value, o.paperOutFor);
     if (name == "--cover-open") return ParseSeconds(value, o.coverOpen);
+    if (name == "--head-hot") return ParseSeconds(value, o.headHot);
     if (name == "--bytes-per-second")
         return ParseInteger(value, 1, int64_t{1} << 40, o.bytesPerSecond);
     return false;
 }
 
 bool TakesValue(const std::string& name) {
-    for (const char* known : {"--language", "--port", "--pty", "--out", "--paper-out-after",
-                              "--paper-out-for", "--cover-open", "--bytes-per-second"})
+    for (const char* known :
+         {"--language", "--port", "--pty", "--out", "--paper-out-after", "--paper-out-for",
+          "--cover-open", "--head-hot", "--bytes-per-second"})
         if (name == known) return true;
     return false;
 }
@@ -90,8 +95,8 @@ int ParseSimOptions(int argc, char** argv, tagSimOptions& options) {
             std::fputs(kSimUsage, stdout);
             return -1;
         }
-        if (a == "--no-status") {
-            options.noStatus = true;
+        if (a == "--no-status" || a == "--battery-low") {
+            (a == "--no-status" ? options.noStatus : options.batteryLow) = true;
         } else if (!TakesValue(a)) {
             return Usage("unknown argument \"" + a + "\"");
         } else if (i + 1 >= argc) {

@@ -67,10 +67,11 @@ uint8_t DymoStatus(const tagPrinterStatus& s) {
 }
 
 // Cat printer A3: an A3 packet from the printer with the status byte, bit 0
-// no paper, bit 1 cover open.
+// no paper, bit 1 cover open, bit 2 head too hot, bit 3 battery low.
 std::string CatStatus(const tagPrinterStatus& s, std::string& shown) {
-    const uint8_t status = static_cast<uint8_t>((s.paperOut ? cat::kNoPaper : 0) |
-                                                (s.coverOpen ? cat::kCoverOpen : 0));
+    const uint8_t status = static_cast<uint8_t>(
+        (s.paperOut ? cat::kNoPaper : 0) | (s.coverOpen ? cat::kCoverOpen : 0) |
+        (s.headHot ? cat::kTooHot : 0) | (s.batteryLow ? cat::kBatteryLow : 0));
     std::string reply;
     cat::AppendPacket(reply, cat::kStatus, std::span<const uint8_t>(&status, 1), cat::kFromPrinter);
     shown = HexByte(status);
