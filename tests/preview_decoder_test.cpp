@@ -163,9 +163,9 @@ TEST(PreviewPaperang, DecodesTheWorkedExample) {
     EXPECT_EQ(SettingOf(r.settings, "checksum"), "ok (5 packets)");
 }
 
-// Feed between two lines is white rows of the page; the feed after the last
-// line is paper moved on, not drawn. Line bits are least significant first.
-TEST(PreviewCat, FeedsBetweenLinesAreWhiteRowsAndTheTearOffIsNot) {
+// Feeds are white rows, the tear-off after the last line too: the paper as
+// it comes out. Line bits are least significant first.
+TEST(PreviewCat, LinesAndFeedsMakeThePaper) {
     Bytes b = kCatStatusQuery;
     PutCatPacket(b, cat::kQuality, {0x33});
     PutCatPacket(b, cat::kLattice,
@@ -182,11 +182,11 @@ TEST(PreviewCat, FeedsBetweenLinesAreWhiteRowsAndTheTearOffIsNot) {
     ASSERT_FALSE(r.error.failed) << r.error.message;
     EXPECT_EQ(r.language, PreviewLanguage::Cat);
     ASSERT_EQ(r.pages.size(), 1u);
-    ExpectPage(r.pages[0], {2, 4, {0x80, 0x01, 0, 0, 0, 0, 0xF0, 0x00}});
+    ExpectPage(r.pages[0], WithWhiteRows({2, 4, {0x80, 0x01, 0, 0, 0, 0, 0xF0, 0x00}}, 80));
     EXPECT_EQ(SettingOf(r.pages[0].settings, "quality"), "33");
     EXPECT_EQ(SettingOf(r.pages[0].settings, "energy"), "1000");
     EXPECT_EQ(SettingOf(r.pages[0].settings, "speed"), "8");
-    EXPECT_EQ(SettingOf(r.pages[0].settings, "feed after"), "80 rows");
+    EXPECT_EQ(SettingOf(r.pages[0].settings, "feed"), "82 rows in 2 commands");
     EXPECT_EQ(SettingOf(r.settings, "status queries"), "2");
 
     b[b.size() - 2 - 9] ^= 0x01;  // the lattice end's CRC

@@ -49,7 +49,8 @@ std::vector<TwoPages> AllLanguages() {
          [](size_t length, size_t firstPage, size_t total) {
              return length == 9 || length == 18 || length == firstPage - 9 || length == firstPage ||
                     length == firstPage + 9 || length == firstPage + 18 || length == total - 9;
-         }},
+         },
+         true, 80},
     };
 }
 

@@ -179,7 +179,7 @@ const SimCase kCases[] = {
      {"--language", "cat"},
      {{{}, kCatStatusQuery, CatReply(0, 0)},
       {CatPrint(SampleBitmap(0)), kCatStatusQuery, CatReply(0, 0)}},
-     {"page 1 printed 32x3", "status query cat A3 status -> 0x00"},
+     {"page 1 printed 32x83", "status query cat A3 status -> 0x00"},
      1},
     {"CatCoverOpenPaperOut",
      {"--language", "cat", "--paper-out-after", "0", "--cover-open", "60"},

@@ -1,8 +1,8 @@
 // Cat printers: packets 51 78 CMD 00 LEN LEN DATA CRC FF (printers/CatPacket.h).
 // A page runs from lattice start to lattice end (A6); A2 packets are dot
 // lines with the least significant bit the leftmost dot, A1 feeds paper.
-// Feeds between lines are white rows of the page; feed after the last line
-// is paper moved on (the tear-off), reported but not drawn.
+// Each picture is the paper as it comes out: feeds in a print, the tear-off
+// feed after the last line included, are white rows.
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +12,7 @@
 #include "tools/preview/LanguageDecoders.h"
 
 namespace {
+constexpr uint32_t kHeadDots = 384;
 
 class CCatDecoder {
 public:
@@ -29,7 +30,6 @@ private:
     CDecodeContext& m_ctx;
     std::vector<uint8_t> m_line;
     std::vector<tagSetting> m_before;  // settings sent before the lattice start
-    uint64_t m_pendingFeed = 0;        // feed since the page's last line
     uint32_t m_lines = 0;
     uint64_t m_statusQueries = 0;
 };
@@ -92,13 +92,11 @@ bool CCatDecoder::Lattice(size_t at, std::span<const uint8_t> data) {
         m_ctx.BeginPage();
         for (const tagSetting& s : m_before) m_ctx.Set(s.key, s.value);
         m_before.clear();
-        m_pendingFeed = 0;
         m_lines = 0;
         return true;
     }
     if (is(cat::kLatticeEnd)) {
         if (!m_ctx.PageOpen()) return m_ctx.Fail(at, "lattice end without a lattice start");
-        if (m_pendingFeed > 0) m_ctx.Set("feed after", std::to_string(m_pendingFeed) + " rows");
         m_ctx.EndPage();
         return true;
     }
@@ -117,9 +115,6 @@ bool CCatDecoder::Line(size_t at, std::span<const uint8_t> data) {
         m_line[i] = r;
     }
     CPageCanvas& canvas = m_ctx.Canvas();
-    const uint64_t width = std::max<uint64_t>(canvas.Width(), data.size() * 8);
-    if (!m_ctx.CheckDrawn(canvas.Resize(width, canvas.Height() + m_pendingFeed), at)) return false;
-    m_pendingFeed = 0;
     m_ctx.Set("dot lines", std::to_string(++m_lines));
     return m_ctx.CheckDrawn(
         canvas.Append(m_line.data(), static_cast<uint32_t>(m_line.size()), 1, true), at);
@@ -131,8 +126,11 @@ bool CCatDecoder::Feed(size_t at, std::span<const uint8_t> data) {
             at, "feed packet with " + std::to_string(data.size()) + " data bytes, expected 2");
     const uint32_t rows = data[0] | (uint32_t{data[1]} << 8);
     m_ctx.AddAmount("feed", rows, "rows");
-    if (m_ctx.PageOpen()) m_pendingFeed += rows;
-    return true;
+    if (!m_ctx.PageOpen()) return true;
+    // Before the first line the paper is as wide as the head.
+    CPageCanvas& canvas = m_ctx.Canvas();
+    const uint32_t width = canvas.Width() ? canvas.Width() : kHeadDots;
+    return m_ctx.CheckDrawn(canvas.Resize(width, uint64_t{canvas.Height()} + rows), at);
 }
 
 bool CCatDecoder::Setting(size_t at, const cat::Packet& p) {
