@@ -70,6 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (const StatusExchange* status = StatusExchangeFor(model)) {
         const std::span<const uint8_t> reply(data + 1, size - 1);
         status->complete(reply);
+        if (status->answers) status->answers(reply);
         if (status->parse(reply).Message().empty()) std::abort();
     }
     std::vector<std::string> raw(1);

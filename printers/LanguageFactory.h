@@ -6,6 +6,7 @@
 #include "printers/Languages.h"
 #include "printers/PrinterBrotherQL.h"
 #include "printers/PrinterCPCL.h"
+#include "printers/PrinterCat.h"
 #include "printers/PrinterDymo.h"
 #include "printers/PrinterEPL.h"
 #include "printers/PrinterESCPOS.h"

@@ -24,6 +24,7 @@ class CPrinterZPL;
 class CPrinterEPL;
 class CPrinterBrotherQL;
 class CPrinterDymo;
+class CPrinterCat;
 
 // One print option as the language's PPDs have it: the option keyword and
 // the default choice (ppd/rastertothermal.drv holds the same).
@@ -130,6 +131,10 @@ inline constexpr LanguageOption kDymoOptions[] = {
     {"Rotate", "0"},
     {"Darkness", "Default"},
 };
+inline constexpr LanguageOption kCatOptions[] = {
+    THERMAL_IMAGE_OPTIONS,      {"Rotate", "0"},      {"Darkness", "3"},
+    {"zePrintRate", "Default"}, {"FeedOffset", "10"}, {"WhiteRunLimit", "0"},
+};
 #undef THERMAL_IMAGE_OPTIONS
 
 // Print speeds in inches per second.
@@ -152,6 +157,9 @@ inline constexpr Calibration kTsplCalibrations[] = {{"gap", "GAPDETECT\r\n"},
 inline constexpr Calibration kZplCalibrations[] = {{"", "~JC\r\n"}};
 inline constexpr Calibration kEplCalibrations[] = {{"", "\nxa\n"}};
 inline constexpr const char* kPeriPageNames[] = {"PERIPAGE"};
+// The names cat printers advertise, and the model of the driver's device ID.
+inline constexpr const char* kCatNames[] = {"GB01", "GB02", "GB03", "GT01", "MX05", "MX06",
+                                            "MX08", "MX09", "MX10", "MX11", "YT01", "CAT PRINTER"};
 }  // namespace language_data
 
 // The table. A device ID is matched against the rows in this order.
@@ -261,6 +269,16 @@ inline constexpr std::tuple kLanguageRows{
                                .darknessConfigured = 67,
                                .doubleLines = true,
                                .identify = IdentifyDymo}},
+    // Darkness 0-6 is the energy command, 50 % of it level 3 (PrinterCat.h).
+    LanguageRow<CPrinterCat>{{.modelNumber = 29,
+                              .name = "cat",
+                              .title = "Cat printer",
+                              .rawFormat = "application/vnd.thermal-cat",
+                              .options = language_data::kCatOptions,
+                              .deviceNames = language_data::kCatNames,
+                              .status = &kCatStatus,
+                              .darknessLevels = 7,
+                              .darknessConfigured = 50}},
 };
 
 // The languages of the table, in its order.

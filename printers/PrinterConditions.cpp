@@ -16,6 +16,7 @@ std::string PrinterConditions::Message() const {
         {offline, "offline or paused"},
         {overheated, "print head too hot"},
         {otherError, "printer error"},
+        {batteryLow, "battery low"},
     };
     std::string text;
     for (const auto& p : phrases) {

@@ -14,9 +14,11 @@ struct PrinterConditions {
     bool offline = false;  // offline or paused
     bool overheated = false;
     bool otherError = false;
+    bool batteryLow = false;  // a warning: it still prints
 
-    // Paper out or the cover open: a page sent now would be lost.
-    bool BlocksPrinting() const { return answered && (mediaEmpty || coverOpen); }
+    // Paper out or the cover open: a page sent now would be lost. A head too
+    // hot to print: the page waits until it has cooled down.
+    bool BlocksPrinting() const { return answered && (mediaEmpty || coverOpen || overheated); }
     // The state in words, e.g. "Out of paper, cover or print head open."
     std::string Message() const;
 };

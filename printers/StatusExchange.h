@@ -17,12 +17,16 @@ struct StatusExchange {
     // The conditions of a complete reply; `answered` is false when the reply
     // is malformed or short.
     PrinterConditions (*parse)(std::span<const uint8_t> reply);
+    // For languages whose pages carry the query themselves (the printer
+    // answers those too): the number of whole answers in `reply`; parse then
+    // reads the last one. Null for the others.
+    size_t (*answers)(std::span<const uint8_t> reply) = nullptr;
 };
 
 // The exchanges of the languages that have one; their rows in the language
 // table point at them.
 extern const StatusExchange kEscPosStatus, kPeriPageStatus, kTsplStatus, kZplStatus,
-    kBrotherQlStatus, kDymoStatus;
+    kBrotherQlStatus, kDymoStatus, kCatStatus;
 
 // The exchange of a printer language by its model number, or null for the
 // languages that have no status query (CPCL, Paperang, EPL2).

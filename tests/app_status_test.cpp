@@ -119,8 +119,10 @@ struct StatusCase {
     std::vector<std::string> simOptions;
     const char* reasonWhileWaiting;  // null: the job never waits
     Then then;
-    int pages;       // printed by the simulator in the end
-    int rounds = 1;  // times in a row, each with a new server and simulator
+    int pages;                     // printed by the simulator in the end
+    int rounds = 1;                // times in a row, each with a new server and simulator
+    const char* logged = nullptr;  // in the server's log
+    const char* reasonsAfter = "none";
 };
 
 // clang-format off
@@ -135,6 +137,16 @@ const StatusCase kCases[] = {
      {"--language", "tspl", "--cover-open", "3"}, "cover-open", Then::kNothing, 2},
     {"escpos job cancelled while it waits", "escpos_58",
      {"--language", "escpos", "--paper-out-after", "0"}, "media-empty", Then::kCancel, 0},
+    {"cat paper out after one page", "cat_203",
+     {"--language", "cat", "--paper-out-after", "1"}, "media-empty", Then::kLoadPaper, 2},
+    {"cat cover open for 3 s", "cat_203",
+     {"--language", "cat", "--cover-open", "3"}, "cover-open", Then::kNothing, 2},
+    {"cat head too hot for 3 s", "cat_203",
+     {"--language", "cat", "--head-hot", "3"}, "other", Then::kNothing, 2,
+     "Waiting for the printer: Print head too hot."},
+    {"cat battery low", "cat_203",
+     {"--language", "cat", "--battery-low"}, nullptr, Then::kNothing, 2,
+     "The printer's battery is low.", "other-warning"},
     {"escpos printer that never answers", "escpos_58",
      {"--language", "escpos", "--no-status"}, nullptr, Then::kNothing, 2},
     // A slow link: every answer comes 0.3 s after its query.
@@ -179,10 +191,13 @@ void RunCase(const StatusCase& c) {
     EXPECT_TRUE(WaitFor([&] { return sim.Pages() == c.pages; }, 10000)) << sim.Events();
     EXPECT_EQ(sim.Events().find("lost"), std::string::npos) << sim.Events();
     if (c.then == Then::kNothing) {
-        EXPECT_EQ(server.Attribute("p", "printer-state-reasons"), "none");
+        EXPECT_EQ(server.Attribute("p", "printer-state-reasons"), c.reasonsAfter);
     }
     if (c.reasonWhileWaiting) {
         EXPECT_NE(server.Log().find("Waiting for the printer"), std::string::npos);
+    }
+    if (c.logged) {
+        EXPECT_NE(server.Log().find(c.logged), std::string::npos) << server.Log();
     }
 }
 }  // namespace

@@ -33,6 +33,8 @@ TEST(AutoAdd, PicksTheDriverFromTheDeviceId) {
         {"MFG:Brother;MDL:QL-820NWB;", "brother_ql"},
         {"MFG:DYMO;MDL:LabelWriter 450 Twin Turbo;", "dymo_lw"},
         {"MFG:DYMO;CMD: ;MDL:LabelWriter 4XL;", "dymo_lw_4xl"},
+        {"MFG:Generic;MDL:GB02;", "cat_203"},
+        {"MFG:Generic;CMD:Cat;MDL:Cat printer 58mm;", "cat_203"},
         {"MFG:DYMO;MDL:LabelWriter 550;", nullptr},
         {"MFG:HP;CMD:PJL,PCL,POSTSCRIPT;MDL:LaserJet 400;", nullptr},
         {"MFG:EPSON;CMD:ESC/P2,ESC/P;MDL:Stylus;", nullptr},

@@ -163,6 +163,38 @@ TEST(PreviewPaperang, DecodesTheWorkedExample) {
     EXPECT_EQ(SettingOf(r.settings, "checksum"), "ok (5 packets)");
 }
 
+// Feeds are white rows, the tear-off after the last line too: the paper as
+// it comes out. Line bits are least significant first.
+TEST(PreviewCat, LinesAndFeedsMakeThePaper) {
+    Bytes b = kCatStatusQuery;
+    PutCatPacket(b, cat::kQuality, {0x33});
+    PutCatPacket(b, cat::kLattice,
+                 Bytes(std::begin(cat::kLatticeStart), std::end(cat::kLatticeStart)));
+    PutCatPacket(b, cat::kEnergy, {0x00, 0x10});
+    PutCatPacket(b, cat::kSpeed, {0x08});
+    PutCatPacket(b, cat::kLine, {0x01, 0x80});
+    PutCatPacket(b, cat::kFeed, {0x02, 0x00});
+    PutCatPacket(b, cat::kLine, {0x0F, 0x00});
+    PutCatPacket(b, cat::kFeed, {0x50, 0x00});
+    PutCatPacket(b, cat::kLattice, Bytes(std::begin(cat::kLatticeEnd), std::end(cat::kLatticeEnd)));
+    Put(b, kCatStatusQuery);
+    tagDecodeResult r = Decode(b);
+    ASSERT_FALSE(r.error.failed) << r.error.message;
+    EXPECT_EQ(r.language, PreviewLanguage::Cat);
+    ASSERT_EQ(r.pages.size(), 1u);
+    ExpectPage(r.pages[0], WithWhiteRows({2, 4, {0x80, 0x01, 0, 0, 0, 0, 0xF0, 0x00}}, 80));
+    EXPECT_EQ(SettingOf(r.pages[0].settings, "quality"), "33");
+    EXPECT_EQ(SettingOf(r.pages[0].settings, "energy"), "1000");
+    EXPECT_EQ(SettingOf(r.pages[0].settings, "speed"), "8");
+    EXPECT_EQ(SettingOf(r.pages[0].settings, "feed"), "82 rows in 2 commands");
+    EXPECT_EQ(SettingOf(r.settings, "status queries"), "2");
+
+    b[b.size() - 2 - 9] ^= 0x01;  // the lattice end's CRC
+    r = Decode(b);
+    ASSERT_TRUE(r.error.failed);
+    EXPECT_NE(r.error.message.find("CRC"), std::string::npos) << r.error.message;
+}
+
 TEST(PreviewPaperang, AllOnesTreeAndSeveralPages) {
     Bytes tree;
     for (int label : {0x100, 0xFE, 0xFF, 0xFE, 0x100, 0xFF}) Put(tree, {label & 0xFF, label >> 8});

@@ -131,3 +131,10 @@ TEST(PreviewRoundTripAfterEncoderMerge, BrotherQlPackBits) {
 TEST(PreviewRoundTripAfterEncoderMerge, Dymo) {
     RoundTrip(28, PreviewLanguage::Dymo, {});
 }
+
+// Pages as wide as the cat printer's head: lines are always the whole head.
+// No tear-off feed, which the preview would draw as paper.
+TEST(PreviewRoundTripAfterEncoderMerge, Cat) {
+    RoundTrip(29, PreviewLanguage::Cat, {{"FeedOffset", {"0"}, ""}}, true,
+              {PatternPage(384, 37, 0), PatternPage(384, 5, 5)});
+}

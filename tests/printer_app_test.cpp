@@ -67,7 +67,7 @@ constexpr Family kFamilies[] = {
     {"peripage_300", "peri-300", 576, 300},     {"zpl_203", "zpl-203", 812, 203},
     {"zpl_300", "zpl-300", 1200, 300},          {"epl_203", "epl-203", 812, 203},
     {"brother_ql", "brother-ql-300", 732, 300}, {"dymo_lw", "dymo-lw-300", 638, 300},
-    {"dymo_lw_4xl", "dymo-lw-4xl", 1200, 300},
+    {"dymo_lw_4xl", "dymo-lw-4xl", 1200, 300},  {"cat_203", "cat-203", 384, 203},
 };
 
 // The middle `width` columns of a page.
@@ -184,6 +184,11 @@ TEST_F(PrinterApp, SendsTheFilterBytesForEveryFamilyAndOptionSet) {
     cases.push_back({"brother_ql", "", {}, 0, 600});
     cases.push_back({"dymo_lw", "Darkness=3", {{"print-darkness", "33"}}});
     cases.push_back({"dymo_lw_4xl", "", {}, 0, 600});
+    cases.push_back(
+        {"cat_203",
+         "Darkness=5 FeedOffset=20 WhiteRunLimit=3",
+         {{"print-darkness", "30"}, {"thermal-feed", "20"}, {"thermal-white-run-limit", "3"}}});
+    cases.push_back({"cat_203", "", {}, 463});
     cases.push_back({"escpos_58", "", {}, 463});
     cases.push_back({"peripage_300", "", {}, 685});
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <pappl/pappl.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -33,7 +34,8 @@ uint64_t Digest(const tagDecodedPage& page) {
     return h;
 }
 
-// The media's size in dots, cut to the head's width as the printer gets it.
+// The media's size in dots, cut to the head's width as the printer gets it;
+// a roll printer's default feed after the page is paper the preview draws.
 std::pair<uint32_t, uint32_t> PrintedSize(const DriverInfo& d) {
     const pwg_media_t* size = pwgMediaForPWG(d.media[0]);
     if (d.language->modelNumber == 27) {  // Brother QL prints inside the label's edges
@@ -41,7 +43,10 @@ std::pair<uint32_t, uint32_t> PrintedSize(const DriverInfo& d) {
         return {static_cast<uint32_t>(m.dots), static_cast<uint32_t>(m.lengthDots)};
     }
     const int width = size->width * d.dpi / 2540, length = size->length * d.dpi / 2540;
-    return {static_cast<uint32_t>(std::min(width, d.headDots)), static_cast<uint32_t>(length)};
+    const char* feedMm = d.language->label ? nullptr : LanguageDefault(*d.language, "FeedOffset");
+    const int feed = feedMm ? (std::atoi(feedMm) * d.dpi * 10 + 253) / 254 : 0;
+    return {static_cast<uint32_t>(std::min(width, d.headDots)),
+            static_cast<uint32_t>(length + feed)};
 }
 }  // namespace
 

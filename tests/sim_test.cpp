@@ -166,11 +166,27 @@ std::string QlPaperOutReply() {
     return r;
 }
 
+// A cat printer's status answer packet around its status byte.
+std::string CatReply(char status, char crc) {
+    return "\x51\x78\xA3\x01\x01\x00"s + status + crc + "\xFF";
+}
+
 const SimCase kCases[] = {
     {"BrotherQlPaperOut",
      {"--language", "brother-ql", "--paper-out-after", "0"},
      {{{}, Q({0x1B, 'i', 'S'}), QlPaperOutReply()}},
      {"paper out", "status query brother-ql ESC i S -> error 1 0x02, error 2 0x00"},
+     0},
+    {"CatPrintsAndAnswers",
+     {"--language", "cat"},
+     {{{}, kCatStatusQuery, CatReply(0, 0)},
+      {CatPrint(SampleBitmap(0)), kCatStatusQuery, CatReply(0, 0)}},
+     {"page 1 printed 32x83", "status query cat A3 status -> 0x00"},
+     1},
+    {"CatCoverOpenPaperOut",
+     {"--language", "cat", "--paper-out-after", "0", "--cover-open", "60"},
+     {{{}, kCatStatusQuery, CatReply(0x03, 0x09)}},
+     {"status query cat A3 status -> 0x03"},
      0},
     {"DymoReady",
      {"--language", "dymo"},

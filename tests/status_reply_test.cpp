@@ -20,6 +20,11 @@ std::string QlReply(char one, char two, size_t size = 32) {
     return r;
 }
 
+// A cat printer's status answer packet around its status byte.
+std::string CatReply(char status, char crc) {
+    return std::string("\x51\x78\xA3\x01\x01\x00", 6) + status + crc + "\xFF";
+}
+
 std::string ZplReply(const char* one, const char* two) {
     return std::string("\x02") + one + "\x03\r\n\x02" + two + "\x03\r\n\x02" + "1234,0\x03\r\n";
 }
@@ -73,6 +78,21 @@ const ReplyCase kReplies[] = {
     {28, "\x02", true, "Ready."},
     {28, "\x22", true, "Out of paper."},
     {28, "\x80", true, "Printer error."},
+    // Cat printer: an A3 packet from the printer, status bits 0-3.
+    {29, CatReply(0x00, 0x00), true, "Ready."},
+    {29, CatReply(0x01, 0x07), true, "Out of paper."},
+    {29, CatReply(0x02, 0x0E), true, "Cover or print head open."},
+    {29, CatReply(0x04, 0x1C), true, "Print head too hot."},
+    {29, CatReply(0x08, 0x38), true, "Battery low."},
+    {29, CatReply(0x0F, 0x2D), true,
+     "Out of paper, cover or print head open, print head too hot, battery low."},
+    // A flow-control packet and a stray byte before the answer are skipped.
+    {29, std::string("\x51\x78\xAE\x01\x01\x00\x10\x70\xFF\x00", 10) + CatReply(0x01, 0x07), true,
+     "Out of paper."},
+    // Answers to the queries a print carried come first: the last one counts.
+    {29, CatReply(0x00, 0x00) + CatReply(0x01, 0x07), true, "Out of paper."},
+    {29, CatReply(0x01, 0x00), true, "No answer from the printer."},  // CRC wrong
+    {29, CatReply(0x01, 0x07).substr(0, 8), false, "No answer from the printer."},
 };
 
 TEST(StatusReply, RepliesBecomeConditions) {
@@ -106,6 +126,8 @@ TEST(StatusReply, QueriesByModel) {
          "A"},
         {99, nullptr},
     };
+    const std::string catQuery("\x51\x78\xA3\x00\x01\x00\x00\x00\xFF", 9);
+    EXPECT_EQ(StatusExchangeFor(29)->query, catQuery);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.model);
         const StatusExchange* exchange = StatusExchangeFor(c.model);

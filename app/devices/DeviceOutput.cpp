@@ -1,5 +1,7 @@
 #include "app/devices/DeviceOutput.h"
 
+#include <algorithm>
+
 namespace {
 constexpr const char* kWriteError = "Unable to write print data to the device.";
 }  // namespace
@@ -21,8 +23,22 @@ void CDeviceOutput::Fail() {
     papplJobSetMessage(m_job, "%s", kWriteError);
 }
 
+// Looks through the tail of the last write and this one; an occurrence
+// can't lie in the tail alone, so none is counted twice.
+void CDeviceOutput::Count(const void* data, size_t length) {
+    if (m_watched.empty()) return;
+    std::string window = std::move(m_tail);
+    window.append(static_cast<const char*>(data), length);
+    for (size_t at = window.find(m_watched); at != std::string::npos;
+         at = window.find(m_watched, at + m_watched.size()))
+        m_seen++;
+    const size_t keep = std::min(window.size(), m_watched.size() - 1);
+    m_tail.assign(window, window.size() - keep, keep);
+}
+
 bool CDeviceOutput::Write(const void* data, size_t length) {
     if (m_failed || !m_device) return false;
+    Count(data, length);
     if (papplDeviceWrite(m_device, data, length) < 0) {
         Fail();
         return false;

@@ -4,7 +4,7 @@ namespace {
 constexpr pappl_preason_t kShown = PAPPL_PREASON_MEDIA_EMPTY | PAPPL_PREASON_MEDIA_LOW |
                                    PAPPL_PREASON_COVER_OPEN | PAPPL_PREASON_MEDIA_JAM |
                                    PAPPL_PREASON_MARKER_SUPPLY_EMPTY | PAPPL_PREASON_OFFLINE |
-                                   PAPPL_PREASON_OTHER;
+                                   PAPPL_PREASON_OTHER | PAPPL_PREASON_OTHER_WARNING;
 }  // namespace
 
 void ShowConditions(pappl_printer_t* printer, const PrinterConditions& c) {
@@ -17,6 +17,7 @@ void ShowConditions(pappl_printer_t* printer, const PrinterConditions& c) {
         if (c.ribbonOut) reasons |= PAPPL_PREASON_MARKER_SUPPLY_EMPTY;
         if (c.offline) reasons |= PAPPL_PREASON_OFFLINE;
         if (c.overheated || c.otherError) reasons |= PAPPL_PREASON_OTHER;
+        if (c.batteryLow) reasons |= PAPPL_PREASON_OTHER_WARNING;
     }
     papplPrinterSetReasons(printer, reasons, kShown & ~reasons);
 }

@@ -24,6 +24,14 @@ PrinterConditions AskAndShow(pappl_job_t* job, CStatusLink& link) {
     ShowConditions(papplJobGetPrinter(job), conditions);
     return conditions;
 }
+// A low battery does not stop the page; the job says so once, as a warning.
+void WarnAboutBattery(pappl_job_t* job, const PrinterConditions& conditions) {
+    if (!conditions.answered || !conditions.batteryLow) return;
+    const char* message = papplJobGetMessage(job);
+    if (message && std::string(message).find("battery") != std::string::npos) return;
+    papplLogJob(job, PAPPL_LOGLEVEL_WARN, "The printer's battery is low.");
+    papplJobSetMessage(job, "Printing; the printer's battery is low.");
+}
 }  // namespace
 
 bool WaitForPrinter(pappl_job_t* job, CStatusLink& link) {
@@ -43,12 +51,16 @@ bool WaitForPrinter(pappl_job_t* job, CStatusLink& link) {
         }
         conditions = AskAndShow(job, link);
     }
-    if (shown.empty()) return true;
+    if (shown.empty()) {
+        WarnAboutBattery(job, conditions);
+        return true;
+    }
     if (conditions.answered)
         papplLogJob(job, PAPPL_LOGLEVEL_INFO, "The printer is ready again: %s",
                     conditions.Message().c_str());
     else
         papplLogJob(job, PAPPL_LOGLEVEL_WARN, "The printer stopped answering; printing goes on.");
     papplJobSetMessage(job, "Printing.");
+    WarnAboutBattery(job, conditions);
     return true;
 }

@@ -25,7 +25,9 @@ CStatusLink::CStatusLink(pappl_printer_t* printer, pappl_job_t* job, pappl_devic
       m_output(output),
       m_exchange(ExchangeOf(printer)),
       m_silent(IsQuiet(papplPrinterGetID(printer))),
-      m_replyMs(ReplyMs(papplPrinterGetDeviceURI(printer))) {}
+      m_replyMs(ReplyMs(papplPrinterGetDeviceURI(printer))) {
+    if (m_exchange && m_exchange->answers) m_output.Watch(m_exchange->query);
+}
 
 int CStatusLink::ReplyMs(const char* deviceUri) {
     return std::string_view(deviceUri ? deviceUri : "").starts_with("serial:") ? kSerialReplyMs
@@ -34,9 +36,9 @@ int CStatusLink::ReplyMs(const char* deviceUri) {
 
 // Each read waits briefly for data (PAPPL's network and USB devices and our
 // serial device), so this ends soon after the link falls silent.
-void CStatusLink::DrainStale() {
+bool CStatusLink::DrainStale() {
     const int id = papplPrinterGetID(m_printer);
-    if (!OwesAnswer(id)) return;
+    if (!OwesAnswer(id)) return false;
     uint8_t buffer[256];
     size_t drained = 0;
     ssize_t n = 0;
@@ -46,6 +48,7 @@ void CStatusLink::DrainStale() {
         papplLogPrinter(m_printer, PAPPL_LOGLEVEL_DEBUG,
                         "Read away %zu bytes of a late status answer.", drained);
     SetOwesAnswer(id, false);
+    return drained > 0;
 }
 
 bool CStatusLink::ReadsBack(const char* deviceUri) {
@@ -74,15 +77,23 @@ void CStatusLink::GiveUp(const char* why) {
 
 PrinterConditions CStatusLink::Ask() {
     if (!CanAsk()) return {};
-    DrainStale();
+    // Answers owed for the queries the pages carried come before ours,
+    // unless a late answer was just read away with them.
+    const bool drained = DrainStale();
+    const size_t watched = m_output.TakeWatched();
+    const size_t owed = drained ? 0 : watched;
     if (!m_output.Write(m_exchange->query.data(), m_exchange->query.size()) || !m_output.Flush()) {
         m_silent = true;
         return {};
     }
+    m_output.TakeWatched();
+    auto complete = [&](std::span<const uint8_t> r) {
+        return m_exchange->answers ? m_exchange->answers(r) > owed : m_exchange->complete(r);
+    };
     std::vector<uint8_t> reply;
     uint8_t buffer[256];
     const auto deadline = Clock::now() + std::chrono::milliseconds(m_replyMs);
-    while (!m_exchange->complete(reply) && Clock::now() < deadline) {
+    while (!complete(reply) && Clock::now() < deadline) {
         const auto start = Clock::now();
         const ssize_t n = papplDeviceRead(m_device, buffer, sizeof buffer);
         if (n > 0)
@@ -90,8 +101,8 @@ PrinterConditions CStatusLink::Ask() {
         else if (Clock::now() - start < kRetryPause)
             std::this_thread::sleep_for(kRetryPause);
     }
-    PrinterConditions conditions = m_exchange->parse(reply);
-    if (!m_exchange->complete(reply)) SetOwesAnswer(papplPrinterGetID(m_printer), true);
+    PrinterConditions conditions = complete(reply) ? m_exchange->parse(reply) : PrinterConditions{};
+    if (!complete(reply)) SetOwesAnswer(papplPrinterGetID(m_printer), true);
     if (conditions.answered) SetQuiet(papplPrinterGetID(m_printer), false);
     if (!conditions.answered)
         GiveUp(reply.empty() ? "No answer to the status query"

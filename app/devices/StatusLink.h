@@ -41,7 +41,8 @@ public:
 
 private:
     void GiveUp(const char* why);
-    void DrainStale();
+    // True when it read away the bytes of a late answer.
+    bool DrainStale();
 
     pappl_printer_t* m_printer;
     pappl_job_t* m_job;

@@ -19,6 +19,7 @@ constexpr const Language* kZpl = RowOf(25);
 constexpr const Language* kEpl = RowOf(26);
 constexpr const Language* kBrotherQl = RowOf(27);
 constexpr const Language* kDymo = RowOf(28);
+constexpr const Language* kCat = RowOf(29);
 
 constexpr const char* kLabels4in[] = {
     "oe_4x6-label_4x6in", "oe_4x4-label_4x4in",     "oe_4x3-label_4x3in",
@@ -130,6 +131,9 @@ constexpr DriverInfo kDrivers[] = {
      "roll_max_57x1000mm", kDymoModels},
     {"dymo_lw_4xl", "DYMO LabelWriter 4XL", "MFG:DYMO;MDL:LabelWriter 4XL;", kDymo, 300, 1248, 0,
      kDymo4xlLabels, "roll_min_19x12.7mm", "roll_max_4.16x39.37in", kDymo4xlModels},
+    {"cat_203", "Cat printer (GB01 to GB03, MX05 to MX11), 58 mm paper",
+     "MFG:Generic;CMD:Cat;MDL:Cat printer 58mm;", kCat, 203, 384, 497, kRoll58,
+     "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},
 };
 }  // namespace
 

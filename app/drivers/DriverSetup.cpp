@@ -99,7 +99,9 @@ void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
     d.num_type = 0;
     if (driver.language->label) d.type[d.num_type++] = "labels";
     d.type[d.num_type++] = "continuous";
-    if (LanguageDefault(*driver.language, "Darkness") && !driver.language->label) {
+    // Mini printers whose media tracking knows perforated and recording paper.
+    if (LanguageDefault(*driver.language, "Darkness") &&
+        LanguageDefault(*driver.language, "zeMediaTracking") && !driver.language->label) {
         d.type[d.num_type++] = "perforated";
         d.type[d.num_type++] = "recording";
     }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "printers/CatPacket.h"
 #include "tools/preview/DecodeContext.h"
 #include "tools/preview/StreamDecoder.h"
 
@@ -206,6 +207,44 @@ inline Bytes PaperangPage(const TestBitmap& bm, uint32_t seed = kPaperangSeed) {
     }
     Put(b, PaperangPacket(0x1A, {}, seed));
     Put(b, PaperangPacket(0x21, {0x64, 0, 0, 0}, seed));
+    return b;
+}
+
+inline void PutCatPacket(Bytes& b, uint8_t command, const Bytes& data) {
+    std::string packet;
+    cat::AppendPacket(packet, command, data);
+    Put(b, packet);
+}
+
+// A cat printer print without its status queries: quality, lattice start,
+// energy, image mode, speed, one line packet per row (least significant bit
+// leftmost), the tear-off feed and lattice end.
+inline Bytes CatPrint(const TestBitmap& bm) {
+    Bytes b;
+    PutCatPacket(b, cat::kQuality, {0x33});
+    PutCatPacket(b, cat::kLattice,
+                 Bytes(std::begin(cat::kLatticeStart), std::end(cat::kLatticeStart)));
+    PutCatPacket(b, cat::kEnergy, {0x00, 0x28});
+    PutCatPacket(b, cat::kDrawingMode, {0x00});
+    PutCatPacket(b, cat::kSpeed, {0x20});
+    for (uint32_t r = 0; r < bm.rows; r++) {
+        Bytes line(bm.rowBytes);
+        for (uint32_t i = 0; i < bm.rowBytes; i++)
+            for (int bit = 0; bit < 8; bit++)
+                if (bm.black[r * bm.rowBytes + i] & (0x80 >> bit)) line[i] |= uint8_t(1 << bit);
+        PutCatPacket(b, cat::kLine, line);
+    }
+    PutCatPacket(b, cat::kFeed, {0x50, 0x00});
+    PutCatPacket(b, cat::kLattice, Bytes(std::begin(cat::kLatticeEnd), std::end(cat::kLatticeEnd)));
+    return b;
+}
+
+const Bytes kCatStatusQuery = {0x51, 0x78, 0xA3, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF};
+
+inline Bytes CatPage(const TestBitmap& bm) {
+    Bytes b = kCatStatusQuery;
+    Put(b, CatPrint(bm));
+    Put(b, kCatStatusQuery);
     return b;
 }
 

@@ -13,3 +13,4 @@ void DecodeZpl(CDecodeContext& ctx);
 void DecodeEpl(CDecodeContext& ctx);
 void DecodeBrotherQl(CDecodeContext& ctx);
 void DecodeDymo(CDecodeContext& ctx);
+void DecodeCat(CDecodeContext& ctx);

@@ -18,7 +18,7 @@ constexpr LanguageDecoder kDecoders[] = {
     {PreviewLanguage::CPCL, DecodeCpcl},         {PreviewLanguage::Paperang, DecodePaperang},
     {PreviewLanguage::PeriPage, DecodePeriPage}, {PreviewLanguage::ZPL, DecodeZpl},
     {PreviewLanguage::EPL, DecodeEpl},           {PreviewLanguage::BrotherQL, DecodeBrotherQl},
-    {PreviewLanguage::Dymo, DecodeDymo},
+    {PreviewLanguage::Dymo, DecodeDymo},         {PreviewLanguage::Cat, DecodeCat},
 };
 
 const LanguageDecoder* DecoderOf(PreviewLanguage language) {
@@ -37,6 +37,7 @@ PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
     if (size == 0) return PreviewLanguage::Unknown;
     uint8_t b0 = data[0], b1 = size > 1 ? data[1] : 0;
     if (b0 == 0xA5) return PreviewLanguage::Paperang;
+    if (b0 == 0x51 && b1 == 0x78) return PreviewLanguage::Cat;
     if ((b0 == 0x10 && b1 == 0xFF) || (b0 == 0x1F && b1 == 0x00)) return PreviewLanguage::PeriPage;
     // Brother QL jobs start with an invalidate run of NULs or ESC @ ESC i;
     // DYMO jobs with ESC @ and the dot tab or line width.

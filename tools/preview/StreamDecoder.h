@@ -21,6 +21,7 @@ enum class PreviewLanguage {
     EPL = 26,
     BrotherQL = 27,
     Dymo = 28,
+    Cat = 29,
 };
 
 // One setting as the stream carries it, e.g. {"density", "8"}.

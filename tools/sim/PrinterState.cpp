@@ -13,13 +13,20 @@ SimClock::duration Seconds(double seconds) {
 }  // namespace
 
 CPrinterState::CPrinterState(const tagSimOptions& options, SimClock::time_point start)
-    : m_options(options), m_coverCloses(start + Seconds(options.coverOpen)) {
+    : m_options(options),
+      m_coverCloses(start + Seconds(options.coverOpen)),
+      m_headCools(start + Seconds(options.headHot)) {
     m_status.coverOpen = options.coverOpen > 0;
     if (!m_status.coverOpen) m_coverCloses = SimClock::time_point::max();
+    m_status.headHot = options.headHot > 0;
+    if (!m_status.headHot) m_headCools = SimClock::time_point::max();
+    m_status.batteryLow = options.batteryLow;
 }
 
 void CPrinterState::Start() {
     if (m_status.coverOpen) LogEvent("cover open");
+    if (m_status.headHot) LogEvent("head too hot");
+    if (m_status.batteryLow) LogEvent("battery low");
     if (m_options.paperOutAfter == 0) RunOutOfPaper(SimClock::now());
 }
 
@@ -34,6 +41,11 @@ void CPrinterState::Tick(SimClock::time_point now) {
         m_status.coverOpen = false;
         m_coverCloses = SimClock::time_point::max();
         LogEvent("cover closed");
+    }
+    if (m_status.headHot && now >= m_headCools) {
+        m_status.headHot = false;
+        m_headCools = SimClock::time_point::max();
+        LogEvent("head cooled down");
     }
     if (m_status.paperOut && now >= m_paperLoads) {
         m_status.paperOut = false;
@@ -56,6 +68,7 @@ void CPrinterState::LoadPaper() {
 std::string CPrinterState::LostBecause() const {
     if (m_status.coverOpen) return "cover open";
     if (m_status.paperOut) return "paper out";
+    if (m_status.headHot) return "head too hot";
     return std::string();
 }
 
@@ -65,5 +78,5 @@ void CPrinterState::Printed(SimClock::time_point now) {
 }
 
 SimClock::time_point CPrinterState::NextChange() const {
-    return std::min(m_coverCloses, m_paperLoads);
+    return std::min({m_coverCloses, m_headCools, m_paperLoads});
 }

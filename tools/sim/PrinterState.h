@@ -13,6 +13,8 @@ using SimClock = std::chrono::steady_clock;
 struct tagPrinterStatus {
     bool paperOut = false;
     bool coverOpen = false;
+    bool headHot = false;
+    bool batteryLow = false;
 };
 
 class CPrinterState {
@@ -21,7 +23,7 @@ public:
 
     // Logs the state the printer starts in.
     void Start();
-    // Runs the timers: the cover closes, paper is loaded.
+    // Runs the timers: the cover closes, the head cools, paper is loaded.
     void Tick(SimClock::time_point now);
     // The user loads paper and closes the cover.
     void LoadPaper();
@@ -40,5 +42,5 @@ private:
     const tagSimOptions& m_options;
     tagPrinterStatus m_status;
     int64_t m_printed = 0;
-    SimClock::time_point m_coverCloses, m_paperLoads = SimClock::time_point::max();
+    SimClock::time_point m_coverCloses, m_headCools, m_paperLoads = SimClock::time_point::max();
 };

@@ -13,10 +13,13 @@ std::string SimUsage() {
            "                           [--paper-out-after N] [--paper-out-for SECONDS]\n"
            "                           [--cover-open SECONDS] [--bytes-per-second N]\n"
            "                           [--answer-delay SECONDS] [--no-status]\n"
+           "                           [--head-hot SECONDS] [--battery-low]\n"
            "Acts as a printer on 127.0.0.1:N (0 picks a free port) or on a pseudo-terminal\n"
            "that LINK points to, writes each printed page to DIR/page-NNNN.png and every byte\n"
            "received to DIR/stream.bin, and answers status queries (--answer-delay seconds\n"
-           "after each). SIGUSR1 loads paper and closes the cover; SIGTERM or SIGINT stops it.\n";
+           "after each). SIGUSR1 loads paper and closes the cover; SIGTERM or SIGINT stops it.\n"
+           "A cat printer also reports its head too hot for the first SECONDS and a low\n"
+           "battery.\n";
 }
 
 namespace {
@@ -60,6 +63,7 @@ bool ParseValue(const std::string& name, const char* value, tagSimOptions& o) {
     if (name == "--paper-out-for") return ParseSeconds(value, o.paperOutFor);
     if (name == "--cover-open") return ParseSeconds(value, o.coverOpen);
     if (name == "--answer-delay") return ParseSeconds(value, o.answerDelay);
+    if (name == "--head-hot") return ParseSeconds(value, o.headHot);
     if (name == "--bytes-per-second")
         return ParseInteger(value, 1, int64_t{1} << 40, o.bytesPerSecond);
     return false;
@@ -68,7 +72,7 @@ bool ParseValue(const std::string& name, const char* value, tagSimOptions& o) {
 bool TakesValue(const std::string& name) {
     for (const char* known :
          {"--language", "--port", "--pty", "--out", "--paper-out-after", "--paper-out-for",
-          "--cover-open", "--bytes-per-second", "--answer-delay"})
+          "--cover-open", "--head-hot", "--bytes-per-second", "--answer-delay"})
         if (name == known) return true;
     return false;
 }
@@ -95,8 +99,8 @@ int ParseSimOptions(int argc, char** argv, tagSimOptions& options) {
             std::fputs(SimUsage().c_str(), stdout);
             return -1;
         }
-        if (a == "--no-status") {
-            options.noStatus = true;
+        if (a == "--no-status" || a == "--battery-low") {
+            (a == "--no-status" ? options.noStatus : options.batteryLow) = true;
         } else if (!TakesValue(a)) {
             return Usage("unknown argument \"" + a + "\"");
         } else if (i + 1 >= argc) {

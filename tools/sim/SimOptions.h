@@ -14,6 +14,8 @@ struct tagSimOptions {
     int64_t paperOutAfter = -1;  // pages printed before paper runs out; -1: never
     double paperOutFor = -1;     // seconds until paper is loaded again; -1: until SIGUSR1
     double coverOpen = 0;        // seconds the cover is open after start
+    double headHot = 0;          // seconds the head is too hot after start (cat printers)
+    bool batteryLow = false;     // the battery reports low (cat printers)
     int64_t bytesPerSecond = 0;  // read rate limit; 0: none
     bool noStatus = false;       // never answer status queries
     double answerDelay = 0;      // seconds between a status query and its answer

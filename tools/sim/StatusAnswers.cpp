@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "printers/CatPacket.h"
+
 namespace {
 
 std::string HexByte(uint8_t value) {
@@ -64,6 +66,18 @@ uint8_t DymoStatus(const tagPrinterStatus& s) {
     return static_cast<uint8_t>(0x02 | (s.paperOut || s.coverOpen ? 0x20 : 0));
 }
 
+// Cat printer A3: an A3 packet from the printer with the status byte, bit 0
+// no paper, bit 1 cover open, bit 2 head too hot, bit 3 battery low.
+std::string CatStatus(const tagPrinterStatus& s, std::string& shown) {
+    const uint8_t status = static_cast<uint8_t>(
+        (s.paperOut ? cat::kNoPaper : 0) | (s.coverOpen ? cat::kCoverOpen : 0) |
+        (s.headHot ? cat::kTooHot : 0) | (s.batteryLow ? cat::kBatteryLow : 0));
+    std::string reply;
+    cat::AppendPacket(reply, cat::kStatus, std::span<const uint8_t>(&status, 1), cat::kFromPrinter);
+    shown = HexByte(status);
+    return reply;
+}
+
 }  // namespace
 
 std::string StatusReply(const tagQuery& query, const tagPrinterStatus& status, std::string& shown) {
@@ -72,6 +86,8 @@ std::string StatusReply(const tagQuery& query, const tagPrinterStatus& status, s
         case 0x10:
             byte = EscPosStatus(query.bytes[2], status);
             break;
+        case cat::kStart0:
+            return CatStatus(status, shown);
         case 0x1B:
             if (query.bytes[1] == 'i') return QlStatus(status, shown);
             byte = query.bytes[1] == 'A' ? DymoStatus(status) : TsplStatus(status);

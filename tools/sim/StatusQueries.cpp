@@ -20,6 +20,8 @@ std::vector<tagQuery> QueriesOf(PreviewLanguage language) {
             return {{{0x1B, 'i', 'S'}, "ESC i S", true}};
         case PreviewLanguage::Dymo:
             return {{{0x1B, 'A'}, "ESC A", true}};
+        case PreviewLanguage::Cat:
+            return {{{0x51, 0x78, 0xA3, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF}, "A3 status", true}};
         default:
             return {};
     }
@@ -55,7 +57,7 @@ const tagQuery* CQueryRecogniser::Match(const uint8_t* data, size_t size, bool& 
 // decoder either fails earlier, or fails for want of data with a message
 // that counts the bytes left (which the padding changes), or consumes the
 // candidate as data and goes on past it. Decoders that know the query as a
-// command of their own (Brother QL, DYMO) take it and refuse the first
+// command of their own (Brother QL, DYMO, cat printers) take it and refuse the first
 // padding byte (0xFF, no command of theirs) instead: both runs fail just
 // past the query. (Raster data that ends in the query's bytes right where
 // the stream pauses passes that test too; the printer then answers once
