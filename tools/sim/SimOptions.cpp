@@ -11,10 +11,12 @@ const char kSimUsage[] =
     "                           (--port N | --pty LINK) --out DIR\n"
     "                           [--paper-out-after N] [--paper-out-for SECONDS]\n"
     "                           [--cover-open SECONDS] [--bytes-per-second N] [--no-status]\n"
+    "                           [--stall-after BYTES] [--status-delay MS]\n"
     "Acts as a printer on 127.0.0.1:N (0 picks a free port) or on a pseudo-terminal\n"
     "that LINK points to, writes each printed page to DIR/page-NNNN.png and every byte\n"
-    "received to DIR/stream.bin, and answers status queries. SIGUSR1 loads paper and\n"
-    "closes the cover; SIGTERM or SIGINT stops it.\n";
+    "received to DIR/stream.bin, and answers status queries (MS milliseconds late with\n"
+    "--status-delay). --stall-after stops reading for good after BYTES, as a printer\n"
+    "that hangs. SIGUSR1 loads paper and closes the cover; SIGTERM or SIGINT stops it.\n";
 
 namespace {
 
@@ -58,12 +60,15 @@ bool ParseValue(const std::string& name, const char* value, tagSimOptions& o) {
     if (name == "--cover-open") return ParseSeconds(value, o.coverOpen);
     if (name == "--bytes-per-second")
         return ParseInteger(value, 1, int64_t{1} << 40, o.bytesPerSecond);
+    if (name == "--stall-after") return ParseInteger(value, 0, INT64_MAX, o.stallAfter);
+    if (name == "--status-delay") return ParseInteger(value, 0, 3600000, o.statusDelayMs);
     return false;
 }
 
 bool TakesValue(const std::string& name) {
-    for (const char* known : {"--language", "--port", "--pty", "--out", "--paper-out-after",
-                              "--paper-out-for", "--cover-open", "--bytes-per-second"})
+    for (const char* known :
+         {"--language", "--port", "--pty", "--out", "--paper-out-after", "--paper-out-for",
+          "--cover-open", "--bytes-per-second", "--stall-after", "--status-delay"})
         if (name == known) return true;
     return false;
 }

@@ -15,6 +15,8 @@ struct tagSimOptions {
     double paperOutFor = -1;     // seconds until paper is loaded again; -1: until SIGUSR1
     double coverOpen = 0;        // seconds the cover is open after start
     int64_t bytesPerSecond = 0;  // read rate limit; 0: none
+    int64_t stallAfter = -1;     // bytes read before it stops reading; -1: never
+    int64_t statusDelayMs = 0;   // how late status answers are sent
     bool noStatus = false;       // never answer status queries
 };
 
