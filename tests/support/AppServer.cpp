@@ -139,6 +139,23 @@ void AppServer::Stop(int signal) {
     m_pid = -1;
 }
 
+bool AppServer::StopsWithin(int timeoutMs, int signal) {
+    if (m_pid <= 0) return true;
+    if (signal == 0)
+        Command({"shutdown"});
+    else
+        kill(m_pid, signal);
+    int status = 0;
+    for (int waited = 0; waited < timeoutMs && waitpid(m_pid, &status, WNOHANG) == 0; waited += 25)
+        Sleep(25);
+    if (waitpid(m_pid, &status, WNOHANG) == 0) {
+        Stop(SIGKILL);
+        return false;
+    }
+    m_pid = -1;
+    return true;
+}
+
 void AppServer::Restart(const std::function<void(const std::string&)>& whileStopped) {
     Stop();
     if (whileStopped) whileStopped(m_dir + "/thermal-printer-app.state");
