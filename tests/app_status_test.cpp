@@ -2,21 +2,15 @@
 // printer reports shows in printer-state-reasons, and a job waits for paper
 // or a closed cover instead of sending pages that would be lost.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
 #include "support/AppServer.h"
+#include "support/PrinterSim.h"
 #include "support/RasterWriter.h"
 #include "support/TempDir.h"
 
@@ -24,76 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kSim = fs::path(APP_PATH).parent_path() / "thermal-printer-sim";
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// thermal-printer-sim on a free port, its events in a file; stopped by PID.
-class Simulator {
-public:
-    explicit Simulator(const std::vector<std::string>& options)
-        : m_dir(TempDir::Shared().NewPath("sim")), m_log(m_dir + "/events.txt") {
-        fs::create_directories(m_dir + "/out");
-        std::vector<std::string> args{kSim.string(), "--port", "0", "--out", m_dir + "/out"};
-        args.insert(args.end(), options.begin(), options.end());
-        m_pid = fork();
-        if (m_pid == 0) {
-            freopen(m_log.c_str(), "w", stdout);
-            std::vector<char*> argv;
-            for (std::string& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-    }
-    ~Simulator() {
-        if (m_pid <= 0) return;
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
-    // "socket://127.0.0.1:PORT" once the simulator listens, "" if it doesn't.
-    std::string Uri() const {
-        const std::string prefix = "listening on 127.0.0.1:";
-        std::string uri;
-        WaitFor(
-            [&] {
-                const std::string events = Events();
-                const size_t at = events.find(prefix);
-                const size_t end = events.find('\n', at);
-                if (at == std::string::npos || end == std::string::npos) return false;
-                uri = "socket://127.0.0.1:" +
-                      events.substr(at + prefix.size(), end - at - prefix.size());
-                return true;
-            },
-            10000);
-        return uri;
-    }
-    std::string Events() const { return ReadText(m_log); }
-    int Pages() const {
-        int pages = 0;
-        for (const auto& entry : fs::directory_iterator(m_dir + "/out"))
-            pages += entry.path().filename().string().starts_with("page-");
-        return pages;
-    }
-    void LoadPaper() const { kill(m_pid, SIGUSR1); }
-
-private:
-    std::string m_dir;
-    std::string m_log;
-    pid_t m_pid = -1;
-};
 
 // A job of two small labels, streamed: Print-Job answers when it has printed.
 ipp_status_t PrintTwoLabels(const AppServer& server, const std::string& printer) {
@@ -160,7 +84,7 @@ const StatusCase kCases[] = {
 // clang-format on
 
 void RunCase(const StatusCase& c) {
-    Simulator sim(c.simOptions);
+    PrinterSim sim(c.simOptions);
     const std::string uri = sim.Uri();
     ASSERT_FALSE(uri.empty()) << sim.Events();
     AppServer server;
@@ -168,7 +92,7 @@ void RunCase(const StatusCase& c) {
     ipp_status_t printed = IPP_STATUS_ERROR_INTERNAL;
     std::thread job([&] { printed = PrintTwoLabels(server, "p"); });
     if (c.reasonWhileWaiting) {
-        EXPECT_TRUE(WaitFor(
+        EXPECT_TRUE(WaitUntil(
             [&] {
                 // The job waits (not only the idle check saw it).
                 const int id = server.ActiveJob("p");
@@ -188,7 +112,7 @@ void RunCase(const StatusCase& c) {
     if (c.then != Then::kCancel) {
         EXPECT_EQ(printed, IPP_STATUS_OK);
     }
-    EXPECT_TRUE(WaitFor([&] { return sim.Pages() == c.pages; }, 10000)) << sim.Events();
+    EXPECT_TRUE(WaitUntil([&] { return sim.Pages() == c.pages; }, 10000)) << sim.Events();
     EXPECT_EQ(sim.Events().find("lost"), std::string::npos) << sim.Events();
     if (c.then == Then::kNothing) {
         EXPECT_EQ(server.Attribute("p", "printer-state-reasons"), c.reasonsAfter);

@@ -18,7 +18,9 @@ size_t CDeviceOutput::DeviceBytes() const {
 void CDeviceOutput::Fail() {
     if (m_failed) return;
     m_failed = true;
-    if (!m_job) return;  // an idle printer's status query
+    // An idle printer's status query has no job; a cancelled job's write is
+    // given up on purpose and says so itself.
+    if (!m_job || papplJobIsCanceled(m_job)) return;
     papplLogJob(m_job, PAPPL_LOGLEVEL_ERROR, "%s", kWriteError);
     papplJobSetMessage(m_job, "%s", kWriteError);
 }

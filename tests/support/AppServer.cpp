@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <regex>
 #include <thread>
 
@@ -37,6 +39,18 @@ bool Answers(int port) {
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<uint16_t>(port));
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    return ok;
+}
+
+// Does a server take connections on the control socket at `path`?
+bool AnswersLocally(const std::string& path) {
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    if (path.size() >= sizeof a.sun_path) return false;
+    std::memcpy(a.sun_path, path.c_str(), path.size() + 1);
     bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     close(fd);
     return ok;
@@ -124,7 +138,11 @@ void AppServer::Start() {
     for (const auto& [name, value] : options)  // an empty value leaves the option out
         if (!value.empty()) args.insert(args.end(), {"-o", name + "=" + value});
     m_pid = Spawn(m_dir, args, m_dir + "/server.out", false);
-    for (int i = 0; i < 200 && !Answers(m_port); i++) Sleep(25);
+    // The subcommands reach the server through its control socket, which it
+    // opens after its port; one sent before would start a server of its own.
+    const std::string control = m_dir + "/thermal-printer-app.sock";
+    for (int i = 0; i < 200 && !(Answers(m_port) && AnswersLocally(control)) && Alive(); i++)
+        Sleep(25);
 }
 
 void AppServer::Stop(int signal) {
@@ -137,6 +155,23 @@ void AppServer::Stop(int signal) {
         waitpid(m_pid, &status, 0);
     }
     m_pid = -1;
+}
+
+bool AppServer::StopsWithin(int timeoutMs, int signal) {
+    if (m_pid <= 0) return true;
+    if (signal == 0)
+        Command({"shutdown"});
+    else
+        kill(m_pid, signal);
+    int status = 0;
+    for (int waited = 0; waited < timeoutMs && waitpid(m_pid, &status, WNOHANG) == 0; waited += 25)
+        Sleep(25);
+    if (waitpid(m_pid, &status, WNOHANG) == 0) {
+        Stop(SIGKILL);
+        return false;
+    }
+    m_pid = -1;
+    return true;
 }
 
 void AppServer::Restart(const std::function<void(const std::string&)>& whileStopped) {

@@ -28,6 +28,10 @@ public:
     void Restart(const std::function<void(const std::string& stateFile)>& whileStopped = {});
     // Kills the server (SIGKILL, as a crash or power loss) and starts it again.
     void Crash(const std::function<void(const std::string& stateFile)>& whileStopped = {});
+    // Stops the server with a signal, or with the `shutdown` subcommand for
+    // signal 0; false when it had not exited after `timeoutMs` (it is then
+    // killed).
+    bool StopsWithin(int timeoutMs, int signal);
     // Adds a printer whose device is a file under the server's folder (or
     // the given device URI); false when the application refuses it.
     bool AddPrinter(const std::string& name, const std::string& driver,

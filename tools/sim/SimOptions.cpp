@@ -13,11 +13,12 @@ std::string SimUsage() {
            "                           [--paper-out-after N] [--paper-out-for SECONDS]\n"
            "                           [--cover-open SECONDS] [--bytes-per-second N]\n"
            "                           [--answer-delay SECONDS] [--no-status]\n"
-           "                           [--head-hot SECONDS] [--battery-low]\n"
+           "                           [--head-hot SECONDS] [--battery-low] [--stall-after BYTES]\n"
            "Acts as a printer on 127.0.0.1:N (0 picks a free port) or on a pseudo-terminal\n"
            "that LINK points to, writes each printed page to DIR/page-NNNN.png and every byte\n"
            "received to DIR/stream.bin, and answers status queries (--answer-delay seconds\n"
-           "after each). SIGUSR1 loads paper and closes the cover; SIGTERM or SIGINT stops it.\n"
+           "after each). --stall-after stops reading for good after BYTES, as a printer that\n"
+           "hangs. SIGUSR1 loads paper and closes the cover; SIGTERM or SIGINT stops it.\n"
            "A cat printer also reports its head too hot for the first SECONDS and a low\n"
            "battery.\n";
 }
@@ -66,13 +67,14 @@ bool ParseValue(const std::string& name, const char* value, tagSimOptions& o) {
     if (name == "--head-hot") return ParseSeconds(value, o.headHot);
     if (name == "--bytes-per-second")
         return ParseInteger(value, 1, int64_t{1} << 40, o.bytesPerSecond);
+    if (name == "--stall-after") return ParseInteger(value, 0, INT64_MAX, o.stallAfter);
     return false;
 }
 
 bool TakesValue(const std::string& name) {
     for (const char* known :
          {"--language", "--port", "--pty", "--out", "--paper-out-after", "--paper-out-for",
-          "--cover-open", "--head-hot", "--bytes-per-second", "--answer-delay"})
+          "--cover-open", "--head-hot", "--bytes-per-second", "--answer-delay", "--stall-after"})
         if (name == known) return true;
     return false;
 }

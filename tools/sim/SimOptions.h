@@ -17,6 +17,7 @@ struct tagSimOptions {
     double headHot = 0;          // seconds the head is too hot after start (cat printers)
     bool batteryLow = false;     // the battery reports low (cat printers)
     int64_t bytesPerSecond = 0;  // read rate limit; 0: none
+    int64_t stallAfter = -1;     // bytes read before it stops reading; -1: never
     bool noStatus = false;       // never answer status queries
     double answerDelay = 0;      // seconds between a status query and its answer
 };

@@ -97,7 +97,7 @@ void CSimulator::PollOnce() {
     const SimClock::time_point now = SimClock::now();
     std::vector<pollfd> fds;
     std::vector<size_t> owners;
-    for (size_t i = 0; i < m_connections.size(); i++) {
+    for (size_t i = 0; i < m_connections.size() && !Stalled(); i++) {
         if (m_connections[i].nextRead > now) continue;
         fds.push_back({m_connections[i].fd, POLLIN, 0});
         owners.push_back(i);
@@ -118,7 +118,7 @@ void CSimulator::PollOnce() {
             for (int fd; m_connections.size() < kMaxConnections && (fd = m_link.Accept()) >= 0;)
                 AddConnection(fd);
     }
-    SendDueReplies(after);
+    SendLate(after);
     CheckIdle(after);
 }
 
@@ -126,8 +126,8 @@ int CSimulator::Timeout(SimClock::time_point now) const {
     SimClock::time_point until = std::min(now + kLongestWait, m_state.NextChange());
     for (const tagConnection& c : m_connections) {
         if (c.nextRead > now) until = std::min(until, c.nextRead);
+        if (!c.late.empty()) until = std::min(until, c.late.front().first);
         if (!c.stream->Quiet()) until = std::min(until, c.lastData + kIdle);
-        if (!c.replies.empty()) until = std::min(until, c.replyAt);
     }
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(until - now).count();
     return static_cast<int>(std::clamp<int64_t>(ms, 0, 1000));
@@ -138,17 +138,21 @@ bool CSimulator::ReadFrom(tagConnection& c, SimClock::time_point now) {
     size_t want = kChunk;
     if (m_options.bytesPerSecond > 0)
         want = static_cast<size_t>(std::clamp<int64_t>(m_options.bytesPerSecond / 20, 1, kChunk));
+    if (m_options.stallAfter >= 0)
+        want = std::min(want, static_cast<size_t>(m_options.stallAfter - m_received));
     const ssize_t n = read(c.fd, m_buffer.data(), want);
     if (n < 0) return errno == EAGAIN || errno == EINTR || c.fd == m_link.Terminal();
     if (n == 0) return c.fd == m_link.Terminal();
     c.lastData = now;
+    m_received += n;
+    if (Stalled()) LogEvent("stopped reading after " + std::to_string(m_received) + " bytes");
     if (m_options.bytesPerSecond > 0)
         c.nextRead = std::max(now, c.nextRead) +
                      std::chrono::duration_cast<SimClock::duration>(std::chrono::duration<double>(
                          double(n) / double(m_options.bytesPerSecond)));
     std::string replies;
     if (c.stream->Receive(m_buffer.data(), static_cast<size_t>(n), replies)) {
-        SendReplies(c, std::move(replies), now);
+        Reply(c, std::move(replies), now);
         return true;
     }
     LogEvent("more than " + std::to_string(CJobStream::kMaxHeld >> 20) +
@@ -156,6 +160,32 @@ bool CSimulator::ReadFrom(tagConnection& c, SimClock::time_point now) {
     if (c.fd != m_link.Terminal()) return false;
     c.stream->Close();
     return true;
+}
+
+// Answers go out at once, or --answer-delay after their query, as a slow
+// printer or link answers.
+void CSimulator::Reply(tagConnection& c, std::string replies, SimClock::time_point now) {
+    if (replies.empty()) return;
+    if (m_options.answerDelay <= 0) {
+        WriteAll(c.fd, replies);
+        return;
+    }
+    c.late.emplace_back(now + std::chrono::duration_cast<SimClock::duration>(
+                                  std::chrono::duration<double>(m_options.answerDelay)),
+                        std::move(replies));
+}
+
+void CSimulator::SendLate(SimClock::time_point now) {
+    for (tagConnection& c : m_connections) {
+        while (!c.late.empty() && c.late.front().first <= now) {
+            WriteAll(c.fd, c.late.front().second);
+            c.late.erase(c.late.begin());
+        }
+    }
+}
+
+bool CSimulator::Stalled() const {
+    return m_options.stallAfter >= 0 && m_received >= m_options.stallAfter;
 }
 
 void CSimulator::Close(size_t index) {
@@ -166,28 +196,6 @@ void CSimulator::Close(size_t index) {
         LogEvent("connection closed, " + std::to_string(c.stream->Pages()) + " pages");
     }
     m_connections.erase(m_connections.begin() + static_cast<std::ptrdiff_t>(index));
-}
-
-// Answers go out at once, or --answer-delay after the query, as a slow
-// printer or link answers.
-void CSimulator::SendReplies(tagConnection& c, std::string replies, SimClock::time_point now) {
-    if (replies.empty()) return;
-    if (m_options.answerDelay <= 0) {
-        WriteAll(c.fd, replies);
-        return;
-    }
-    if (c.replies.empty())
-        c.replyAt = now + std::chrono::duration_cast<SimClock::duration>(
-                              std::chrono::duration<double>(m_options.answerDelay));
-    c.replies += replies;
-}
-
-void CSimulator::SendDueReplies(SimClock::time_point now) {
-    for (tagConnection& c : m_connections) {
-        if (c.replies.empty() || c.replyAt > now) continue;
-        WriteAll(c.fd, c.replies);
-        c.replies.clear();
-    }
 }
 
 void CSimulator::CheckIdle(SimClock::time_point now) {

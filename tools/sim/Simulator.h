@@ -3,6 +3,7 @@
 #include <csignal>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/sim/JobStream.h"
@@ -26,8 +27,8 @@ private:
         int fd = -1;
         std::unique_ptr<CJobStream> stream;
         SimClock::time_point lastData, nextRead;
-        std::string replies;           // answers not sent yet (--answer-delay)
-        SimClock::time_point replyAt;  // when they go out
+        // Replies held back by --answer-delay, with when they go out.
+        std::vector<std::pair<SimClock::time_point, std::string>> late;
     };
 
     void AddConnection(int fd);
@@ -36,8 +37,9 @@ private:
     bool ReadFrom(tagConnection& c, SimClock::time_point now);
     void Close(size_t index);
     void CheckIdle(SimClock::time_point now);
-    void SendReplies(tagConnection& c, std::string replies, SimClock::time_point now);
-    void SendDueReplies(SimClock::time_point now);
+    void Reply(tagConnection& c, std::string replies, SimClock::time_point now);
+    void SendLate(SimClock::time_point now);
+    bool Stalled() const;
     std::string Answer(const tagQuery& query);
 
     const tagSimOptions& m_options;
@@ -47,4 +49,5 @@ private:
     CLink m_link;
     std::vector<tagConnection> m_connections;
     std::vector<uint8_t> m_buffer;
+    int64_t m_received = 0;  // bytes read on every link, for --stall-after
 };
