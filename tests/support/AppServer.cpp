@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -75,6 +76,18 @@ std::string Exchange(http_t* http, const std::string& path, const std::string& c
     return page;
 }
 
+// The server's control socket accepts connections: the subcommands talk
+// to it (one run before it does would start a private server of its own).
+bool ControlSocketAnswers(const std::string& path) {
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    std::snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
+    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    return ok;
+}
+
 void Sleep(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -125,6 +138,8 @@ void AppServer::Start() {
         if (!value.empty()) args.insert(args.end(), {"-o", name + "=" + value});
     m_pid = Spawn(m_dir, args, m_dir + "/server.out", false);
     for (int i = 0; i < 200 && !Answers(m_port); i++) Sleep(25);
+    const std::string control = m_dir + "/thermal-printer-app.sock";
+    for (int i = 0; i < 200 && Alive() && !ControlSocketAnswers(control); i++) Sleep(25);
 }
 
 void AppServer::Stop(int signal) {

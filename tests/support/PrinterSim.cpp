@@ -1,0 +1,76 @@
+#include "support/PrinterSim.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "support/TempDir.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+fs::path SimPath() {
+    return fs::path(APP_PATH).parent_path() / "thermal-printer-sim";
+}
+}  // namespace
+
+PrinterSim::PrinterSim(const std::vector<std::string>& options)
+    : m_dir(TempDir::Shared().NewPath("sim")), m_log(m_dir + "/events.txt") {
+    fs::create_directories(m_dir + "/out");
+    std::vector<std::string> args{SimPath().string(), "--port", "0", "--out", m_dir + "/out"};
+    args.insert(args.end(), options.begin(), options.end());
+    m_pid = fork();
+    if (m_pid == 0) {
+        if (!std::freopen(m_log.c_str(), "w", stdout)) _exit(126);
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+}
+
+PrinterSim::~PrinterSim() {
+    if (m_pid <= 0) return;
+    kill(m_pid, SIGTERM);
+    waitpid(m_pid, nullptr, 0);
+}
+
+bool PrinterSim::Built() {
+    return fs::exists(SimPath());
+}
+
+std::string PrinterSim::Uri() const {
+    const std::string prefix = "listening on 127.0.0.1:";
+    for (int waited = 0; waited < 10000; waited += 50) {
+        const std::string events = Events();
+        const size_t at = events.find(prefix);
+        const size_t end = at == std::string::npos ? at : events.find('\n', at);
+        if (end != std::string::npos)
+            return "socket://127.0.0.1:" +
+                   events.substr(at + prefix.size(), end - at - prefix.size());
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return "";
+}
+
+std::string PrinterSim::Events() const {
+    std::ifstream in(m_log);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int PrinterSim::Pages() const {
+    int pages = 0;
+    for (const auto& entry : fs::directory_iterator(m_dir + "/out"))
+        pages += entry.path().filename().string().starts_with("page-");
+    return pages;
+}
