@@ -255,7 +255,8 @@ TEST(JobHistory, HoldsTheConfiguredNumberOfJobs) {
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, newest);
     EXPECT_EQ(server.Attribute("p", "job-state", ids.front()), "none");
-    EXPECT_TRUE(SpoolFiles(server, "").empty());
+    EXPECT_TRUE(SpoolFiles(server, ".png").empty());
+    EXPECT_LE(SpoolFiles(server, ".ipp").size(), size_t{kKept});
 
     server.Restart();
     listed = JobIds(server, "p", "all");
