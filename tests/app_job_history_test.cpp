@@ -194,35 +194,59 @@ TEST(JobHistory, QueuedJobsPrintOnceAfterEveryKindOfStop) {
                 queued);
 }
 
-// ---- Jobs that cannot print after a restart ----------------------------
+// ---- A job whose stop left a trace --------------------------------------
 
-struct LostCase {
+struct StopTraceCase {
     const char* name;
-    const char* removedSuffix;  // of the spool file removed while stopped
+    bool endsBeforeStop;        // printed before the kill, the printer not paused
+    const char* removedSuffix;  // of the spool file removed while stopped, or null
+    const char* savedState;     // the state the saved state gives the job, or null
+    ipp_jstate_t state;         // how the job ends after the start
     const char* message;        // the start of the job's message
+    bool printsAfterStart;
 };
 
-const LostCase kLostCases[] = {
-    {"document removed", ".png", "The job's document was lost"},
-    {"attributes removed", ".ipp", "The job's attributes were lost"},
+// clang-format off
+const StopTraceCase kStopTraceCases[] = {
+    {"document removed",     false, ".png",  nullptr, IPP_JSTATE_ABORTED,   "The job's document was lost",    false},
+    {"attributes removed",   false, ".ipp",  nullptr, IPP_JSTATE_ABORTED,   "The job's attributes were lost", false},
+    {"killed as it printed", false, nullptr, "5",     IPP_JSTATE_COMPLETED,
+     "The server stopped while the job printed; it is printed again", true},
+    // The kill came after the printer took the job, before the state said so.
+    {"killed before its end was saved", true, nullptr, "5", IPP_JSTATE_COMPLETED, "Job completed.", false},
 };
+// clang-format on
 
-TEST(JobHistory, AQueuedJobThatCannotPrintEndsSayingWhy) {
-    for (const LostCase& c : kLostCases) {
+TEST(JobHistory, AJobEndsSayingWhatTheStopDid) {
+    for (const StopTraceCase& c : kStopTraceCases) {
         SCOPED_TRACE(c.name);
         AppServer server;
         ASSERT_TRUE(server.AddPrinter("p", "tspl_203"));
-        ASSERT_EQ(server.Command({"pause", "-d", "p"}), 0);
+        if (!c.endsBeforeStop) {
+            ASSERT_EQ(server.Command({"pause", "-d", "p"}), 0);
+        }
         const int id = server.Print("p", LabelPng(), "image/png");
         ASSERT_GT(id, 0);
-        server.Restart([&](const std::string&) {
-            for (const std::string& file : SpoolFiles(server, c.removedSuffix)) fs::remove(file);
+        if (c.endsBeforeStop) {
+            ASSERT_EQ(server.WaitForJob("p", id), IPP_JSTATE_COMPLETED);
+        }
+        const size_t printedBefore = server.DeviceBytes("p").size();
+        server.Crash([&](const std::string& stateFile) {
+            if (c.removedSuffix)
+                for (const std::string& file : SpoolFiles(server, c.removedSuffix))
+                    fs::remove(file);
+            if (c.savedState) {
+                const std::string text = Text(ReadFileBytes(stateFile));
+                WriteFileText(stateFile,
+                              std::regex_replace(text, std::regex("state=\"[0-9]\""),
+                                                 std::string("state=\"") + c.savedState + "\""));
+            }
         });
         server.Command({"resume", "-d", "p"});
-        EXPECT_EQ(server.WaitForJob("p", id), IPP_JSTATE_ABORTED);
+        EXPECT_EQ(server.WaitForJob("p", id), c.state);
         EXPECT_TRUE(server.JobStateMessage("p", id).starts_with(c.message))
             << server.JobStateMessage("p", id);
-        EXPECT_TRUE(server.DeviceBytes("p").empty());
+        EXPECT_EQ(server.DeviceBytes("p").size() > printedBefore, c.printsAfterStart);
         // The next job prints.
         EXPECT_EQ(server.WaitForJob("p", server.Print("p", LabelPng(), "image/png")),
                   IPP_JSTATE_COMPLETED);
@@ -255,7 +279,8 @@ TEST(JobHistory, HoldsTheConfiguredNumberOfJobs) {
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, newest);
     EXPECT_EQ(server.Attribute("p", "job-state", ids.front()), "none");
-    EXPECT_TRUE(SpoolFiles(server, ".png").empty());
+    // The last document goes a moment after its job ended.
+    EXPECT_TRUE(WaitFor([&] { return SpoolFiles(server, ".png").empty(); }, 5000));
     EXPECT_LE(SpoolFiles(server, ".ipp").size(), size_t{kKept});
 
     server.Restart();
