@@ -50,6 +50,10 @@ PrinterSim::~PrinterSim() {
     waitpid(m_pid, nullptr, 0);
 }
 
+bool PrinterSim::Built() {
+    return fs::exists(kSim);
+}
+
 std::string PrinterSim::Uri() const {
     const std::string prefix = "listening on 127.0.0.1:";
     std::string uri;

@@ -19,6 +19,8 @@ public:
     PrinterSim(const PrinterSim&) = delete;
     PrinterSim& operator=(const PrinterSim&) = delete;
 
+    // Whether build/thermal-printer-sim exists.
+    static bool Built();
     // "socket://127.0.0.1:PORT" once the simulator listens, "" if it doesn't.
     std::string Uri() const;
     std::string Events() const;
