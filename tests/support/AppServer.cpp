@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,6 +38,18 @@ bool Answers(int port) {
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<uint16_t>(port));
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    return ok;
+}
+
+// Whether the server takes connections on its control socket, which it
+// opens after loading its state: a command run before would find no server.
+bool AnswersOnSocket(const std::string& path) {
+    int fd = socket(AF_LOCAL, SOCK_STREAM, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_LOCAL;
+    std::snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
     bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     close(fd);
     return ok;
@@ -124,7 +137,8 @@ void AppServer::Start() {
     for (const auto& [name, value] : options)  // an empty value leaves the option out
         if (!value.empty()) args.insert(args.end(), {"-o", name + "=" + value});
     m_pid = Spawn(m_dir, args, m_dir + "/server.out", false);
-    for (int i = 0; i < 200 && !Answers(m_port); i++) Sleep(25);
+    const std::string socket = m_dir + "/thermal-printer-app.sock";
+    for (int i = 0; i < 200 && !(Answers(m_port) && AnswersOnSocket(socket)); i++) Sleep(25);
 }
 
 void AppServer::Stop(int signal) {
