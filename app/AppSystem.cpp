@@ -12,6 +12,7 @@
 #include "app/drivers/DriverSetup.h"
 #include "app/ipp/IppDispatch.h"
 #include "app/ipp/RequestChecks.h"
+#include "app/ipp/SpoolLimits.h"
 #include "app/ipp/StateFile.h"
 #include "app/web/AppFace.h"
 #include "app/web/CalibratePage.h"
@@ -142,6 +143,11 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         return nullptr;
     }
     Configure(system, count, options);
+    if (!ApplySpoolLimits(system, Option("max-job-size", count, options),
+                          Option("max-spool-size", count, options))) {
+        papplSystemDelete(system);
+        return nullptr;
+    }
     if (!Listen(system, count, options)) {
         const char* host = Option("listen-hostname", count, options);
         std::fprintf(stderr, "%s: Unable to listen on %s port %d: %s\n", kName,

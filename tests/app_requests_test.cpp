@@ -240,3 +240,71 @@ TEST(AppRequests, FileDevicesNeedTheFolder) {
         << o.message;
 }
 }  // namespace
+
+namespace {
+// Set-Printer-Attributes over the loopback, with HTTP Basic credentials
+// when a password is given: whether it was done.
+bool SetThreshold(AppServer& app, const std::string& password, int value) {
+    cupsSetPasswordCB2(
+        [](const char*, http_t*, const char*, const char*, void*) -> const char* {
+            return nullptr;  // no prompt: what the request carries is all
+        },
+        nullptr);
+    http_t* http = app.Connect();
+    if (!password.empty()) {
+        const std::string credentials = "admin:" + password;
+        char encoded[256];
+        httpEncode64_2(encoded, sizeof encoded, credentials.c_str(), int(credentials.size()));
+        httpSetAuthString(http, "Basic", encoded);
+    }
+    ipp_t* request = app.NewRequest(IPP_OP_SET_PRINTER_ATTRIBUTES, kPrinter);
+    ippAddInteger(request, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "thermal-threshold-default", value);
+    ipp_t* response = cupsDoRequest(http, request, (std::string("/ipp/print/") + kPrinter).c_str());
+    const bool done = response && ippGetStatusCode(response) == IPP_STATUS_OK;
+    ippDelete(response);
+    httpClose(http);
+    return done;
+}
+}  // namespace
+
+// Once the web pages have a password, IPP administration needs it from
+// this machine too, and only the right one opens the web pages; the
+// command line, through its socket, needs none.
+TEST(AppRequests, TheWebPasswordGuardsAdministration) {
+    AppServer app(AppServer::Options{{"server-options", "web-security"}});
+    ASSERT_TRUE(app.AddPrinter(kPrinter, "tspl_203"));
+    EXPECT_TRUE(SetThreshold(app, "", 100));  // no password yet
+    const std::string set = app.SubmitForm(
+        "/security", {{"new_password", "Secret123x"}, {"new_password2", "Secret123x"}});
+    ASSERT_NE(set.find("Password changed"), std::string::npos) << set;
+    const struct {
+        const char* what;
+        std::function<bool(AppServer&, int)> change;
+        bool done;
+    } rows[] = {
+        {"IPP without a password", [](AppServer& a, int v) { return SetThreshold(a, "", v); },
+         false},
+        {"IPP with a wrong one", [](AppServer& a, int v) { return SetThreshold(a, "Secret12", v); },
+         false},
+        {"IPP with the password",
+         [](AppServer& a, int v) { return SetThreshold(a, "Secret123x", v); }, true},
+        {"the command line",
+         [](AppServer& a, int v) {
+             return a.Command({"modify", "-d", kPrinter, "-o",
+                               "thermal-threshold=" + std::to_string(v)}) == 0;
+         },
+         true},
+    };
+    int value = 100;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string before = app.Attribute(kPrinter, "thermal-threshold-default");
+        EXPECT_EQ(row.change(app, ++value), row.done);
+        EXPECT_EQ(app.Attribute(kPrinter, "thermal-threshold-default"),
+                  row.done ? std::to_string(value) : before);
+    }
+    EXPECT_NE(app.SubmitForm("/security", {{"password", "wrong"}}).find("Password incorrect"),
+              std::string::npos);
+    EXPECT_EQ(app.SubmitForm("/security", {{"password", "Secret123x"}}).find("Password incorrect"),
+              std::string::npos);
+}

@@ -186,6 +186,10 @@ std::string QueuedJobsSurviveAKill(AppServer& server) {
         if (at != std::string::npos) text.replace(at, 9, "state=\"5\"");
         WriteFileText(stateFile, text);
     });
+    // The printer is still paused after the restart: its jobs wait for this.
+    if (server.PrinterState("late") != IPP_PSTATE_STOPPED ||
+        server.Command({"resume", "-d", "late"}) != 0)
+        return "not paused after the restart";
     for (int id : ids)
         if (server.WaitForJob("late", id, 20000) != IPP_JSTATE_COMPLETED)
             return "job " + std::to_string(id) + " did not complete";

@@ -65,9 +65,46 @@ bool CheckCreatePrinter(pappl_client_t* client) {
     return !faults.empty() && Answer(client, IPP_STATUS_ERROR_ATTRIBUTES_OR_VALUES, faults);
 }
 
+// The printer settings PAPPL stores without checking their range:
+// darkness, speed and tear offset, each within what the driver takes.
+std::vector<Fault> RangeFaults(pappl_client_t* client) {
+    std::vector<Fault> faults;
+    pappl_printer_t* printer = papplClientGetPrinter(client);
+    if (!printer) return faults;
+    pappl_pr_driver_data_t d;
+    papplPrinterGetDriverData(printer, &d);
+    const struct {
+        const char* name;
+        int min, max;
+        bool zero;  // 0 (the printer's own) taken too
+    } ranges[] = {
+        {"printer-darkness-configured", 0, 100, false},
+        {"print-darkness-default", -100, 100, false},
+        {"print-speed-default", d.speed_supported[0], d.speed_supported[1], true},
+        {"label-tear-offset-configured", d.tear_offset_supported[0], d.tear_offset_supported[1],
+         false},
+    };
+    ipp_t* request = papplClientGetRequest(client);
+    for (const auto& r : ranges) {
+        ipp_attribute_t* attr = ippFindAttribute(request, r.name, IPP_TAG_ZERO);
+        if (!attr || ippGetGroupTag(attr) != IPP_TAG_PRINTER) continue;
+        const int value = ippGetInteger(attr, 0);
+        if (ippGetValueTag(attr) == IPP_TAG_INTEGER && ippGetCount(attr) == 1 &&
+            ((value >= r.min && value <= r.max) || (r.zero && value == 0)))
+            continue;
+        char text[256];
+        ippAttributeString(attr, text, sizeof text);
+        faults.push_back({attr, std::string(r.name) + " takes a whole number from " +
+                                    std::to_string(r.min) + " to " + std::to_string(r.max) +
+                                    ", not \"" + text + "\"."});
+    }
+    return faults;
+}
+
 bool CheckDefaults(pappl_client_t* client) {
-    const std::vector<Fault> faults =
+    std::vector<Fault> faults =
         VendorFaults(papplClientGetRequest(client), IPP_TAG_PRINTER, "-default");
+    for (Fault& f : RangeFaults(client)) faults.push_back(std::move(f));
     return !faults.empty() && Answer(client, IPP_STATUS_ERROR_ATTRIBUTES_OR_VALUES, faults);
 }
 
