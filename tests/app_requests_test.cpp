@@ -190,6 +190,20 @@ TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
                         true);
          },
          kBadValue, "thermal-contrast takes a whole number from -80 to 100"},
+        {"Print-Job: an attribute the printer has not is dropped",
+         [&](AppServer& a) {
+             return Job(a, IPP_OP_PRINT_JOB, "image/pwg-raster", "thermal-dithr", "threshold", pwg);
+         },
+         kIgnored, "\"thermal-dithr\" is not an attribute of this printer. [thermal-dithr]"},
+        {"Validate-Job: an attribute the printer has not is ignored",
+         [](AppServer& a) { return Job(a, IPP_OP_VALIDATE_JOB, "", "sparkle", "7"); }, kIgnored,
+         "[sparkle]"},
+        {"submit: a misspelled option is reported",
+         command("submit -d shelf -o thermal-dithr=threshold " + pwg), 0,
+         "Ignored -o thermal-dithr: this printer has no such option."},
+        {"submit: a value the setting does not take is reported",
+         command("submit -d shelf -o thermal-dither=floyd " + pwg), 0,
+         "Ignored thermal-dither=floyd"},
         {"Print-Job: values inside",
          [&](AppServer& a) {
              return Job(a, IPP_OP_PRINT_JOB, "image/pwg-raster", "thermal-dither", "sierra", pwg);
