@@ -136,7 +136,7 @@ int IntegerAttribute(const AppServer& app, const std::string& printer, const cha
     return std::atoi(app.Attribute(printer, name).c_str());
 }
 
-// On every driver and every medium it lists, the test page (drawn inside
+// On every driver and every medium it lists, loaded, the test page (drawn inside
 // the advertised margins, its rulers on all four edges) prints whole: the
 // inked area is the page inside the margins, and the top ruler has a tick
 // for every millimetre it spans.
@@ -153,8 +153,9 @@ TEST(PrinterFace, TestPageRulersPrintWholeOnEveryMedium) {
         if (round.empty()) break;
         for (const DriverInfo* driver : round) {
             ipp_t* request = app.NewRequest(IPP_OP_SET_PRINTER_ATTRIBUTES, driver->name);
-            ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "media-default", nullptr,
-                         driver->media[i]);
+            for (const char* attr : {"media-default", "media-ready"})
+                ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, attr, nullptr,
+                             driver->media[i]);
             ippDelete(app.Send(request, "/ipp/print/" + std::string(driver->name)));
             printed[driver->name] = app.DeviceBytes(driver->name).size();
             app.SubmitForm("/" + std::string(driver->name) + "/", {{"action", "print-test-page"}});
