@@ -23,6 +23,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "thermal-printer-app: %s\n", error.c_str());
         return 1;
     }
+    for (const std::string& warning : CommandLineWarnings(argc, argv))
+        std::fprintf(stderr, "thermal-printer-app: %s\n", warning.c_str());
     RegisterSerialScheme();
     DriverList drivers;
     for (const DriverInfo& d : Drivers())

@@ -23,23 +23,29 @@ constexpr int kQlHeadPins = 720;
 constexpr int kQlLineBytes = kQlHeadPins / 8;
 
 // *check*: placement from the maker's page-size table; correct it here.
+// The 17 mm and 23 mm labels' pins (left, right) are not in the table we
+// have: they are guesses that put the tape against the right end of the
+// head as the narrow tapes sit.
 constexpr QlMedia kQlMedia[] = {
-    {12, 0, 106, 0, 585, 29},   {29, 0, 306, 0, 408, 6},    {38, 0, 413, 0, 295, 12},
-    {50, 0, 554, 0, 154, 12},   {54, 0, 590, 0, 130, 0},    {62, 0, 696, 0, 12, 12},
-    {29, 90, 306, 991, 408, 6}, {62, 29, 696, 271, 12, 12}, {62, 100, 696, 1109, 12, 12},
+    {12, 0, 106, 0, 585, 29},    {29, 0, 306, 0, 408, 6},    {38, 0, 413, 0, 295, 12},
+    {50, 0, 554, 0, 154, 12},    {54, 0, 590, 0, 130, 0},    {62, 0, 696, 0, 12, 12},
+    {29, 90, 306, 991, 408, 6},  {62, 29, 696, 271, 12, 12}, {62, 100, 696, 1109, 12, 12},
+    {38, 90, 413, 991, 295, 12}, {17, 54, 165, 566, 555, 0}, {17, 87, 165, 956, 555, 0},
+    {23, 23, 202, 202, 442, 76},
 };
 
-// The medium a page of this size (millimetres) prints on: the tape nearest
-// in width; with dieCut, the die-cut label of that width within 1 mm of the
-// length when there is one.
+// The medium a page of this size (millimetres) prints on: with dieCut, the
+// die-cut label within 1 mm of the page in both directions when there is
+// one; otherwise the continuous tape nearest in width.
 inline const QlMedia& QlMediaForPage(double widthMm, double lengthMm, bool dieCut) {
-    const QlMedia* best = &kQlMedia[0];
     for (const QlMedia& m : kQlMedia)
-        if (std::abs(m.widthMm - widthMm) < std::abs(best->widthMm - widthMm)) best = &m;
-    for (const QlMedia& m : kQlMedia)
-        if (dieCut && m.DieCut() && m.widthMm == best->widthMm &&
+        if (dieCut && m.DieCut() && std::abs(m.widthMm - widthMm) <= 1.0 &&
             std::abs(m.lengthMm - lengthMm) <= 1.0)
             return m;
+    const QlMedia* best = &kQlMedia[0];
+    for (const QlMedia& m : kQlMedia)
+        if (!m.DieCut() && std::abs(m.widthMm - widthMm) < std::abs(best->widthMm - widthMm))
+            best = &m;
     return *best;
 }
 

@@ -10,6 +10,7 @@
 #include "support/AppServer.h"
 #include "support/RasterWriter.h"
 #include "support/TempDir.h"
+#include "tools/preview/StreamDecoder.h"
 
 // What the application takes and refuses, through its command line, IPP
 // and its web form: settings outside their values, documents it cannot
@@ -190,6 +191,20 @@ TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
                         true);
          },
          kBadValue, "thermal-contrast takes a whole number from -80 to 100"},
+        {"Print-Job: an attribute the printer has not is dropped",
+         [&](AppServer& a) {
+             return Job(a, IPP_OP_PRINT_JOB, "image/pwg-raster", "thermal-dithr", "threshold", pwg);
+         },
+         kIgnored, "\"thermal-dithr\" is not an attribute of this printer. [thermal-dithr]"},
+        {"Validate-Job: an attribute the printer has not is ignored",
+         [](AppServer& a) { return Job(a, IPP_OP_VALIDATE_JOB, "", "sparkle", "7"); }, kIgnored,
+         "[sparkle]"},
+        {"submit: a misspelled option is reported",
+         command("submit -d shelf -o thermal-dithr=threshold " + pwg), 0,
+         "Ignored -o thermal-dithr: this printer has no such option."},
+        {"submit: a value the setting does not take is reported",
+         command("submit -d shelf -o thermal-dither=floyd " + pwg), 0,
+         "Ignored thermal-dither=floyd"},
         {"Print-Job: values inside",
          [&](AppServer& a) {
              return Job(a, IPP_OP_PRINT_JOB, "image/pwg-raster", "thermal-dither", "sierra", pwg);
@@ -220,6 +235,50 @@ TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
     }
     EXPECT_EQ(ReadFileBytes(dir + "/victim").size(), 16u);
     EXPECT_TRUE(app.Alive());
+}
+
+// A job for a medium that is not loaded is never printed silently: larger
+// than the loaded labels, it is shrunk onto them; smaller, it prints as it
+// is; either way the job's message says so. Receipt paper has no length.
+TEST(AppRequests, APageForOtherMediaIsFittedAndTold) {
+    struct Row {
+        const char* driver;
+        const char* loaded;
+        const char* asked;       // media of the job
+        unsigned width, height;  // the page, 203 dpi
+        const char* message;     // in job-state-message; "" for none
+        uint32_t printedHeight;
+    };
+    const Row rows[] = {
+        {"tspl_203", "oe_2x1-label_2x1in", "oe_4x6-label_4x6in", 812, 1218,
+         "printed shrunk to fit them.", 203},
+        {"tspl_203", "oe_4x6-label_4x6in", "oe_2x1-label_2x1in", 406, 203, "printed as it is.",
+         203},
+        {"escpos_58", "om_58x100mm_58x100mm", "om_58x200mm_58x200mm", 464, 1600, "", 1600},
+    };
+    AppServer app;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.driver) + " " + row.loaded);
+        const std::string printer = std::string(row.driver) + "-" + row.loaded;
+        ASSERT_TRUE(app.AddPrinter(printer, row.driver));
+        ASSERT_EQ(
+            app.Command({"modify", "-d", printer, "-o", std::string("media-ready=") + row.loaded}),
+            0);
+        const std::string page = TempDir::Shared().NewPath("page") + ".pwg";
+        TestPage gray = MakePage(row.width, row.height, 0, 8, 203);
+        WriteFileBytes(page, MakePwgRaster({gray}));
+        const int id = app.Print(printer, page, "image/pwg-raster", {{"media", row.asked}});
+        ASSERT_EQ(app.WaitForJob(printer, id), IPP_JSTATE_COMPLETED);
+        const std::string message = app.JobStateMessage(printer, id);
+        if (*row.message)
+            EXPECT_NE(message.find(row.message), std::string::npos) << message;
+        else
+            EXPECT_EQ(message.find("loaded"), std::string::npos) << message;
+        const std::vector<uint8_t> bytes = app.DeviceBytes(printer);
+        const tagDecodeResult decoded = DecodeStream(bytes.data(), bytes.size(), {});
+        ASSERT_EQ(decoded.pages.size(), 1u);
+        EXPECT_EQ(decoded.pages[0].height, row.printedHeight);
+    }
 }
 
 // A printer in the state file whose file device is no longer inside the

@@ -337,6 +337,37 @@ TEST_F(PrinterApp, TakesAppleRasterImagesAndRawStreams) {
     }
 }
 
+// A 1-bit page, as PWG black_1 (a set bit is a dot) or 1-bit gray (a set
+// bit is paper), prints the dots of its 8-bit equivalent at threshold.
+TEST_F(PrinterApp, OneBitPagesPrintTheirOwnDots) {
+    struct Row {
+        const char* driver;
+        cups_cspace_t space;
+    };
+    const Row rows[] = {
+        {"dymo_lw", CUPS_CSPACE_K},   {"tspl_203", CUPS_CSPACE_K}, {"brother_ql", CUPS_CSPACE_K},
+        {"escpos_58", CUPS_CSPACE_K}, {"zpl_203", CUPS_CSPACE_SW},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.driver);
+        const Family& f = FamilyOf(row.driver);
+        TestPage gray = SamplePage(f.width, 120, f.dpi);
+        TestPage bits = MakePage(f.width, gray.height, 0, 1, f.dpi);
+        bits.colorSpace = row.space;
+        for (unsigned y = 0; y < gray.height; y++)
+            for (unsigned x = 0; x < gray.width; x++) {
+                const bool dot = gray.pixels[y * gray.width + x] < 128;
+                gray.SetGray(x, y, dot ? 0 : 255);
+                if (dot == (row.space == CUPS_CSPACE_K))
+                    bits.pixels[y * bits.bytesPerLine() + x / 8] |= uint8_t(0x80 >> (x % 8));
+            }
+        const AppServer::Options threshold = {{"thermal-dither", "threshold"}};
+        const std::vector<uint8_t> eight = PrintAndCollect(f.driver, WritePwg({gray}), threshold);
+        EXPECT_FALSE(eight.empty());
+        EXPECT_TRUE(PrintAndCollect(f.driver, WritePwg({bits}), threshold) == eight);
+    }
+}
+
 int HttpGet(const AppServer& app, const char* path) {
     http_t* http = app.Connect();
     if (!http) return 0;
@@ -415,6 +446,32 @@ TEST_F(PrinterApp, PrinterAttributesComeOnceWithValidMediaNames) {
             }
         }
         ippDelete(response);
+    }
+}
+
+// Label stock sold by part number is in media-supported and reads as part
+// number and size in the web page's media menu.
+TEST_F(PrinterApp, NamedLabelStockInMediaAndMenus) {
+    struct Row {
+        const char* driver;
+        const char* name;
+        const char* label;
+    };
+    const Row rows[] = {
+        {"dymo_lw", "om_99010-address_28x89mm", "99010 / 30252 Address 28 × 89 mm"},
+        {"dymo_lw_4xl", "oe_1744907-shipping_4x6in", "1744907 Shipping 4 × 6 in"},
+        {"brother_ql", "om_dk-11209-small-address_62x29mm", "DK-11209 Small address 62 × 29 mm"},
+        {"brother_ql", "om_dk-11203-file-folder_17x87mm", "DK-11203 File folder 17 × 87 mm"},
+        {"escpos_80", "om_80x100mm_80x100mm", "80 mm receipt roll, 100 mm pages"},
+        {"cpcl_3in", "oe_w225h075-label_2.25x0.75in", "2.25 x 0.75&quot;"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string supported = server->Attribute(row.driver, "media-supported");
+        EXPECT_NE(supported.find(row.name), std::string::npos) << supported;
+        const std::string page = server->Fetch(std::string("/") + row.driver + "/media");
+        EXPECT_NE(page.find(std::string("value=\"") + row.name + "\""), std::string::npos);
+        EXPECT_NE(page.find(row.label), std::string::npos);
     }
 }
 

@@ -133,7 +133,7 @@ TEST(PrinterFace, TestPagePrintsAtTheDefaultMediaSize) {
     // checked for their size.
     const std::map<std::string, uint64_t> golden = {
         {"tspl_203", 9623495856544702689ull},
-        {"escpos_58", 6404263271674557357ull},
+        {"escpos_58", 18307679131191710852ull},
     };
     AppServer app;
     for (const DriverInfo& driver : Drivers()) {
@@ -156,6 +156,79 @@ TEST(PrinterFace, TestPagePrintsAtTheDefaultMediaSize) {
         auto known = golden.find(driver.name);
         if (known != golden.end()) {
             EXPECT_EQ(Digest(decoded), known->second);
+        }
+    }
+}
+
+// The black dots' bounding box of a decoded page: {width, height}.
+std::pair<uint32_t, uint32_t> InkedSize(const tagDecodedPage& page) {
+    uint32_t left = page.width, right = 0, top = page.height, bottom = 0;
+    for (uint32_t y = 0; y < page.height; y++)
+        for (uint32_t x = 0; x < page.width; x++)
+            if (page.IsBlack(x, y)) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    if (left > right) return {0, 0};
+    return {right - left + 1, bottom - top + 1};
+}
+
+// The ticks of the test page's top ruler: black runs in the top inked row.
+int TopTicks(const tagDecodedPage& page) {
+    for (uint32_t y = 0; y < page.height; y++) {
+        int runs = 0;
+        for (uint32_t x = 0; x < page.width; x++)
+            runs += page.IsBlack(x, y) && (x == 0 || !page.IsBlack(x - 1, y));
+        if (runs) return runs;
+    }
+    return 0;
+}
+
+int IntegerAttribute(const AppServer& app, const std::string& printer, const char* name) {
+    return std::atoi(app.Attribute(printer, name).c_str());
+}
+
+// On every driver and every medium it lists, loaded, the test page (drawn inside
+// the advertised margins, its rulers on all four edges) prints whole: the
+// inked area is the page inside the margins, and the top ruler has a tick
+// for every millimetre it spans.
+TEST(PrinterFace, TestPageRulersPrintWholeOnEveryMedium) {
+    AppServer app;
+    std::map<std::string, int> jobs;
+    std::map<std::string, size_t> printed;  // device bytes before the round's job
+    for (const DriverInfo& driver : Drivers())
+        ASSERT_TRUE(app.AddPrinter(driver.name, driver.name));
+    for (size_t i = 0;; i++) {
+        std::vector<const DriverInfo*> round;
+        for (const DriverInfo& driver : Drivers())
+            if (i < driver.media.size()) round.push_back(&driver);
+        if (round.empty()) break;
+        for (const DriverInfo* driver : round) {
+            ipp_t* request = app.NewRequest(IPP_OP_SET_PRINTER_ATTRIBUTES, driver->name);
+            for (const char* attr : {"media-default", "media-ready"})
+                ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, attr, nullptr,
+                             driver->media[i]);
+            ippDelete(app.Send(request, "/ipp/print/" + std::string(driver->name)));
+            printed[driver->name] = app.DeviceBytes(driver->name).size();
+            app.SubmitForm("/" + std::string(driver->name) + "/", {{"action", "print-test-page"}});
+        }
+        for (const DriverInfo* driver : round) {
+            const std::string name = driver->name;
+            SCOPED_TRACE(name + " " + driver->media[i]);
+            EXPECT_EQ(app.WaitForJob(name, ++jobs[name]), IPP_JSTATE_COMPLETED);
+            const std::vector<uint8_t> all = app.DeviceBytes(name);
+            const size_t from = std::min(printed[name], all.size());
+            const tagDecodeResult result = DecodeStream(all.data() + from, all.size() - from, {});
+            ASSERT_EQ(result.pages.size(), 1u) << result.error.message;
+            const tagDecodedPage& page = result.pages[0];
+            const pwg_media_t* size = pwgMediaForPWG(driver->media[i]);
+            const int side = IntegerAttribute(app, name, "media-left-margin-supported");
+            const int end = IntegerAttribute(app, name, "media-top-margin-supported");
+            auto dots = [&](int hundredths) { return hundredths * driver->dpi / 2540; };
+            const uint32_t width = dots(size->width) - dots(2 * side);
+            const uint32_t length = dots(size->length) - dots(2 * end);
+            EXPECT_EQ(InkedSize(page), std::make_pair(width, length));
+            EXPECT_GE(TopTicks(page), static_cast<int>(width * 254 / driver->dpi / 10) - 1);
         }
     }
 }

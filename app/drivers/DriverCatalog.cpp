@@ -21,22 +21,44 @@ constexpr const Language* kBrotherQl = RowOf(27);
 constexpr const Language* kDymo = RowOf(28);
 constexpr const Language* kCat = RowOf(29);
 
+// Label stock of label printers in common inch and millimetre sizes; the
+// first is the default.
 constexpr const char* kLabels4in[] = {
-    "oe_4x6-label_4x6in", "oe_4x4-label_4x4in",     "oe_4x3-label_4x3in",
-    "oe_4x2-label_4x2in", "oe_3x2-label_3x2in",     "oe_w225h125-label_2.25x1.25in",
-    "oe_2x1-label_2x1in", "om_100x150mm_100x150mm", "om_100x100mm_100x100mm",
-    "om_60x40mm_60x40mm", "om_58x40mm_58x40mm",     "om_50x30mm_50x30mm",
+    "oe_4x6-label_4x6in",
+    "oe_4x4-label_4x4in",
+    "oe_4x3-label_4x3in",
+    "oe_4x2-label_4x2in",
+    "oe_4x1-label_4x1in",
+    "oe_3x2-label_3x2in",
+    "oe_3x1-label_3x1in",
+    "oe_w225h125-label_2.25x1.25in",
+    "oe_w225h075-label_2.25x0.75in",
+    "oe_2x1-label_2x1in",
+    "oe_w150h100-label_1.5x1in",
+    "om_100x150mm_100x150mm",
+    "om_100x100mm_100x100mm",
+    "om_60x40mm_60x40mm",
+    "om_58x40mm_58x40mm",
+    "om_50x30mm_50x30mm",
     "om_40x30mm_40x30mm",
+    "om_30x20mm_30x20mm",
 };
 constexpr const char* kLabels3in[] = {
-    "oe_3x2-label_3x2in", "oe_w225h125-label_2.25x1.25in",
-    "oe_2x1-label_2x1in", "om_60x40mm_60x40mm",
-    "om_58x40mm_58x40mm", "om_50x30mm_50x30mm",
+    "oe_3x2-label_3x2in",
+    "oe_3x1-label_3x1in",
+    "oe_w225h125-label_2.25x1.25in",
+    "oe_w225h075-label_2.25x0.75in",
+    "oe_2x1-label_2x1in",
+    "oe_w150h100-label_1.5x1in",
+    "om_60x40mm_60x40mm",
+    "om_58x40mm_58x40mm",
+    "om_50x30mm_50x30mm",
     "om_40x30mm_40x30mm",
+    "om_30x20mm_30x20mm",
 };
 constexpr const char* kLabels2in[] = {
-    "oe_2x1-label_2x1in", "oe_2x2-label_2x2in", "oe_2x3-label_2x3in",
-    "om_50x30mm_50x30mm", "om_40x30mm_40x30mm",
+    "oe_2x1-label_2x1in", "oe_2x2-label_2x2in", "oe_2x3-label_2x3in", "oe_w150h100-label_1.5x1in",
+    "om_50x30mm_50x30mm", "om_40x30mm_40x30mm", "om_30x20mm_30x20mm",
 };
 constexpr const char* kRoll58[] = {
     "om_58x100mm_58x100mm", "om_58x50mm_58x50mm",   "om_58x150mm_58x150mm",
@@ -59,23 +81,40 @@ constexpr const char* kDymoModels[] = {
 };
 constexpr const char* kDymo4xlModels[] = {"DYMO LABELWRITER 4XL"};
 
-// Die-cut labels first (62 x 100 mm the default), then continuous tapes.
+// Brother's die-cut labels (62 x 100 mm the default), then the continuous
+// tapes, each as a page of a fixed length; then tape widths without a
+// part number. Sizes from Brother's table in the printer notes.
 constexpr const char* kBrotherQlMedia[] = {
-    "om_62x100mm_62x100mm", "om_62x29mm_62x29mm",   "om_29x90mm_29x90mm",
-    "om_12x50mm_12x50mm",   "om_29x100mm_29x100mm", "om_38x100mm_38x100mm",
-    "om_50x100mm_50x100mm", "om_54x100mm_54x100mm", "om_62x150mm_62x150mm",
+    "om_dk-11202-shipping_62x100mm",
+    "om_dk-11209-small-address_62x29mm",
+    "om_dk-11201-address_29x90mm",
+    "om_dk-11208-large-address_38x90mm",
+    "om_dk-11203-file-folder_17x87mm",
+    "om_dk-11204-multi-purpose_17x54mm",
+    "om_dk-11221-square_23x23mm",
+    "om_dk-22205-continuous_62x150mm",
+    "om_dk-22212-film_62x150mm",
+    "om_dk-22210-continuous_29x100mm",
+    "om_dk-22211-film_29x100mm",
+    "om_dk-22214-continuous_12x50mm",
+    "om_38x100mm_38x100mm",
+    "om_50x100mm_50x100mm",
+    "om_54x100mm_54x100mm",
 };
-// 99012 address, 11354 multi-purpose, 99014 shipping; 1744907 4 x 6 in.
+// DYMO LabelWriter labels as fed (width across the head x length); 99012
+// first, the default. 1744907 (4 x 6 in) fits the 4XL only.
 constexpr const char* kDymoLabels[] = {
-    "om_36x89mm_36x89mm",
-    "om_32x57mm_32x57mm",
-    "om_54x101mm_54x101mm",
+    "om_99012-large-address_36x89mm", "om_99010-address_28x89mm",
+    "om_99014-shipping_54x101mm",     "om_30256-shipping_59x102mm",
+    "om_11354-multi-purpose_32x57mm", "om_30334-multi-purpose_32x57mm",
+    "om_11355-multi-purpose_19x51mm", "om_99017-suspension-file_12x50mm",
 };
 constexpr const char* kDymo4xlLabels[] = {
-    "oe_4x6-label_4x6in",
-    "om_36x89mm_36x89mm",
-    "om_32x57mm_32x57mm",
-    "om_54x101mm_54x101mm",
+    "oe_1744907-shipping_4x6in",        "om_99012-large-address_36x89mm",
+    "om_99010-address_28x89mm",         "om_99014-shipping_54x101mm",
+    "om_30256-shipping_59x102mm",       "om_11354-multi-purpose_32x57mm",
+    "om_30334-multi-purpose_32x57mm",   "om_11355-multi-purpose_19x51mm",
+    "om_99017-suspension-file_12x50mm",
 };
 
 constexpr DriverInfo kDrivers[] = {
@@ -127,10 +166,10 @@ constexpr DriverInfo kDrivers[] = {
      kBrotherQl, 300, 733, 150, kBrotherQlMedia, "roll_min_12x12.7mm", "roll_max_62x1000mm",
      kBrotherQlModels},
     {"dymo_lw", "DYMO LabelWriter 400, 450, 450 Turbo, 450 Twin Turbo",
-     "MFG:DYMO;MDL:LabelWriter 450;", kDymo, 300, 672, 0, kDymoLabels, "roll_min_19x12.7mm",
-     "roll_max_57x1000mm", kDymoModels},
+     "MFG:DYMO;MDL:LabelWriter 450;", kDymo, 300, 672, 0, kDymoLabels, "roll_min_12x12.7mm",
+     "roll_max_59x1000mm", kDymoModels},
     {"dymo_lw_4xl", "DYMO LabelWriter 4XL", "MFG:DYMO;MDL:LabelWriter 4XL;", kDymo, 300, 1248, 0,
-     kDymo4xlLabels, "roll_min_19x12.7mm", "roll_max_4.16x39.37in", kDymo4xlModels},
+     kDymo4xlLabels, "roll_min_12x12.7mm", "roll_max_4.16x39.37in", kDymo4xlModels},
     {"cat_203", "Cat printer (GB01 to GB03, MX05 to MX11), 58 mm paper",
      "MFG:Generic;CMD:Cat;MDL:Cat printer 58mm;", kCat, 203, 384, 497, kRoll58,
      "roll_min_57x12.7mm", "roll_max_58.2x1000mm"},

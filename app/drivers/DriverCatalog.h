@@ -14,7 +14,7 @@ struct DriverInfo {
     const Language* language;
     int dpi;
     int headDots;    // printable width in dots: wider pages are cut to it, centred
-    int sideMargin;  // hundredths of millimetres, left and right
+    int sideMargin;  // hundredths of millimetres, left and right, at least
     std::span<const char* const> media;  // the first one is the default
     const char* rollMin;
     const char* rollMax;

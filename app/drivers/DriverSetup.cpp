@@ -12,6 +12,7 @@
 #include "app/devices/IdleStatus.h"
 #include "app/devices/SerialDevice.h"
 #include "app/drivers/DriverCatalog.h"
+#include "app/drivers/DriverMargins.h"
 #include "app/drivers/RasterJob.h"
 #include "app/ipp/PaperangSeed.h"
 #include "app/ipp/VendorOptions.h"
@@ -20,8 +21,6 @@
 #include "app/web/WebLabels.h"
 
 namespace {
-constexpr int kTopBottomMargin = 100;  // 1 mm: clients then name sizes plainly
-
 // Gives media saved under a name the catalog no longer has (an older
 // release's name of the same size) the catalog's name of that size; false
 // when the name is listed or no listed size matches.
@@ -40,19 +39,42 @@ bool RenameToListedSize(const DriverInfo& driver, pappl_media_col_t& media) {
     return false;
 }
 
+// Media saved by an older release may carry margins smaller than the
+// driver's today, which would leave content where the printer cannot print:
+// they get the driver's margins.
+bool WidenMargins(const DriverMargins& margins, pappl_media_col_t& media) {
+    bool widened = false;
+    for (int* side : {&media.left_margin, &media.right_margin}) {
+        if (*side >= margins.leftRight) continue;
+        *side = margins.leftRight;
+        widened = true;
+    }
+    for (int* side : {&media.top_margin, &media.bottom_margin}) {
+        if (*side >= margins.bottomTop) continue;
+        *side = margins.bottomTop;
+        widened = true;
+    }
+    return widened;
+}
+
+bool RefreshSavedMedia(const DriverInfo& driver, pappl_media_col_t& media) {
+    const bool renamed = RenameToListedSize(driver, media);
+    return WidenMargins(MarginsOf(driver), media) || renamed;
+}
+
 // PAPPL calls the status callback once a printer is loaded from the state
 // file, with its saved defaults in place (and later now and then, when
-// nothing is left to rename).
+// nothing is left to change).
 bool RenameStaleMedia(pappl_printer_t* printer) {
     const char* driverName = papplPrinterGetDriverName(printer);
     const DriverInfo* driver = driverName ? FindDriver(driverName) : nullptr;
     if (!driver) return true;
     pappl_pr_driver_data_t d;
     papplPrinterGetDriverData(printer, &d);
-    if (RenameToListedSize(*driver, d.media_default))
+    if (RefreshSavedMedia(*driver, d.media_default))
         papplPrinterSetDriverDefaults(printer, &d, 0, nullptr);
     bool ready = false;
-    for (int i = 0; i < d.num_source; i++) ready |= RenameToListedSize(*driver, d.media_ready[i]);
+    for (int i = 0; i < d.num_source; i++) ready |= RefreshSavedMedia(*driver, d.media_ready[i]);
     if (ready) papplPrinterSetReadyMedia(printer, d.num_source, d.media_ready);
     return true;
 }
@@ -90,8 +112,9 @@ void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
     for (const char* name : driver.media) d.media[d.num_media++] = name;
     d.media[d.num_media++] = driver.rollMin;
     d.media[d.num_media++] = driver.rollMax;
-    d.left_right = driver.sideMargin;
-    d.bottom_top = kTopBottomMargin;
+    const DriverMargins margins = MarginsOf(driver);
+    d.left_right = margins.leftRight;
+    d.bottom_top = margins.bottomTop;
     d.num_source = 1;
     d.source[0] = "main-roll";
     // A label printer also takes continuous stock; a receipt printer only
@@ -115,8 +138,8 @@ void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
     papplCopyString(m.size_name, driver.media[0], sizeof m.size_name);
     m.size_width = size ? size->width : 0;
     m.size_length = size ? size->length : 0;
-    m.left_margin = m.right_margin = driver.sideMargin;
-    m.top_margin = m.bottom_margin = kTopBottomMargin;
+    m.left_margin = m.right_margin = margins.leftRight;
+    m.top_margin = m.bottom_margin = margins.bottomTop;
     papplCopyString(m.source, "main-roll", sizeof m.source);
     papplCopyString(m.type, d.type[0], sizeof m.type);
     m.tracking = TrackingOf(*driver.language);
@@ -184,10 +207,10 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* dev
     papplCopyString(d.make_and_model, driver->makeAndModel, sizeof d.make_and_model);
     d.kind = driver->language->label ? PAPPL_KIND_LABEL : PAPPL_KIND_RECEIPT | PAPPL_KIND_ROLL;
     d.ppm = 10;
-    // The core makes the dots, so pages must come as 8-bit gray: PAPPL
-    // passes a 1-bit page's lines unconverted under an 8-bit header unless
-    // it dithers every page itself, so 1-bit raster is not offered, nor
-    // bi-level printing (which makes clients send it).
+    // The core makes the dots, so pages should come as 8-bit gray: only
+    // that is offered, nor bi-level printing (which makes clients send
+    // 1-bit pages). A 1-bit page that comes anyway reaches us as 8-bit
+    // gray lines (our PAPPL patch), so it prints its own dots.
     d.color_supported = PAPPL_COLOR_MODE_MONOCHROME | PAPPL_COLOR_MODE_AUTO;
     d.color_default = PAPPL_COLOR_MODE_MONOCHROME;
     d.raster_types = PAPPL_PWG_RASTER_TYPE_SGRAY_8;

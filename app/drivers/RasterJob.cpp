@@ -15,6 +15,7 @@
 #include "app/drivers/AppRender.h"
 #include "app/drivers/DriverCatalog.h"
 #include "app/drivers/JobFailure.h"
+#include "app/drivers/LoadedMedium.h"
 #include "app/ipp/JobChoices.h"
 #include "app/ipp/PaperangSeed.h"
 #include "printers/LanguageFactory.h"
@@ -31,6 +32,8 @@ struct RasterJob {
     unsigned left = 0;                    // first column of the page that is printed
     bool inkIsHigh = false;               // 8-bit black (255 = full ink) instead of gray
     std::unique_ptr<CStatusLink> status;  // asked before each page
+    MediumCheck medium;                   // the page against the loaded medium
+    bool mediumTold = false;              // the job says it already
 };
 
 RasterJob* JobOf(pappl_job_t* job) {
@@ -87,6 +90,14 @@ bool CopyRawFile(pappl_job_t* job, pappl_device_t* device) {
     return output.Flush();
 }
 
+// A page not of the loaded medium's size is printed with a job message
+// that says how (once per job).
+void TellMedium(pappl_job_t* job, RasterJob& state) {
+    if (state.medium.message.empty() || state.mediumTold) return;
+    papplLogJob(job, PAPPL_LOGLEVEL_WARN, "%s", state.medium.message.c_str());
+    papplJobSetMessage(job, "%s", state.medium.message.c_str());
+    state.mediumTold = true;
+}
 }  // namespace
 
 bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device) {
@@ -123,8 +134,12 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     const cups_page_header2_t& h = options->header;
     if (!CheckPageSize(job, *state, h)) return false;
     CBaseRender& r = *state->render;
-    // Clients send the whole width of the paper; the head prints the middle.
-    const unsigned width = std::min(h.cupsWidth, static_cast<unsigned>(state->headDots));
+    state->medium = CheckLoadedMedium(job, h);
+    // Clients send the whole width of the paper; the head prints the middle
+    // (of a page to be shrunk, once it is).
+    const unsigned width = state->medium.fit
+                               ? h.cupsWidth
+                               : std::min(h.cupsWidth, static_cast<unsigned>(state->headDots));
     state->left = (h.cupsWidth - width) / 2;
     state->pageReady = h.cupsBitsPerPixel == 8 && h.cupsBytesPerLine >= h.cupsWidth &&
                        CRasterImage::FitsMemoryCap(width, h.cupsHeight, 8) &&
@@ -162,7 +177,12 @@ bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsig
     // The page is whole now; it goes out once the printer can print it.
     if (state->pageReady && !state->binding->discard && !WaitForPrinter(job, *state->status))
         state->binding->discard = true;
+    if (state->pageReady && state->medium.fit &&
+        !ShrinkToFit(r.image, state->medium.width, state->medium.height,
+                     static_cast<uint32_t>(state->headDots)))
+        return RefusePage(job, *state, "Out of memory fitting the page to the loaded medium.");
     if (state->pageReady && !state->binding->discard) {
+        TellMedium(job, *state);
         r.OnStartPage();
         r.OnBeginBmp();
         r.OnPaintBmp();

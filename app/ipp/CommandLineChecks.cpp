@@ -2,9 +2,12 @@
 
 #include <cups/cups.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <string_view>
 
+#include "app/ipp/JobAttributeNames.h"
 #include "app/ipp/SettingValues.h"
 #include "app/ipp/VendorOptions.h"
 
@@ -25,18 +28,53 @@ std::string OptionsError(const char* text) {
     cupsFreeOptions(count, options);
     return error;
 }
-}  // namespace
+// -o names `submit` takes besides job attributes: operation attributes and
+// the members of media-col.
+constexpr std::string_view kSubmitOptions[] = {
+    "compression",      "media-left-offset", "media-source",
+    "media-top-offset", "media-tracking",    "media-type",
+};
 
-std::string CommandLineError(int argc, char* argv[]) {
+bool SubmitTakes(std::string_view name) {
+    if (name.ends_with("-default")) name.remove_suffix(8);
+    return KnownJobAttribute(name) ||
+           std::find(std::begin(kSubmitOptions), std::end(kSubmitOptions), name) !=
+               std::end(kSubmitOptions);
+}
+
+void AddUnknownOptions(const char* text, std::vector<std::string>& warnings) {
+    cups_option_t* options = nullptr;
+    const int count = cupsParseOptions(text, 0, &options);
+    for (int i = 0; i < count; i++)
+        if (!SubmitTakes(options[i].name))
+            warnings.push_back(std::string("Ignored -o ") + options[i].name +
+                               ": this printer has no such option.");
+    cupsFreeOptions(count, options);
+}
+
+// The values of the -o options of the command line.
+std::vector<const char*> OptionTexts(int argc, char* argv[]) {
+    std::vector<const char*> texts;
     for (int i = 1; i < argc; i++) {
         const std::string_view arg = argv[i];
-        const char* value = nullptr;
         if (arg == "-o" && i + 1 < argc)
-            value = argv[++i];
+            texts.push_back(argv[++i]);
         else if (arg.starts_with("-o") && arg.size() > 2)
-            value = argv[i] + 2;
-        if (!value) continue;
-        if (std::string error = OptionsError(value); !error.empty()) return error;
+            texts.push_back(argv[i] + 2);
     }
+    return texts;
+}
+}  // namespace
+
+std::vector<std::string> CommandLineWarnings(int argc, char* argv[]) {
+    std::vector<std::string> warnings;
+    if (argc < 2 || std::string_view(argv[1]) != "submit") return warnings;
+    for (const char* text : OptionTexts(argc, argv)) AddUnknownOptions(text, warnings);
+    return warnings;
+}
+
+std::string CommandLineError(int argc, char* argv[]) {
+    for (const char* text : OptionTexts(argc, argv))
+        if (std::string error = OptionsError(text); !error.empty()) return error;
     return std::string();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Why the command line cannot go ahead: a -o value that is no number for a
 // thermal-* setting that takes numbers ("-o thermal-threshold=dark", also
@@ -8,3 +9,8 @@
 // without a word instead of sending it; the server checks all the others.
 // Empty when there is none.
 std::string CommandLineError(int argc, char* argv[]);
+
+// What `submit` leaves out without a word: -o options that are no job
+// attribute of ours ("-o thermal-dithr=threshold"), one sentence each. PAPPL
+// sends only the names the printer lists; the server tells of bad values.
+std::vector<std::string> CommandLineWarnings(int argc, char* argv[]);

@@ -8,6 +8,7 @@
 #include "app/documents/DocumentFormats.h"
 #include "app/drivers/DriverCatalog.h"
 #include "app/ipp/CalibrateOperation.h"
+#include "app/ipp/JobAttributeNames.h"
 #include "app/ipp/SettingValues.h"
 
 namespace {
@@ -112,14 +113,30 @@ bool FidelityAsked(ipp_t* request) {
     return ippGetBoolean(ippFindAttribute(request, "ipp-attribute-fidelity", IPP_TAG_BOOLEAN), 0);
 }
 
-// A job's vendor values: as PAPPL does with its own job attributes,
-// Validate-Job refuses a value the printer does not take and a new job
-// drops it.
+// Job attributes the application has no use for: PAPPL would drop them
+// without a word.
+std::vector<Fault> UnknownJobAttributes(ipp_t* request) {
+    std::vector<Fault> faults;
+    for (ipp_attribute_t* a = ippFirstAttribute(request); a; a = ippNextAttribute(request)) {
+        const char* name = ippGetName(a);
+        if (!name || ippGetGroupTag(a) != IPP_TAG_JOB || KnownJobAttribute(name)) continue;
+        faults.push_back({a, std::string("\"") + name + "\" is not an attribute of this printer."});
+    }
+    return faults;
+}
+
+// A job's vendor values and unknown attributes: as PAPPL does with its own
+// job attributes, Validate-Job refuses a value the printer does not take and
+// a new job drops it. Unknown attributes are dropped by either (a client
+// may well send more than a printer knows) unless fidelity is asked for.
 bool CheckJobValues(pappl_client_t* client) {
     ipp_t* request = papplClientGetRequest(client);
-    const std::vector<Fault> faults = VendorFaults(request, IPP_TAG_ZERO, "");
+    const std::vector<Fault> values = VendorFaults(request, IPP_TAG_ZERO, "");
+    std::vector<Fault> faults = values;
+    for (Fault& f : UnknownJobAttributes(request)) faults.push_back(std::move(f));
     if (faults.empty()) return false;
-    if (papplClientGetOperation(client) == IPP_OP_VALIDATE_JOB || FidelityAsked(request))
+    const bool validate = papplClientGetOperation(client) == IPP_OP_VALIDATE_JOB;
+    if ((validate && !values.empty()) || FidelityAsked(request))
         return Answer(client, IPP_STATUS_ERROR_ATTRIBUTES_OR_VALUES, faults);
     Answer(client, IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED, faults);
     for (const Fault& f : faults) ippDeleteAttribute(request, f.attr);

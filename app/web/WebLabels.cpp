@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "app/drivers/MediaLabels.h"
 #include "app/ipp/PaperangSeed.h"
 #include "app/ipp/VendorOptions.h"
 
@@ -31,6 +32,8 @@ std::string WebLabelStrings() {
             AddPair(strings, std::string(v.name) + "." + k.keyword, k.label);
     }
     AddPair(strings, kPaperangSeedOption, kPaperangSeedLabel);
+    for (const MediaLabel& m : MediaLabels())
+        AddPair(strings, std::string("media.") + m.name, m.label);
     return strings;
 }
 

@@ -1,0 +1,55 @@
+#include "app/drivers/DriverMargins.h"
+
+#include <cups/cups.h>
+
+#include <algorithm>
+
+#include "printers/BrotherQlMedia.h"
+
+namespace {
+constexpr int kHundredthsPerInch = 2540;
+constexpr int kTopBottomMargin = 100;  // 1 mm: clients then name sizes plainly
+
+// Page dots as PAPPL sizes a page: rounded down.
+int Dots(int hundredths, int dpi) {
+    return hundredths * dpi / kHundredthsPerInch;
+}
+
+// The least margin whose dots, rounded down as the page is, cover the larger
+// half of `cut` dots: the far side loses the odd dot when a page is centred.
+int MarginFor(int cut, int dpi) {
+    if (cut <= 0) return 0;
+    const int side = cut - cut / 2;
+    return (side * kHundredthsPerInch + dpi - 1) / dpi;
+}
+
+struct Cut {
+    int across = 0;  // dots of the page's width not printed
+    int along = 0;   // lines of the page's length not printed
+};
+
+// What the printer leaves of a page of this medium: a Brother QL prints its
+// medium's printed width and a die-cut label's printed length, centred;
+// the others print up to their head's width, centred.
+Cut CutOf(const DriverInfo& driver, const pwg_media_t& size) {
+    const int width = Dots(size.width, driver.dpi);
+    if (driver.language->modelNumber != 27) return {width - driver.headDots, 0};
+    const QlMedia& m = QlMediaForPage(size.width / 100.0, size.length / 100.0, true);
+    const int length = Dots(size.length, driver.dpi);
+    return {width - m.dots, m.DieCut() ? length - m.lengthDots : 0};
+}
+}  // namespace
+
+DriverMargins MarginsOf(const DriverInfo& driver) {
+    DriverMargins margins{driver.sideMargin, kTopBottomMargin};
+    auto widen = [&](const char* name) {
+        const pwg_media_t* size = name ? pwgMediaForPWG(name) : nullptr;
+        if (!size) return;
+        const Cut cut = CutOf(driver, *size);
+        margins.leftRight = std::max(margins.leftRight, MarginFor(cut.across, driver.dpi));
+        margins.bottomTop = std::max(margins.bottomTop, MarginFor(cut.along, driver.dpi));
+    };
+    for (const char* name : driver.media) widen(name);
+    widen(driver.rollMax);
+    return margins;
+}

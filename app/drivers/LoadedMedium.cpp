@@ -1,0 +1,104 @@
+#include "app/drivers/LoadedMedium.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+constexpr double kHundredthsPerInch = 2540.0;
+constexpr double kSlackMm = 1.0;  // sizes within a millimetre are the same
+
+std::string SizeText(double widthMm, double lengthMm) {
+    char text[64];
+    if (lengthMm > 0)
+        std::snprintf(text, sizeof text, "%.0f x %.0f mm", widthMm, lengthMm);
+    else
+        std::snprintf(text, sizeof text, "%.0f mm wide", widthMm);
+    return text;
+}
+
+bool Continuous(const pappl_media_col_t& m) {
+    return std::strcmp(m.type, "labels") != 0;
+}
+
+// One target row: each target pixel the average of the source pixels it
+// covers (`scale` source pixels per target pixel in each direction).
+void ShrinkRow(const CRasterImage& src, double scale, uint32_t y, uint8_t* out, uint32_t width) {
+    const uint32_t top = static_cast<uint32_t>(y * scale);
+    const uint32_t bottom =
+        std::min(src.GetHeight(), std::max(top + 1, static_cast<uint32_t>((y + 1) * scale)));
+    for (uint32_t x = 0; x < width; x++) {
+        const uint32_t left = static_cast<uint32_t>(x * scale);
+        const uint32_t right =
+            std::min(src.GetWidth(), std::max(left + 1, static_cast<uint32_t>((x + 1) * scale)));
+        uint64_t sum = 0;
+        for (uint32_t sy = top; sy < bottom; sy++) {
+            const uint8_t* row = src.GetBits(sy);
+            for (uint32_t sx = left; sx < right; sx++) sum += row[sx];
+        }
+        out[x] = static_cast<uint8_t>(sum / ((bottom - top) * (right - left)));
+    }
+}
+}  // namespace
+
+MediumCheck CheckLoadedMedium(pappl_job_t* job, const cups_page_header2_t& page) {
+    MediumCheck check;
+    if (!papplJobGetAttribute(job, "media") && !papplJobGetAttribute(job, "media-col"))
+        return check;
+    pappl_pr_driver_data_t d;
+    papplPrinterGetDriverData(papplJobGetPrinter(job), &d);
+    const pappl_media_col_t& loaded = d.media_ready[0];
+    if (loaded.size_width <= 0 || page.HWResolution[0] == 0 || page.HWResolution[1] == 0)
+        return check;
+    const double pageWidth = page.cupsWidth * 25.4 / page.HWResolution[0];
+    const double pageLength = page.cupsHeight * 25.4 / page.HWResolution[1];
+    const double width = loaded.size_width / 100.0;
+    const double length = Continuous(loaded) ? 0 : loaded.size_length / 100.0;
+    const bool wider = pageWidth > width + kSlackMm;
+    const bool longer = length > 0 && pageLength > length + kSlackMm;
+    const bool other = length > 0 && std::abs(pageLength - length) > kSlackMm;
+    if (!wider && !longer && !other && std::abs(pageWidth - width) <= kSlackMm) return check;
+    check.fit = wider || longer;
+    check.width =
+        static_cast<uint32_t>(loaded.size_width * page.HWResolution[0] / kHundredthsPerInch);
+    check.height =
+        length > 0
+            ? static_cast<uint32_t>(loaded.size_length * page.HWResolution[1] / kHundredthsPerInch)
+            : 0;
+    check.message = "The page (" + SizeText(pageWidth, pageLength) + ") is not the size of the " +
+                    (length > 0 ? "labels" : "paper") + " loaded (" + loaded.size_name + ", " +
+                    SizeText(width, length) +
+                    "): " + (check.fit ? "printed shrunk to fit them." : "printed as it is.");
+    return check;
+}
+
+bool ShrinkToFit(CRasterImage& image, uint32_t width, uint32_t height, uint32_t keep) {
+    if (image.GetBpp() != 8 || width == 0 || keep == 0) return false;
+    const double across = static_cast<double>(image.GetWidth()) / width;
+    const double along = height ? static_cast<double>(image.GetHeight()) / height : 0;
+    const double scale = std::max({across, along, 1.0});
+    const uint32_t w = std::max(1u, static_cast<uint32_t>(image.GetWidth() / scale));
+    const uint32_t h = std::max(1u, static_cast<uint32_t>(image.GetHeight() / scale));
+    const uint32_t outW = std::min(width, keep), outH = height ? height : h;
+    CRasterImage fitted;
+    if (!CRasterImage::FitsMemoryCap(outW, outH, 8) || !fitted.CreateForRows(outW, outH, 8))
+        return false;
+    // Where the shrunk page's columns land among the kept ones.
+    const int64_t shift = (static_cast<int64_t>(width) - w) / 2 - (width - outW) / 2;
+    const uint32_t top = (outH - std::min(h, outH)) / 2;
+    std::vector<uint8_t> row(w);
+    for (uint32_t y = 0; y < outH; y++) std::memset(fitted.GetBits(y), 255, outW);
+    for (uint32_t y = 0; y < h && top + y < outH; y++) {
+        ShrinkRow(image, scale, y, row.data(), w);
+        uint8_t* out = fitted.GetBits(top + y);
+        for (uint32_t x = 0; x < w; x++) {
+            const int64_t at = shift + x;
+            if (at >= 0 && at < outW) out[at] = row[x];
+        }
+    }
+    fitted.SetXDPI(image.GetXDPI());
+    fitted.SetYDPI(image.GetYDPI());
+    return image.Transfer(fitted);
+}
