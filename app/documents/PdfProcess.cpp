@@ -1,0 +1,189 @@
+#include "app/documents/PdfProcess.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+// What a child leaves in the memory it shares with the server.
+struct Result {
+    int ok;
+    int pages;
+    int width;
+    int height;
+    char why[256];
+};
+
+// Memory shared with one child: the result, then the page sizes or pixels.
+class SharedArea {
+public:
+    explicit SharedArea(size_t dataBytes) : m_size(sizeof(Result) + dataBytes) {
+        void* p = mmap(nullptr, m_size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        m_base = p == MAP_FAILED ? nullptr : static_cast<unsigned char*>(p);
+    }
+    ~SharedArea() {
+        if (m_base) munmap(m_base, m_size);
+    }
+    SharedArea(const SharedArea&) = delete;
+    SharedArea& operator=(const SharedArea&) = delete;
+    bool Valid() const { return m_base != nullptr; }
+    Result& result() { return *reinterpret_cast<Result*>(m_base); }
+    unsigned char* Data() { return m_base + sizeof(Result); }
+    size_t DataBytes() const { return m_size - sizeof(Result); }
+
+private:
+    size_t m_size;
+    unsigned char* m_base = nullptr;
+};
+
+void SetWhy(Result& r, const std::string& why) {
+    std::snprintf(r.why, sizeof r.why, "%s", why.c_str());
+}
+
+double Now() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+enum class Ended { Done, Failed, TimedOut, Canceled };
+
+// Runs the step in a child and waits for it: until it ends, the time is up
+// or the job is cancelled (then the child is killed). The child's end of a
+// pipe closes when it exits, which wakes the wait.
+Ended RunChild(const std::function<void()>& step, int seconds,
+               const std::function<bool()>& canceled) {
+    int fds[2];
+    if (pipe(fds) != 0) return Ended::Failed;
+    const pid_t pid = fork();
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return Ended::Failed;
+    }
+    if (pid == 0) {
+        close(fds[0]);
+        const rlim_t cpu = rlim_t(seconds) + 2;
+        const rlimit limit{cpu, cpu};
+        setrlimit(RLIMIT_CPU, &limit);
+        step();
+        _exit(0);
+    }
+    close(fds[1]);
+    const double deadline = Now() + seconds;
+    Ended ended = Ended::Done;
+    for (;;) {
+        pollfd p{fds[0], POLLIN, 0};
+        const int n = poll(&p, 1, 100);
+        if (n > 0) break;  // closed: the child has ended
+        if (canceled && canceled()) {
+            ended = Ended::Canceled;
+            break;
+        }
+        if (Now() >= deadline) {
+            ended = Ended::TimedOut;
+            break;
+        }
+    }
+    close(fds[0]);
+    if (ended != Ended::Done) kill(pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (ended == Ended::Done && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+        ended = Ended::Failed;
+    return ended;
+}
+
+bool Explain(Ended ended, int seconds, Result& r, std::string& why) {
+    switch (ended) {
+        case Ended::Done:
+            if (r.ok) return true;
+            why = r.why;
+            return false;
+        case Ended::TimedOut:
+            why = "The PDF file took longer than " + std::to_string(seconds) +
+                  " seconds to read or draw a page; it was stopped.";
+            return false;
+        case Ended::Canceled:
+            why = "Canceled.";
+            return false;
+        default:
+            why = "The PDF file could not be read: the reader stopped on it.";
+            return false;
+    }
+}
+}  // namespace
+
+PdfProcess::PdfProcess(std::string path, const PdfLimits& limits, int secondsPerStep,
+                       std::function<bool()> canceled)
+    : m_path(std::move(path)),
+      m_limits(limits),
+      m_seconds(secondsPerStep),
+      m_canceled(std::move(canceled)) {}
+
+bool PdfProcess::Open(std::string& why) {
+    SharedArea area(sizeof(PdfPageSize) * size_t(m_limits.pages));
+    if (!area.Valid()) return why = "Out of memory for the PDF file.", false;
+    Result& r = area.result();
+    r = Result{};
+    const Ended ended = RunChild(
+        [&] {
+            PdfReader reader;
+            std::string message;
+            if (!reader.OpenFile(m_path, message)) return SetWhy(r, message);
+            r.pages = reader.Pages();
+            if (r.pages > m_limits.pages) return;
+            auto* sizes = reinterpret_cast<PdfPageSize*>(area.Data());
+            for (int i = 0; i < r.pages; i++)
+                if (!reader.Size(i, sizes[i], message)) return SetWhy(r, message);
+            r.ok = 1;
+        },
+        m_seconds, m_canceled);
+    m_stopped = ended == Ended::Canceled;
+    if (ended == Ended::Done && r.pages > m_limits.pages) {
+        why = "The PDF file has " + std::to_string(r.pages) + " pages; at most " +
+              std::to_string(m_limits.pages) + " are printed in one job.";
+        return false;
+    }
+    if (!Explain(ended, m_seconds, r, why)) return false;
+    const auto* sizes = reinterpret_cast<const PdfPageSize*>(area.Data());
+    m_sizes.assign(sizes, sizes + r.pages);
+    return true;
+}
+
+bool PdfProcess::Draw(int page, double xdpi, double ydpi, GrayImage& image, std::string& why) {
+    SharedArea area(size_t(m_limits.pixels));
+    if (!area.Valid()) return why = "Out of memory for the PDF file.", false;
+    Result& r = area.result();
+    r = Result{};
+    const Ended ended = RunChild(
+        [&] {
+            PdfReader reader;
+            std::string message;
+            GrayImage drawn;
+            if (!reader.OpenFile(m_path, message) ||
+                !reader.Draw(page, xdpi, ydpi, m_limits, drawn, message))
+                return SetWhy(r, message);
+            if (drawn.pixels.size() > area.DataBytes()) return SetWhy(r, "The page is too large.");
+            std::memcpy(area.Data(), drawn.pixels.data(), drawn.pixels.size());
+            r.width = drawn.width;
+            r.height = drawn.height;
+            r.ok = 1;
+        },
+        m_seconds, m_canceled);
+    m_stopped = ended == Ended::Canceled;
+    if (!Explain(ended, m_seconds, r, why)) return false;
+    if (r.width <= 0 || r.height <= 0 || uint64_t(r.width) * uint64_t(r.height) > area.DataBytes())
+        return why = "A page of the PDF file could not be drawn.", false;
+    image = GrayImage(r.width, r.height);
+    std::memcpy(image.pixels.data(), area.Data(), image.pixels.size());
+    return true;
+}

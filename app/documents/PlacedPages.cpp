@@ -1,0 +1,196 @@
+#include "app/documents/PlacedPages.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/documents/GrayResample.h"
+#include "app/documents/InkBounds.h"
+#include "app/documents/PageLimits.h"
+#include "app/documents/PagePlacement.h"
+#include "app/drivers/DriverCatalog.h"
+#include "app/ipp/JobChoices.h"
+
+namespace {
+int Dots(int hundredthsOfMm, int dpi) {
+    return hundredthsOfMm * dpi / 2540;
+}
+
+Scaling ScalingOf(pappl_scaling_t s) {
+    switch (s) {
+        case PAPPL_SCALING_AUTO_FIT:
+            return Scaling::AutoFit;
+        case PAPPL_SCALING_FIT:
+            return Scaling::Fit;
+        case PAPPL_SCALING_FILL:
+            return Scaling::Fill;
+        case PAPPL_SCALING_NONE:
+            return Scaling::None;
+        default:
+            return Scaling::Auto;
+    }
+}
+
+// Quarter turns counter-clockwise: landscape turns the page's top to the
+// left, as PAPPL turns images.
+int TurnsOf(ipp_orient_t orientation) {
+    switch (orientation) {
+        case IPP_ORIENT_PORTRAIT:
+            return 0;
+        case IPP_ORIENT_LANDSCAPE:
+            return 1;
+        case IPP_ORIENT_REVERSE_PORTRAIT:
+            return 2;
+        case IPP_ORIENT_REVERSE_LANDSCAPE:
+            return 3;
+        default:
+            return -1;
+    }
+}
+
+// Receipt and mini printers print on rolls; label printers on continuous
+// stock when the job's tracking says so (families without a tracking
+// setting print die-cut labels).
+bool OnRoll(const DriverInfo& driver, const pappl_pr_options_t& o) {
+    if (!driver.language->label) return true;
+    return LanguageDefault(*driver.language, "zeMediaTracking") &&
+           o.media.tracking == PAPPL_MEDIA_TRACKING_CONTINUOUS;
+}
+
+PlacementMedium MediumOf(const DriverInfo& driver, const pappl_pr_options_t& o) {
+    PlacementMedium m;
+    const int xdpi = o.printer_resolution[0] > 0 ? o.printer_resolution[0] : driver.dpi;
+    const int ydpi = o.printer_resolution[1] > 0 ? o.printer_resolution[1] : driver.dpi;
+    m.xdpi = xdpi;
+    m.ydpi = ydpi;
+    m.width = static_cast<int>(o.header.cupsWidth);
+    m.length = static_cast<int>(o.header.cupsHeight);
+    m.left = Dots(o.media.left_margin, xdpi);
+    m.right = Dots(o.media.right_margin, xdpi);
+    m.top = Dots(o.media.top_margin, ydpi);
+    m.bottom = Dots(o.media.bottom_margin, ydpi);
+    m.roll = OnRoll(driver, o);
+    if (m.roll) m.length = static_cast<int>(LargestMedium(driver).length * ydpi / driver.dpi);
+    return m;
+}
+
+bool FitContent(pappl_job_t* job, const pappl_pr_options_t& o) {
+    return JobVendorValue(job, o, "thermal-fit-content") == "on";
+}
+
+// The page's content: with fit-content its inked area at the printer's
+// resolution, else the whole page at the resolution it is printed at.
+bool DrawContent(PageSource& source, int page, const PlacementRequest& request,
+                 const PlacementMedium& m, double scale, GrayImage& image) {
+    if (!source.Draw(page, m.xdpi * scale, m.ydpi * scale, image)) return false;
+    if (!request.fitContent) return true;
+    const PixelRect ink = InkBounds(image);
+    if (ink.width > 0) image = CropImage(image, ink);
+    return true;
+}
+
+void SetPageHeader(pappl_pr_options_t& o, const Placement& p, const PlacementMedium& m) {
+    cups_page_header2_t& h = o.header;
+    h.cupsWidth = static_cast<unsigned>(p.pageWidth);
+    h.cupsHeight = static_cast<unsigned>(p.pageLength);
+    h.cupsBitsPerColor = 8;
+    h.cupsBitsPerPixel = 8;
+    h.cupsBytesPerLine = h.cupsWidth;
+    h.cupsColorSpace = CUPS_CSPACE_SW;
+    h.cupsNumColors = 1;
+    h.PageSize[0] = static_cast<unsigned>(p.pageWidth * 72 / m.xdpi);
+    h.PageSize[1] = static_cast<unsigned>(p.pageLength * 72 / m.ydpi);
+}
+
+class RasterOutput {
+public:
+    RasterOutput(pappl_job_t* job, pappl_device_t* device, pappl_pr_options_t* options)
+        : m_job(job), m_device(device), m_options(options) {
+        papplPrinterGetDriverData(papplJobGetPrinter(job), &m_driver);
+    }
+    bool Start() { return m_started = m_driver.rstartjob_cb(m_job, m_options, m_device); }
+    bool Page(const GrayImage& page, unsigned number) {
+        if (!m_driver.rstartpage_cb(m_job, m_options, m_device, number)) return false;
+        for (int y = 0; y < page.height && !papplJobIsCanceled(m_job); y++)
+            if (!m_driver.rwriteline_cb(m_job, m_options, m_device, unsigned(y), page.Row(y)))
+                return false;
+        return m_driver.rendpage_cb(m_job, m_options, m_device, number);
+    }
+    bool End() {
+        const bool ended = !m_started || m_driver.rendjob_cb(m_job, m_options, m_device);
+        m_started = false;
+        return ended;
+    }
+    ~RasterOutput() { End(); }
+
+private:
+    pappl_job_t* m_job;
+    pappl_device_t* m_device;
+    pappl_pr_options_t* m_options;
+    pappl_pr_driver_data_t m_driver;
+    bool m_started = false;
+};
+
+// The medium and the job's choices, read before the first page changes
+// the header.
+struct PageJob {
+    pappl_job_t* job;
+    pappl_pr_options_t& options;
+    PlacementMedium medium;
+    PlacementRequest request;
+};
+
+bool PrintPage(PageJob& pj, PageSource& source, int page, RasterOutput& out, unsigned& number) {
+    pappl_job_t* job = pj.job;
+    pappl_pr_options_t& o = pj.options;
+    const PlacementMedium& m = pj.medium;
+    PlacementRequest request = pj.request;
+    GrayImage content;
+    if (request.fitContent) {
+        if (!DrawContent(source, page, request, m, 1.0, content)) return false;
+        request.widthIn = content.width / m.xdpi;
+        request.heightIn = content.height / m.ydpi;
+    } else if (!source.Size(page, request.widthIn, request.heightIn)) {
+        return false;
+    }
+    const Placement p = PlacePage(request, m);
+    papplLogJob(job, PAPPL_LOGLEVEL_DEBUG,
+                "Page %d: %.2fx%.2f in, %d quarter turns, scale %.3f, at %d,%d size %dx%d on a "
+                "%dx%d page.",
+                page + 1, request.widthIn, request.heightIn, p.turns, p.scale, p.document.x,
+                p.document.y, p.document.width, p.document.height, p.pageWidth, p.pageLength);
+    if (!request.fitContent && !DrawContent(source, page, request, m, p.scale, content))
+        return false;
+    GrayImage printed(p.pageWidth, p.pageLength);
+    DrawScaled(TurnImage(content, p.turns), p.document, printed);
+    content = GrayImage();
+    SetPageHeader(o, p, m);
+    for (int copy = 0; copy < std::max(o.copies, 1) && !papplJobIsCanceled(job); copy++) {
+        if (!out.Page(printed, ++number)) return false;
+        papplJobSetImpressionsCompleted(job, 1);
+    }
+    return true;
+}
+}  // namespace
+
+bool PrintPlacedPages(pappl_job_t* job, pappl_device_t* device, PageSource& source) {
+    const DriverInfo* driver = FindDriver(papplPrinterGetDriverName(papplJobGetPrinter(job)));
+    if (!driver) return false;
+    pappl_pr_options_t* options =
+        papplJobCreatePrintOptions(job, static_cast<unsigned>(source.Pages()), false);
+    papplJobSetImpressions(job, source.Pages());
+    PageJob pj{job, *options, MediumOf(*driver, *options), {}};
+    pj.request.scaling = ScalingOf(options->print_scaling);
+    pj.request.turns = TurnsOf(options->orientation_requested);
+    pj.request.fitContent = FitContent(job, *options);
+    bool printed = true;
+    {
+        RasterOutput out(job, device, options);
+        printed = out.Start();
+        unsigned number = 0;
+        for (int page = 0; printed && page < source.Pages() && !papplJobIsCanceled(job); page++)
+            printed = PrintPage(pj, source, page, out, number);
+        printed = out.End() && printed;
+    }
+    papplJobDeletePrintOptions(options);
+    return printed;
+}
