@@ -24,8 +24,8 @@ bool Taken(std::string_view format, const char* rawFormat) {
 
 // The formats PAPPL recognises in application/octet-stream data.
 bool Recognised(const unsigned char* h) {
-    return !std::memcmp(h, "\211PNG", 4) || !std::memcmp(h, "%PDF", 4) || !std::memcmp(h, "RaS2PwgR", 8) ||
-           !std::memcmp(h, "UNIRAST", 8) ||
+    return !std::memcmp(h, "\211PNG", 4) || !std::memcmp(h, "%PDF", 4) ||
+           !std::memcmp(h, "RaS2PwgR", 8) || !std::memcmp(h, "UNIRAST", 8) ||
            (!std::memcmp(h, "\377\330\377", 3) && h[3] >= 0xe0 && h[3] <= 0xef);
 }
 

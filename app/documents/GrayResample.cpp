@@ -6,8 +6,8 @@
 namespace {
 // The share of each source pixel in one destination pixel.
 struct Tap {
-    int first = 0;                // first source pixel
-    std::vector<float> weights;   // of source pixels first, first+1, ...
+    int first = 0;               // first source pixel
+    std::vector<float> weights;  // of source pixels first, first+1, ...
 };
 
 // Destination pixel j of m covers source pixels [j*n/m, (j+1)*n/m) of n.
@@ -63,7 +63,8 @@ void DrawScaled(const GrayImage& image, const PixelRect& where, GrayImage& page)
             for (int i = 0; i < width; i++) {
                 const Tap& c = columns[size_t(i)];
                 float v = 0;
-                for (size_t t = 0; t < c.weights.size(); t++) v += c.weights[t] * src[c.first + int(t)];
+                for (size_t t = 0; t < c.weights.size(); t++)
+                    v += c.weights[t] * src[c.first + int(t)];
                 sum[size_t(i)] += rows.weights[k] * v;
             }
         }

@@ -75,8 +75,8 @@ bool PdfReader::Size(int index, PdfPageSize& size, std::string& why) const {
     return true;
 }
 
-bool PdfReader::Draw(int index, double xdpi, double ydpi, const PdfLimits& limits,
-                     GrayImage& image, std::string& why) const {
+bool PdfReader::Draw(int index, double xdpi, double ydpi, const PdfLimits& limits, GrayImage& image,
+                     std::string& why) const {
     PdfPageSize size;
     if (!Size(index, size, why)) return false;
     const double w = std::ceil(size.widthIn * xdpi), h = std::ceil(size.heightIn * ydpi);

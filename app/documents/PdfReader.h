@@ -12,9 +12,9 @@ class document;
 
 // Bounds on what one PDF may cost.
 struct PdfLimits {
-    int pages = 1000;             // pages in one document
-    uint64_t pixels = 1u << 26;   // pixels of one drawn page
-    int side = 16384;             // pixels on either side of a drawn page
+    int pages = 1000;            // pages in one document
+    uint64_t pixels = 1u << 26;  // pixels of one drawn page
+    int side = 16384;            // pixels on either side of a drawn page
 };
 
 // A page's size as it is shown (its /Rotate applied), in inches.

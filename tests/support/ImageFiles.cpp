@@ -99,3 +99,30 @@ std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> jpeg, uint16_t width, uin
     }
     throw std::runtime_error("no baseline frame header");
 }
+
+std::vector<uint8_t> GrayPng(uint32_t width, uint32_t height, const std::vector<uint8_t>& pixels) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = width;
+    image.height = height;
+    image.format = PNG_FORMAT_GRAY;
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
+    std::vector<uint8_t> out(size);
+    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr))
+        return {};
+    out.resize(size);
+    return out;
+}
+
+bool ReadGrayPng(const char* path, uint32_t& width, uint32_t& height,
+                 std::vector<uint8_t>& pixels) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path)) return false;
+    image.format = PNG_FORMAT_GRAY;
+    pixels.resize(PNG_IMAGE_SIZE(image));
+    width = image.width;
+    height = image.height;
+    return png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
+}
