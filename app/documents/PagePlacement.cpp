@@ -99,21 +99,21 @@ Placement PlacePage(const PlacementRequest& r, const PlacementMedium& m) {
     p.document.width = Dots(doc.width * p.scale, m.xdpi);
     p.document.height = Dots(doc.height * p.scale, m.ydpi);
     p.pageWidth = m.width;
-    if (m.roll) {
-        // As long as the content and the margins, no longer than the roll
-        // allows.
-        p.pageLength = std::min(p.document.height + m.top + m.bottom, m.length);
-        p.document.y = m.top;
-    } else {
-        p.pageLength = m.length;
-        // Fitted documents are centred on the printable area, the others
-        // on the label.
-        const bool inMargins = s == Scaling::Fit;
-        p.document.y = inMargins ? m.top + Centre(m.length - m.top - m.bottom, p.document.height)
-                                 : Centre(m.length, p.document.height);
-    }
+    // Fitted documents are centred on the printable area; the others, made
+    // for the medium, on the label or the paper's width, margins and all.
     const bool inMargins = s == Scaling::Fit;
     p.document.x = inMargins ? m.left + Centre(m.width - m.left - m.right, p.document.width)
                              : Centre(m.width, p.document.width);
+    if (m.roll) {
+        // As long as the content (and the margins around a fitted one), no
+        // longer than the roll allows.
+        const int margins = inMargins ? m.top + m.bottom : 0;
+        p.pageLength = std::min(p.document.height + margins, m.length);
+        p.document.y = inMargins ? m.top : 0;
+    } else {
+        p.pageLength = m.length;
+        p.document.y = inMargins ? m.top + Centre(m.length - m.top - m.bottom, p.document.height)
+                                 : Centre(m.length, p.document.height);
+    }
     return p;
 }
