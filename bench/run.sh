@@ -163,6 +163,8 @@ CHAIN
   hyperfine -N --warmup 1 --runs "$((RUNS < 10 ? RUNS : 10))" --output=pipe --export-csv "$WORK/pdf.csv" \
     --prepare "truncate -s 0 $WORK/app/bench.prn" \
     -n app-pdf-20-labels "$pdf_job" -n cups-chain-pdf-20-labels "bash $WORK/chain.sh" >/dev/null
+  truncate -s 0 "$WORK/app/bench.prn"
+  $pdf_job >/dev/null
   "$BUILD/thermal-preview" -o "$WORK/dots-app" "$WORK/app/bench.prn" >/dev/null
   "$BUILD/thermal-preview" -o "$WORK/dots-chain" "$WORK/chain.prn" >/dev/null
   read -r alike differ ink < <(python3 "$ROOT/bench/compare_dots.py" "$WORK/dots-app" "$WORK/dots-chain" 20)

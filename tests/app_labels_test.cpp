@@ -10,6 +10,7 @@
 #include "support/AppServer.h"
 #include "support/ImageFiles.h"
 #include "support/PdfFiles.h"
+#include "support/RasterWriter.h"
 #include "support/TempDir.h"
 #include "tools/preview/StreamDecoder.h"
 
@@ -276,6 +277,65 @@ TEST(AppLabels, ImagesPrintDotForDotAndKeepThinLines) {
             best = std::max(best, black);
         }
         EXPECT_GE(best, 280);  // the line, 600 * 796 / 1624 = 294 dots long
+    }
+}
+
+// A PWG raster page with black rectangles in dots.
+std::string WritePwg(unsigned w, unsigned h, const std::vector<std::vector<int>>& rects) {
+    TestPage page = MakePage(w, h);
+    for (const auto& r : rects)
+        for (int y = r[1]; y < r[1] + r[3]; y++)
+            for (int x = r[0]; x < r[0] + r[2]; x++) page.SetGray(unsigned(x), unsigned(y), 0);
+    const std::string path = TempDir::Shared().NewPath("page") + ".pwg";
+    WriteFileBytes(path, MakePwgRaster({page}));
+    return path;
+}
+
+// Raster pages are placed when the job asks (fit-content, an explicit
+// print-scaling) or when they are larger than the printer's media; a page
+// of the label's size prints as it comes.
+TEST(AppLabels, RasterPagesArePlacedWhenAsked) {
+    const std::vector<std::vector<int>> frame = Frame(kDotsW, kDotsH, 20, 4);
+    const std::string label = WritePwg(kDotsW, kDotsH, frame);
+    const std::string letter = WritePwg(1726, 2233, frame);  // Letter at 203 dpi
+    struct Row {
+        const char* what;
+        std::string file;
+        AppServer::Options options;
+        Box ink;
+        int slack;
+    };
+    const Row rows[] = {
+        {"label-size page as it comes", label, {}, Box{20, 20, 791, 1197}, 0},
+        {"label-size page, print-scaling=fit",
+         label,
+         {{"print-scaling", "fit"}},
+         Box{28, 32, 783, 1186},
+         2},
+        {"Letter page, fit-content",
+         letter,
+         {{"thermal-fit-content", "on"}},
+         Box{12, 8, 799, 1209},
+         2},
+        {"Letter page, larger than any medium: fitted whole",
+         letter,
+         {},
+         Box{8 + 20 * 796 / 1726, -1, 8 + 792 * 796 / 1726, -1},
+         3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const LabelRunner::Result r =
+            Runner().Print("tspl_203", row.file, "image/pwg-raster", row.options);
+        EXPECT_EQ(r.state, IPP_JSTATE_COMPLETED) << r.message;
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Box b = InkBox(r.pages[0]);
+        EXPECT_NEAR(b.left, row.ink.left, row.slack);
+        EXPECT_NEAR(b.right, row.ink.right, row.slack);
+        if (row.ink.top >= 0) {
+            EXPECT_NEAR(b.top, row.ink.top, row.slack);
+            EXPECT_NEAR(b.bottom, row.ink.bottom, row.slack);
+        }
     }
 }
 

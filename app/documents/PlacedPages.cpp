@@ -5,78 +5,10 @@
 
 #include "app/documents/GrayResample.h"
 #include "app/documents/InkBounds.h"
-#include "app/documents/PageLimits.h"
-#include "app/documents/PagePlacement.h"
+#include "app/documents/JobPlacement.h"
 #include "app/drivers/DriverCatalog.h"
-#include "app/ipp/JobChoices.h"
 
 namespace {
-int Dots(int hundredthsOfMm, int dpi) {
-    return hundredthsOfMm * dpi / 2540;
-}
-
-Scaling ScalingOf(pappl_scaling_t s) {
-    switch (s) {
-        case PAPPL_SCALING_AUTO_FIT:
-            return Scaling::AutoFit;
-        case PAPPL_SCALING_FIT:
-            return Scaling::Fit;
-        case PAPPL_SCALING_FILL:
-            return Scaling::Fill;
-        case PAPPL_SCALING_NONE:
-            return Scaling::None;
-        default:
-            return Scaling::Auto;
-    }
-}
-
-// Quarter turns counter-clockwise: landscape turns the page's top to the
-// left, as PAPPL turns images.
-int TurnsOf(ipp_orient_t orientation) {
-    switch (orientation) {
-        case IPP_ORIENT_PORTRAIT:
-            return 0;
-        case IPP_ORIENT_LANDSCAPE:
-            return 1;
-        case IPP_ORIENT_REVERSE_PORTRAIT:
-            return 2;
-        case IPP_ORIENT_REVERSE_LANDSCAPE:
-            return 3;
-        default:
-            return -1;
-    }
-}
-
-// Receipt and mini printers print on rolls; label printers on continuous
-// stock when the job's tracking says so (families without a tracking
-// setting print die-cut labels).
-bool OnRoll(const DriverInfo& driver, const pappl_pr_options_t& o) {
-    if (!driver.language->label) return true;
-    return LanguageDefault(*driver.language, "zeMediaTracking") &&
-           o.media.tracking == PAPPL_MEDIA_TRACKING_CONTINUOUS;
-}
-
-PlacementMedium MediumOf(const DriverInfo& driver, const pappl_pr_options_t& o) {
-    PlacementMedium m;
-    const int xdpi = o.printer_resolution[0] > 0 ? o.printer_resolution[0] : driver.dpi;
-    const int ydpi = o.printer_resolution[1] > 0 ? o.printer_resolution[1] : driver.dpi;
-    m.xdpi = xdpi;
-    m.ydpi = ydpi;
-    m.width = static_cast<int>(o.header.cupsWidth);
-    m.length = static_cast<int>(o.header.cupsHeight);
-    m.left = Dots(o.media.left_margin, xdpi);
-    m.right = Dots(o.media.right_margin, xdpi);
-    m.top = Dots(o.media.top_margin, ydpi);
-    m.bottom = Dots(o.media.bottom_margin, ydpi);
-    m.roll = OnRoll(driver, o);
-    if (m.roll) m.length = static_cast<int>(LargestMedium(driver).length * ydpi / driver.dpi);
-    return m;
-}
-
-bool FitContent(pappl_job_t* job, const pappl_pr_options_t& o) {
-    return JobVendorValue(job, o, "thermal-fit-content") == "on";
-}
-
 // The page's content: with fit-content its inked area at the printer's
 // resolution, else the whole page at the resolution it is printed at.
 bool DrawContent(PageSource& source, int page, const PlacementRequest& request,
@@ -178,10 +110,7 @@ bool PrintPlacedPages(pappl_job_t* job, pappl_device_t* device, PageSource& sour
     pappl_pr_options_t* options =
         papplJobCreatePrintOptions(job, static_cast<unsigned>(source.Pages()), false);
     papplJobSetImpressions(job, source.Pages());
-    PageJob pj{job, *options, MediumOf(*driver, *options), {}};
-    pj.request.scaling = ScalingOf(options->print_scaling);
-    pj.request.turns = TurnsOf(options->orientation_requested);
-    pj.request.fitContent = FitContent(job, *options);
+    PageJob pj{job, *options, JobMedium(*driver, *options), JobRequest(job, *options)};
     bool printed = true;
     {
         RasterOutput out(job, device, options);
