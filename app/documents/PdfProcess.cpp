@@ -11,7 +11,21 @@
 #include <cerrno>
 #include <cstring>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define THERMAL_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define THERMAL_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace {
+#ifdef THERMAL_ADDRESS_SANITIZER
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 // What a child leaves in the memory it shares with the server.
 struct Result {
     int ok;
@@ -53,6 +67,37 @@ double Now() {
     return double(t.tv_sec) + t.tv_nsec / 1e9;
 }
 
+// Memory a child may take beyond what it starts with (the server's, shared
+// until written to).
+constexpr uint64_t kChildMemory = uint64_t{1} << 30;
+
+// The address space the process has now, from /proc/self/statm (pages).
+uint64_t AddressSpace() {
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm) return 0;
+    unsigned long long pages = 0;
+    const int read = std::fscanf(statm, "%llu", &pages);
+    std::fclose(statm);
+    return read == 1 ? pages * uint64_t(sysconf(_SC_PAGESIZE)) : 0;
+}
+
+// The child keeps none of the server's files (sockets, devices, other
+// children's pipes, whose readers would wait for it), ends on a stop signal
+// (none of the server's handlers) and keeps within its time and memory.
+void LimitChild(int keep, int seconds, uint64_t space) {
+    if (keep > 3) close_range(3, unsigned(keep) - 1, 0);
+    close_range(unsigned(keep) + 1, ~0u, 0);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) signal(sig, SIG_DFL);
+    const rlim_t cpu = rlim_t(seconds) + 2;
+    const rlimit cpuLimit{cpu, cpu};
+    setrlimit(RLIMIT_CPU, &cpuLimit);
+    // AddressSanitizer reserves terabytes of address space up front.
+    if (space > 0 && !kAddressSanitizer) {
+        const rlimit memory{rlim_t(space + kChildMemory), rlim_t(space + kChildMemory)};
+        setrlimit(RLIMIT_AS, &memory);
+    }
+}
+
 enum class Ended { Done, Failed, TimedOut, Canceled };
 
 // Runs the step in a child and waits for it: until it ends, the time is up
@@ -62,6 +107,7 @@ Ended RunChild(const std::function<void()>& step, int seconds,
                const std::function<bool()>& canceled) {
     int fds[2];
     if (pipe(fds) != 0) return Ended::Failed;
+    const uint64_t space = AddressSpace();
     const pid_t pid = fork();
     if (pid < 0) {
         close(fds[0]);
@@ -70,9 +116,7 @@ Ended RunChild(const std::function<void()>& step, int seconds,
     }
     if (pid == 0) {
         close(fds[0]);
-        const rlim_t cpu = rlim_t(seconds) + 2;
-        const rlimit limit{cpu, cpu};
-        setrlimit(RLIMIT_CPU, &limit);
+        LimitChild(fds[1], seconds, space);
         step();
         _exit(0);
     }
