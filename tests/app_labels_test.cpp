@@ -251,6 +251,22 @@ TEST(AppLabels, ImagesPrintDotForDotAndKeepThinLines) {
         EXPECT_EQ(differ, 0);
     }
     {
+        SCOPED_TRACE("a label-size PNG stating 72 dpi: still dot for dot");
+        std::vector<uint8_t> pixels(size_t(kDotsW) * kDotsH, 255);
+        for (const auto& r : Frame(kDotsW, kDotsH, 20, 4))
+            for (int y = r[1]; y < r[1] + r[3]; y++)
+                for (int x = r[0]; x < r[0] + r[2]; x++) pixels[size_t(y) * kDotsW + x] = 0;
+        const std::string png = TempDir::Shared().NewPath("label72") + ".png";
+        WriteFileBytes(png, WithPngResolution(GrayPng(kDotsW, kDotsH, pixels), 72));
+        const LabelRunner::Result r = runner.Print("tspl_203", png, "image/png");
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Box b = InkBox(r.pages[0]);
+        EXPECT_EQ(b.left, 20);
+        EXPECT_EQ(b.top, 20);
+        EXPECT_EQ(b.right, 791);
+        EXPECT_EQ(b.bottom, 1197);
+    }
+    {
         SCOPED_TRACE("384x400 PNG on escpos_58: no blank paper before or after");
         const std::string png = TempDir::Shared().NewPath("receipt") + ".png";
         WriteFileBytes(png, BandPng(384, 400));

@@ -23,7 +23,8 @@ bool DecodeJobFile(pappl_job_t* job, PapplImageJob& imageJob, Decoder decode, De
 
 // A decoded image as a one-page document: its size from its resolution,
 // or, without one, from the printer's (images for thermal printers are
-// made dot for dot).
+// made dot for dot, and one of the label's size in dots is printed so
+// whatever resolution it states).
 class ImagePage : public PageSource {
 public:
     ImagePage(DecodedImage& image, int printerDpi) : m_dpi(image.ppi > 0 ? image.ppi : printerDpi) {
@@ -43,6 +44,11 @@ public:
     bool Size(int, double& widthIn, double& heightIn) override {
         widthIn = m_gray.width / double(m_dpi);
         heightIn = m_gray.height / double(m_dpi);
+        return true;
+    }
+    bool Pixels(int, int& width, int& height) const override {
+        width = m_gray.width;
+        height = m_gray.height;
         return true;
     }
     bool Draw(int, double, double, GrayImage& image) override {

@@ -117,3 +117,9 @@ Placement PlacePage(const PlacementRequest& r, const PlacementMedium& m) {
     }
     return p;
 }
+
+bool MadeForMedium(int width, int height, const PlacementMedium& m) {
+    const Inches upright{width / m.xdpi, height / m.ydpi};
+    const Inches turned{height / m.xdpi, width / m.ydpi};
+    return SameSize(upright, m) || (!m.roll && SameSize(turned, m));
+}

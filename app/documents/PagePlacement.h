@@ -36,3 +36,8 @@ struct Placement {
 };
 
 Placement PlacePage(const PlacementRequest& request, const PlacementMedium& medium);
+
+// Whether an image of this many pixels is the medium's size in dots (give
+// or take a few per cent), upright or turned: such an image is printed dot
+// for dot whatever resolution its file states.
+bool MadeForMedium(int width, int height, const PlacementMedium& medium);

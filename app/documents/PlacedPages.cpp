@@ -84,6 +84,12 @@ bool PrintPage(PageJob& pj, PageSource& source, int page, RasterOutput& out, uns
     } else if (!source.Size(page, request.widthIn, request.heightIn)) {
         return false;
     }
+    int width = 0, height = 0;
+    if (!request.fitContent && source.Pixels(page, width, height) &&
+        MadeForMedium(width, height, m)) {
+        request.widthIn = width / m.xdpi;
+        request.heightIn = height / m.ydpi;
+    }
     const Placement p = PlacePage(request, m);
     papplLogJob(job, PAPPL_LOGLEVEL_DEBUG,
                 "Page %d: %.2fx%.2f in, %d quarter turns, scale %.3f, at %d,%d size %dx%d on a "

@@ -12,6 +12,8 @@ public:
     virtual int Pages() const = 0;
     // The page's size in inches.
     virtual bool Size(int page, double& widthIn, double& heightIn) = 0;
+    // An image's size in pixels (documents without pixels have none).
+    virtual bool Pixels(int, int&, int&) const { return false; }
     // The page drawn at about this resolution (images come as they are);
     // false once the job has failed with the reason.
     virtual bool Draw(int page, double xdpi, double ydpi, GrayImage& image) = 0;

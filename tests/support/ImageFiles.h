@@ -21,3 +21,5 @@ std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> jpeg, uint16_t width, uin
 // 8-bit gray (false when it cannot be read).
 std::vector<uint8_t> GrayPng(uint32_t width, uint32_t height, const std::vector<uint8_t>& pixels);
 bool ReadGrayPng(const char* path, uint32_t& width, uint32_t& height, std::vector<uint8_t>& pixels);
+// The PNG stating a resolution (a pHYs chunk after its header).
+std::vector<uint8_t> WithPngResolution(std::vector<uint8_t> png, uint32_t dpi);
