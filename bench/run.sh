@@ -146,7 +146,7 @@ if [ -x "$CUPS_FILTERS/pdftoraster" ] && command -v pdfunite >/dev/null; then
   ATTR uri printer-uri $uri ATTR name requesting-user-name bench
   ATTR mimeMediaType document-format application/pdf
   FILE $filename STATUS successful-ok EXPECT job-id }
-{ NAME "Wait" OPERATION Get-Job-Attributes DELAY 0,0.02
+{ NAME "Wait" OPERATION Get-Job-Attributes DELAY "0,0.02"
   GROUP operation-attributes-tag
   ATTR charset attributes-charset utf-8 ATTR naturalLanguage attributes-natural-language en
   ATTR uri printer-uri $uri ATTR integer job-id $job-id ATTR name requesting-user-name bench

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 // The share of each source pixel in one destination pixel.
@@ -50,6 +51,11 @@ void DrawScaled(const GrayImage& image, const PixelRect& where, GrayImage& page)
     const int x0 = std::max(where.x, 0), x1 = std::min(where.x + where.width, page.width);
     const int y0 = std::max(where.y, 0), y1 = std::min(where.y + where.height, page.height);
     if (x0 >= x1 || y0 >= y1) return;
+    if (image.width == where.width && image.height == where.height) {
+        for (int y = y0; y < y1; y++)
+            std::memcpy(page.Row(y) + x0, image.Row(y - where.y) + (x0 - where.x), size_t(x1 - x0));
+        return;
+    }
     std::vector<Tap> columns;
     for (int x = x0; x < x1; x++) columns.push_back(TapFor(x - where.x, image.width, where.width));
     // Rows are scaled across first, into floats, only where they are needed.
