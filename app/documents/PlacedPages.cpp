@@ -1,6 +1,7 @@
 #include "app/documents/PlacedPages.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "app/documents/GrayResample.h"
@@ -9,14 +10,33 @@
 #include "app/drivers/DriverCatalog.h"
 
 namespace {
-// The page's content: with fit-content its inked area at the printer's
-// resolution, else the whole page at the resolution it is printed at.
-bool DrawContent(PageSource& source, int page, const PlacementRequest& request,
-                 const PlacementMedium& m, double scale, GrayImage& image) {
-    if (!source.Draw(page, m.xdpi * scale, m.ydpi * scale, image)) return false;
-    if (!request.fitContent) return true;
-    const PixelRect ink = InkBounds(image);
-    if (ink.width > 0) image = CropImage(image, ink);
+// The page's inked area, drawn at the printer's resolution.
+bool DrawInk(PageSource& source, int page, const PlacementMedium& m, GrayImage& image,
+             PixelRect& ink) {
+    if (!source.Draw(page, m.xdpi, m.ydpi, image)) return false;
+    ink = InkBounds(image);
+    if (ink.width <= 0) ink = PixelRect{0, 0, image.width, image.height};
+    image = CropImage(image, ink);
+    return true;
+}
+
+// A document drawn anew at the scale it prints at (PDF: sharp edges
+// instead of resampled ones), cut to the same inked area scaled; images
+// keep their pixels.
+bool RedrawScaled(PageSource& source, int page, const PlacementMedium& m, const Placement& p,
+                  const PixelRect& ink, GrayImage& image) {
+    int w = 0, h = 0;
+    if (source.Pixels(page, w, h) || std::fabs(p.scale - 1) < 1e-3) return true;
+    GrayImage drawn;
+    if (!source.Draw(page, m.xdpi * p.scale, m.ydpi * p.scale, drawn)) return false;
+    const bool turned = p.turns % 2;
+    PixelRect r{static_cast<int>(std::lround(ink.x * p.scale)),
+                static_cast<int>(std::lround(ink.y * p.scale)),
+                turned ? p.document.height : p.document.width,
+                turned ? p.document.width : p.document.height};
+    r.width = std::min(r.width, drawn.width - r.x);
+    r.height = std::min(r.height, drawn.height - r.y);
+    if (r.width > 0 && r.height > 0) image = CropImage(drawn, r);
     return true;
 }
 
@@ -71,38 +91,48 @@ struct PageJob {
     PlacementRequest request;
 };
 
-bool PrintPage(PageJob& pj, PageSource& source, int page, RasterOutput& out, unsigned& number) {
-    pappl_job_t* job = pj.job;
-    pappl_pr_options_t& o = pj.options;
+// The document page's size in inches, and with fit-content its inked area
+// (drawn, and where it lies on the page).
+bool Measure(PageJob& pj, PageSource& source, int page, PlacementRequest& request,
+             GrayImage& content, PixelRect& ink) {
     const PlacementMedium& m = pj.medium;
-    PlacementRequest request = pj.request;
-    GrayImage content;
     if (request.fitContent) {
-        if (!DrawContent(source, page, request, m, 1.0, content)) return false;
+        if (!DrawInk(source, page, m, content, ink)) return false;
         request.widthIn = content.width / m.xdpi;
         request.heightIn = content.height / m.ydpi;
-    } else if (!source.Size(page, request.widthIn, request.heightIn)) {
-        return false;
+        return true;
     }
+    if (!source.Size(page, request.widthIn, request.heightIn)) return false;
     int width = 0, height = 0;
-    if (!request.fitContent && source.Pixels(page, width, height) &&
-        MadeForMedium(width, height, m)) {
+    if (source.Pixels(page, width, height) && MadeForMedium(width, height, m)) {
         request.widthIn = width / m.xdpi;
         request.heightIn = height / m.ydpi;
     }
+    return true;
+}
+
+bool PrintPage(PageJob& pj, PageSource& source, int page, RasterOutput& out, unsigned& number) {
+    pappl_job_t* job = pj.job;
+    const PlacementMedium& m = pj.medium;
+    PlacementRequest request = pj.request;
+    GrayImage content;
+    PixelRect ink;
+    if (!Measure(pj, source, page, request, content, ink)) return false;
     const Placement p = PlacePage(request, m);
     papplLogJob(job, PAPPL_LOGLEVEL_DEBUG,
                 "Page %d: %.2fx%.2f in, %d quarter turns, scale %.3f, at %d,%d size %dx%d on a "
                 "%dx%d page.",
                 page + 1, request.widthIn, request.heightIn, p.turns, p.scale, p.document.x,
                 p.document.y, p.document.width, p.document.height, p.pageWidth, p.pageLength);
-    if (!request.fitContent && !DrawContent(source, page, request, m, p.scale, content))
-        return false;
+    const bool drawn = request.fitContent
+                           ? RedrawScaled(source, page, m, p, ink, content)
+                           : source.Draw(page, m.xdpi * p.scale, m.ydpi * p.scale, content);
+    if (!drawn) return false;
     GrayImage printed(p.pageWidth, p.pageLength);
     DrawScaled(TurnImage(content, p.turns), p.document, printed);
     content = GrayImage();
-    SetPageHeader(o, p, m);
-    for (int copy = 0; copy < std::max(o.copies, 1) && !papplJobIsCanceled(job); copy++) {
+    SetPageHeader(pj.options, p, m);
+    for (int copy = 0; copy < std::max(pj.options.copies, 1) && !papplJobIsCanceled(job); copy++) {
         if (!out.Page(printed, ++number)) return false;
         papplJobSetImpressionsCompleted(job, 1);
     }
