@@ -27,6 +27,8 @@ public:
                        why.c_str());
     }
 
+    void Prepare(int page, double xdpi, double ydpi) override { m_pdf.Prepare(page, xdpi, ydpi); }
+
 private:
     pappl_job_t* m_job;
     PdfProcess& m_pdf;

@@ -100,51 +100,72 @@ void LimitChild(int keep, int seconds, uint64_t space) {
 
 enum class Ended { Done, Failed, TimedOut, Canceled };
 
-// Runs the step in a child and waits for it: until it ends, the time is up
-// or the job is cancelled (then the child is killed). The child's end of a
-// pipe closes when it exits, which wakes the wait.
-Ended RunChild(const std::function<void()>& step, int seconds,
-               const std::function<bool()>& canceled) {
-    int fds[2];
-    if (pipe(fds) != 0) return Ended::Failed;
-    const uint64_t space = AddressSpace();
-    const pid_t pid = fork();
-    if (pid < 0) {
-        close(fds[0]);
+// A step run in a child: started at once, then waited for until it ends,
+// the time is up or the job is cancelled (then the child is killed). The
+// child's end of a pipe closes when it exits, which wakes the wait. A run
+// not waited for is killed when it goes.
+class ChildRun {
+public:
+    ChildRun(const std::function<void()>& step, int seconds) {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        const uint64_t space = AddressSpace();
+        m_pid = fork();
+        if (m_pid == 0) {
+            close(fds[0]);
+            LimitChild(fds[1], seconds, space);
+            step();
+            _exit(0);
+        }
         close(fds[1]);
-        return Ended::Failed;
-    }
-    if (pid == 0) {
-        close(fds[0]);
-        LimitChild(fds[1], seconds, space);
-        step();
-        _exit(0);
-    }
-    close(fds[1]);
-    const double deadline = Now() + seconds;
-    Ended ended = Ended::Done;
-    for (;;) {
-        pollfd p{fds[0], POLLIN, 0};
-        const int n = poll(&p, 1, 100);
-        if (n > 0) break;  // closed: the child has ended
-        if (canceled && canceled()) {
-            ended = Ended::Canceled;
-            break;
+        if (m_pid < 0) {
+            close(fds[0]);
+            return;
         }
-        if (Now() >= deadline) {
-            ended = Ended::TimedOut;
-            break;
+        m_fd = fds[0];
+        m_deadline = Now() + seconds;
+    }
+    ~ChildRun() {
+        if (m_pid > 0) End(true);
+    }
+    ChildRun(const ChildRun&) = delete;
+    ChildRun& operator=(const ChildRun&) = delete;
+
+    Ended Wait(const std::function<bool()>& canceled) {
+        if (m_pid <= 0) return Ended::Failed;
+        Ended ended = Ended::Done;
+        for (;;) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (poll(&p, 1, 100) > 0) break;  // closed: the child has ended
+            if (canceled && canceled()) {
+                ended = Ended::Canceled;
+                break;
+            }
+            if (Now() >= m_deadline) {
+                ended = Ended::TimedOut;
+                break;
+            }
         }
+        const bool exited = End(ended != Ended::Done);
+        return ended == Ended::Done && !exited ? Ended::Failed : ended;
     }
-    close(fds[0]);
-    if (ended != Ended::Done) kill(pid, SIGKILL);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+
+private:
+    // Reaps the child (killed first if asked); whether it exited cleanly.
+    bool End(bool kill) {
+        close(m_fd);
+        if (kill) ::kill(m_pid, SIGKILL);
+        int status = 0;
+        while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        m_pid = -1;
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
-    if (ended == Ended::Done && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
-        ended = Ended::Failed;
-    return ended;
-}
+
+    pid_t m_pid = -1;
+    int m_fd = -1;
+    double m_deadline = 0;
+};
 
 bool Explain(Ended ended, int seconds, Result& r, std::string& why) {
     switch (ended) {
@@ -178,7 +199,7 @@ bool PdfProcess::Open(std::string& why) {
     if (!area.Valid()) return why = "Out of memory for the PDF file.", false;
     Result& r = area.result();
     r = Result{};
-    const Ended ended = RunChild(
+    ChildRun run(
         [&] {
             PdfReader reader;
             std::string message;
@@ -190,7 +211,8 @@ bool PdfProcess::Open(std::string& why) {
                 if (!reader.Size(i, sizes[i], message)) return SetWhy(r, message);
             r.ok = 1;
         },
-        m_seconds, m_canceled);
+        m_seconds);
+    const Ended ended = run.Wait(m_canceled);
     m_stopped = ended == Ended::Canceled;
     if (ended == Ended::Done && r.pages > m_limits.pages) {
         why = "The PDF file has " + std::to_string(r.pages) + " pages; at most " +
@@ -203,31 +225,55 @@ bool PdfProcess::Open(std::string& why) {
     return true;
 }
 
+// A page being drawn in a child, into memory shared with it.
+struct PdfProcess::PendingDraw {
+    int page;
+    double xdpi, ydpi;
+    SharedArea area;
+    std::unique_ptr<ChildRun> run;
+
+    PendingDraw(const PdfProcess& pdf, int p, double x, double y)
+        : page(p), xdpi(x), ydpi(y), area(size_t(pdf.m_limits.pixels)) {
+        if (!area.Valid()) return;
+        area.result() = Result{};
+        run = std::make_unique<ChildRun>([&] { DrawInChild(pdf); }, pdf.m_seconds);
+    }
+
+    void DrawInChild(const PdfProcess& pdf) {
+        Result& r = area.result();
+        PdfReader reader;
+        std::string message;
+        GrayImage drawn;
+        if (!reader.OpenFile(pdf.m_path, message) ||
+            !reader.Draw(page, xdpi, ydpi, pdf.m_limits, drawn, message))
+            return SetWhy(r, message);
+        if (drawn.pixels.size() > area.DataBytes()) return SetWhy(r, "The page is too large.");
+        std::memcpy(area.Data(), drawn.pixels.data(), drawn.pixels.size());
+        r.width = drawn.width;
+        r.height = drawn.height;
+        r.ok = 1;
+    }
+};
+
+PdfProcess::~PdfProcess() = default;
+
+void PdfProcess::Prepare(int page, double xdpi, double ydpi) {
+    m_next = std::make_unique<PendingDraw>(*this, page, xdpi, ydpi);
+}
+
 bool PdfProcess::Draw(int page, double xdpi, double ydpi, GrayImage& image, std::string& why) {
-    SharedArea area(size_t(m_limits.pixels));
-    if (!area.Valid()) return why = "Out of memory for the PDF file.", false;
-    Result& r = area.result();
-    r = Result{};
-    const Ended ended = RunChild(
-        [&] {
-            PdfReader reader;
-            std::string message;
-            GrayImage drawn;
-            if (!reader.OpenFile(m_path, message) ||
-                !reader.Draw(page, xdpi, ydpi, m_limits, drawn, message))
-                return SetWhy(r, message);
-            if (drawn.pixels.size() > area.DataBytes()) return SetWhy(r, "The page is too large.");
-            std::memcpy(area.Data(), drawn.pixels.data(), drawn.pixels.size());
-            r.width = drawn.width;
-            r.height = drawn.height;
-            r.ok = 1;
-        },
-        m_seconds, m_canceled);
+    std::unique_ptr<PendingDraw> draw = std::move(m_next);
+    if (!draw || draw->page != page || draw->xdpi != xdpi || draw->ydpi != ydpi)
+        draw = std::make_unique<PendingDraw>(*this, page, xdpi, ydpi);
+    if (!draw->run) return why = "Out of memory for the PDF file.", false;
+    Result& r = draw->area.result();
+    const Ended ended = draw->run->Wait(m_canceled);
     m_stopped = ended == Ended::Canceled;
     if (!Explain(ended, m_seconds, r, why)) return false;
-    if (r.width <= 0 || r.height <= 0 || uint64_t(r.width) * uint64_t(r.height) > area.DataBytes())
+    if (r.width <= 0 || r.height <= 0 ||
+        uint64_t(r.width) * uint64_t(r.height) > draw->area.DataBytes())
         return why = "A page of the PDF file could not be drawn.", false;
     image = GrayImage(r.width, r.height);
-    std::memcpy(image.pixels.data(), area.Data(), image.pixels.size());
+    std::memcpy(image.pixels.data(), draw->area.Data(), image.pixels.size());
     return true;
 }

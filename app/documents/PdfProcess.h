@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ class PdfProcess {
 public:
     PdfProcess(std::string path, const PdfLimits& limits, int secondsPerStep,
                std::function<bool()> canceled);
+    ~PdfProcess();
+    PdfProcess(const PdfProcess&) = delete;
+    PdfProcess& operator=(const PdfProcess&) = delete;
 
     // Reads the page count and the pages' sizes; false with the reason
     // (also when there are more pages than the limit).
@@ -22,6 +26,9 @@ public:
     int Pages() const { return static_cast<int>(m_sizes.size()); }
     const PdfPageSize& Size(int page) const { return m_sizes[size_t(page)]; }
     bool Draw(int page, double xdpi, double ydpi, GrayImage& image, std::string& why);
+    // Starts drawing a page the next Draw will likely ask for, so that it
+    // is drawn while the one before is printed.
+    void Prepare(int page, double xdpi, double ydpi);
     bool Canceled() const { return m_stopped; }
 
 private:
@@ -31,4 +38,6 @@ private:
     std::function<bool()> m_canceled;
     std::vector<PdfPageSize> m_sizes;
     bool m_stopped = false;
+    struct PendingDraw;
+    std::unique_ptr<PendingDraw> m_next;
 };

@@ -111,6 +111,16 @@ bool Measure(PageJob& pj, PageSource& source, int page, PlacementRequest& reques
     return true;
 }
 
+// Starts drawing the next page at the scale it will print at (known from
+// its size unless its content is to be found first).
+void PrepareNext(PageJob& pj, PageSource& source, int page) {
+    if (pj.request.fitContent || page + 1 >= source.Pages()) return;
+    PlacementRequest request = pj.request;
+    if (!source.Size(page + 1, request.widthIn, request.heightIn)) return;
+    const Placement p = PlacePage(request, pj.medium);
+    source.Prepare(page + 1, pj.medium.xdpi * p.scale, pj.medium.ydpi * p.scale);
+}
+
 bool PrintPage(PageJob& pj, PageSource& source, int page, RasterOutput& out, unsigned& number) {
     pappl_job_t* job = pj.job;
     const PlacementMedium& m = pj.medium;
@@ -128,6 +138,7 @@ bool PrintPage(PageJob& pj, PageSource& source, int page, RasterOutput& out, uns
                            ? RedrawScaled(source, page, m, p, ink, content)
                            : source.Draw(page, m.xdpi * p.scale, m.ydpi * p.scale, content);
     if (!drawn) return false;
+    PrepareNext(pj, source, page);
     GrayImage printed(p.pageWidth, p.pageLength);
     DrawScaled(TurnImage(content, p.turns), p.document, printed);
     content = GrayImage();

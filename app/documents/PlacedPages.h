@@ -17,6 +17,9 @@ public:
     // The page drawn at about this resolution (images come as they are);
     // false once the job has failed with the reason.
     virtual bool Draw(int page, double xdpi, double ydpi, GrayImage& image) = 0;
+    // The page Draw will be asked for next, to start on while the one
+    // before prints.
+    virtual void Prepare(int, double, double) {}
 };
 
 // Prints every page of the document, each on its own label and `copies`
