@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Whole-process timings of the filter on generated raster files, next to
-# netpbm's Floyd-Steinberg dither of the same A4 page, and a 100-label job
-# through the printer application over IPP next to the filter alone.
+# netpbm's Floyd-Steinberg dither of the same A4 page, a 100-label job
+# through the printer application over IPP next to the filter alone, and a
+# PDF through the application next to CUPS's filter chain.
 #   bench/run.sh [BUILD_DIR]     (default: build)
-# Needs hyperfine and netpbm (scripts/install-deps --bench), Ghostscript and
-# ipptool.
+# Needs hyperfine and netpbm (scripts/install-deps --bench), Ghostscript,
+# ipptool, and for the PDF cups-filters' pdftoraster and poppler's pdfunite.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -129,6 +130,55 @@ if [ -x "$SIM" ]; then
     >/dev/null
   stop_pid "$sim_pid"
 fi
+# The same PDF (20 pages of the sample 4x6 in label) to a TSPL printer at
+# 203 dpi: through the application (Print-Job, then until the job has
+# printed) and through CUPS's own chain as the demo runs it (pdftopdf |
+# pdftoraster | rastertothermal with the printer's PPD); then how many of
+# the dots the two send differ.
+CUPS_FILTERS=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)/filter
+if [ -x "$CUPS_FILTERS/pdftoraster" ] && command -v pdfunite >/dev/null; then
+  # shellcheck disable=SC2046
+  pdfunite $(for _ in $(seq 20); do echo "$ROOT/tests/data/label-4x6.pdf"; done) "$WORK/labels-20.pdf"
+  cat >"$WORK/print-and-wait.test" <<'TEST'
+{ NAME "Print-Job" OPERATION Print-Job
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8 ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri ATTR name requesting-user-name bench
+  ATTR mimeMediaType document-format application/pdf
+  FILE $filename STATUS successful-ok EXPECT job-id }
+{ NAME "Wait" OPERATION Get-Job-Attributes DELAY "0,0.02"
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8 ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri ATTR integer job-id $job-id ATTR name requesting-user-name bench
+  STATUS successful-ok EXPECT job-state WITH-VALUE >6 REPEAT-NO-MATCH REPEAT-LIMIT 3000 }
+TEST
+  ppd=$BUILD/ppd/tspl-203.ppd
+  cat >"$WORK/chain.sh" <<CHAIN
+export PPD=$ppd
+"$CUPS_FILTERS/pdftopdf" 1 bench bench 1 '' "$WORK/labels-20.pdf" 2>/dev/null |
+  "$CUPS_FILTERS/pdftoraster" 1 bench bench 1 '' 2>/dev/null |
+  "$FILTER" 1 bench bench 1 '' >"$WORK/chain.prn" 2>/dev/null
+CHAIN
+  pdf_job="ipptool -f $WORK/labels-20.pdf ipp://127.0.0.1:$app_port/ipp/print/bench $WORK/print-and-wait.test"
+  hyperfine -N --warmup 1 --runs "$((RUNS < 10 ? RUNS : 10))" --output=pipe --export-csv "$WORK/pdf.csv" \
+    --prepare "truncate -s 0 $WORK/app/bench.prn" \
+    -n app-pdf-20-labels "$pdf_job" -n cups-chain-pdf-20-labels "bash $WORK/chain.sh" >/dev/null
+  truncate -s 0 "$WORK/app/bench.prn"
+  $pdf_job >/dev/null
+  "$BUILD/thermal-preview" -o "$WORK/dots-app" "$WORK/app/bench.prn" >/dev/null
+  "$BUILD/thermal-preview" -o "$WORK/dots-chain" "$WORK/chain.prn" >/dev/null
+  read -r alike differ ink < <(python3 "$ROOT/bench/compare_dots.py" "$WORK/dots-app" "$WORK/dots-chain" 20)
+  awk -F, -v alike="$alike" -v differ="$differ" -v ink="$ink" 'FNR > 1 { median[$1] = $4 }
+    END {
+      app = median["app-pdf-20-labels"]; chain = median["cups-chain-pdf-20-labels"]
+      print "The same PDF (20 pages, 4x6 in labels) to a TSPL printer at 203 dpi:"
+      printf "%-26s %9.1f ms  %.2f x CUPS'"'"'s chain\n", "app-pdf-20-labels", app * 1000, app / chain
+      printf "%-26s %9.1f ms  (pdftopdf | pdftoraster | rastertothermal)\n", "cups-chain-pdf-20-labels", chain * 1000
+      printf "dots: %d of 20 pages alike; %d dots differ, of %d black dots (%.2f %%)\n", alike, differ, ink, 100 * differ / (ink ? ink : 1)
+    }' "$WORK/pdf.csv" >"$WORK/pdf-report.txt"
+else
+  echo "PDF against CUPS's chain: needs pdftoraster and pdfunite" >"$WORK/pdf-report.txt"
+fi
 app_stop
 
 awk -F, -v peaks="$peaks" -v idle="$base_kib" -v labels="$WORK/labels.csv" '
@@ -197,3 +247,4 @@ if [ -f "$WORK/sim.csv" ]; then
 else
   echo "app-100-labels-sim: skipped, $SIM is not built"
 fi
+cat "$WORK/pdf-report.txt"

@@ -95,7 +95,7 @@ std::vector<std::string> Words(const std::string& line) {
 constexpr int kIgnored = IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED;
 constexpr int kBadValue = IPP_STATUS_ERROR_ATTRIBUTES_OR_VALUES;
 constexpr int kBadFormat = IPP_STATUS_ERROR_DOCUMENT_FORMAT_NOT_SUPPORTED;
-constexpr const char* kTakes = "This printer prints PNG, JPEG, PWG raster and Apple raster";
+constexpr const char* kTakes = "This printer prints PDF, PNG, JPEG, PWG raster and Apple raster";
 
 struct Row {
     const char* what;
@@ -115,9 +115,9 @@ TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
     const std::string dir = app.Dir();
     WriteFileText(dir + "/victim", "root-owned line\n");
     std::filesystem::create_symlink(dir + "/victim", dir + "/out/link.prn");
-    const std::string hello = dir + "/hello.txt", pdf = dir + "/label.pdf", pwg = dir + "/p.pwg";
+    const std::string hello = dir + "/hello.txt", ps = dir + "/label.ps", pwg = dir + "/p.pwg";
     WriteFileText(hello, "hello\n");
-    WriteFileText(pdf, "%PDF-1.4\n");
+    WriteFileText(ps, "%!PS-Adobe-3.0\n");
     WriteFileBytes(pwg, MakePwgRaster({MakePage(812, 40, 0, 8, 203)}));
     auto modify = [](std::string options) {
         return
@@ -161,14 +161,15 @@ TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
         {"add: a scheme without devices", command("add -d evil -m tspl_203 -v gopher://host/x"), 1,
          "has the scheme \"gopher\""},
         {"submit: text", command("submit -d shelf " + hello), 1,
-         "Unable to print '" + hello + "': This printer prints PNG"},
-        {"submit: PDF", command("submit -d shelf " + pdf), 1, "the document is a PDF file"},
+         "Unable to print '" + hello + "': This printer prints PDF, PNG"},
+        {"submit: PostScript", command("submit -d shelf " + ps), 1,
+         "the document is a PostScript file"},
         {"Print-Job: text/plain",
          [&](AppServer& a) { return Job(a, IPP_OP_PRINT_JOB, "text/plain", "", "", hello); },
          kBadFormat, "text/plain is not one of them. [document-format]"},
-        {"Validate-Job: application/pdf",
-         [](AppServer& a) { return Job(a, IPP_OP_VALIDATE_JOB, "application/pdf"); }, kBadFormat,
-         kTakes},
+        {"Validate-Job: application/postscript",
+         [](AppServer& a) { return Job(a, IPP_OP_VALIDATE_JOB, "application/postscript"); },
+         kBadFormat, kTakes},
         {"Send-Document: application/postscript",
          [&](AppServer& a) { return SendDocument(a, "application/postscript", hello); }, kBadFormat,
          "application/postscript is not one of them"},

@@ -6,12 +6,13 @@
 namespace {
 constexpr std::string_view kAnyFormat = "application/octet-stream";
 // The image formats PAPPL converts itself, besides the driver's raw one.
-constexpr std::string_view kImages[] = {"image/png", "image/jpeg", "image/pwg-raster", "image/urf"};
+constexpr std::string_view kImages[] = {"image/png", "image/jpeg", "image/pwg-raster", "image/urf",
+                                        "application/pdf"};
 
 std::string Takes(const char* rawFormat) {
     return std::string(
-               "This printer prints PNG, JPEG, PWG raster and Apple raster (image/urf) "
-               "images and its own commands (") +
+               "This printer prints PDF, PNG, JPEG, PWG raster and Apple raster (image/urf) "
+               "documents and its own commands (") +
            rawFormat + ")";
 }
 
@@ -23,13 +24,12 @@ bool Taken(std::string_view format, const char* rawFormat) {
 
 // The formats PAPPL recognises in application/octet-stream data.
 bool Recognised(const unsigned char* h) {
-    return !std::memcmp(h, "\211PNG", 4) || !std::memcmp(h, "RaS2PwgR", 8) ||
-           !std::memcmp(h, "UNIRAST", 8) ||
+    return !std::memcmp(h, "\211PNG", 4) || !std::memcmp(h, "%PDF", 4) ||
+           !std::memcmp(h, "RaS2PwgR", 8) || !std::memcmp(h, "UNIRAST", 8) ||
            (!std::memcmp(h, "\377\330\377", 3) && h[3] >= 0xe0 && h[3] <= 0xef);
 }
 
 const char* Kind(const unsigned char* h) {
-    if (!std::memcmp(h, "%PDF", 4)) return "a PDF file (application/pdf)";
     if (!std::memcmp(h, "%!", 2)) return "a PostScript file (application/postscript)";
     return "of none of these formats";
 }

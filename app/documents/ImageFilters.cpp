@@ -4,6 +4,8 @@
 
 #include "app/documents/DecodedImage.h"
 #include "app/documents/PapplImageJob.h"
+#include "app/documents/PdfFilter.h"
+#include "app/documents/PlacedPages.h"
 #include "app/drivers/DriverCatalog.h"
 #include "app/drivers/JobFailure.h"
 
@@ -19,11 +21,50 @@ bool DecodeJobFile(pappl_job_t* job, PapplImageJob& imageJob, Decoder decode, De
     return decoded;
 }
 
-bool PrintImage(pappl_job_t* job, pappl_device_t* device, PapplImageJob& imageJob,
-                const DecodedImage& image, bool smoothing) {
-    return papplJobFilterImage(job, device, imageJob.PrintOptions(image.depth == 3),
-                               image.pixels.data(), image.width, image.height, image.depth,
-                               image.ppi, smoothing);
+// A decoded image as a one-page document: its size from its resolution,
+// or, without one, from the printer's (images for thermal printers are
+// made dot for dot, and one of the label's size in dots is printed so
+// whatever resolution it states).
+class ImagePage : public PageSource {
+public:
+    ImagePage(DecodedImage& image, int printerDpi) : m_dpi(image.ppi > 0 ? image.ppi : printerDpi) {
+        m_gray = GrayImage(image.width, image.height);
+        const size_t count = m_gray.pixels.size();
+        if (image.depth == 1) {
+            m_gray.pixels.assign(image.pixels.begin(), image.pixels.begin() + long(count));
+        } else {
+            for (size_t i = 0; i < count; i++) {
+                const unsigned char* p = &image.pixels[i * 3];
+                m_gray.pixels[i] = static_cast<uint8_t>((p[0] * 54 + p[1] * 183 + p[2] * 19) / 256);
+            }
+        }
+        image.pixels = {};
+    }
+    int Pages() const override { return 1; }
+    bool Size(int, double& widthIn, double& heightIn) override {
+        widthIn = m_gray.width / double(m_dpi);
+        heightIn = m_gray.height / double(m_dpi);
+        return true;
+    }
+    bool Pixels(int, int& width, int& height) const override {
+        width = m_gray.width;
+        height = m_gray.height;
+        return true;
+    }
+    bool Draw(int, double, double, GrayImage& image) override {
+        image = m_gray;
+        return true;
+    }
+
+private:
+    int m_dpi;
+    GrayImage m_gray;
+};
+
+bool PrintImage(pappl_job_t* job, pappl_device_t* device, DecodedImage& image) {
+    const DriverInfo* driver = FindDriver(papplPrinterGetDriverName(papplJobGetPrinter(job)));
+    ImagePage page(image, driver ? driver->dpi : 203);
+    return PrintPlacedPages(job, device, page);
 }
 }  // namespace
 
@@ -36,21 +77,21 @@ void AddImageFilters(pappl_system_t* system) {
                                  nullptr);
         papplSystemAddMIMEFilter(system, "image/jpeg", driver.language->rawFormat, FilterJpeg,
                                  nullptr);
+        papplSystemAddMIMEFilter(system, "application/pdf", driver.language->rawFormat, FilterPdf,
+                                 nullptr);
     }
 }
 
-// The PNG's print options are made after decoding; the JPEG's while
-// decoding, as the job's colour decides what it decodes to.
 bool FilterPng(pappl_job_t* job, pappl_device_t* device, void*) {
     PapplImageJob imageJob(job);
     DecodedImage image;
     if (!DecodeJobFile(job, imageJob, DecodePng, image)) return false;
-    return PrintImage(job, device, imageJob, image, false);
+    return PrintImage(job, device, image);
 }
 
 bool FilterJpeg(pappl_job_t* job, pappl_device_t* device, void*) {
     PapplImageJob imageJob(job);
     DecodedImage image;
     if (!DecodeJobFile(job, imageJob, DecodeJpeg, image)) return false;
-    return PrintImage(job, device, imageJob, image, true);
+    return PrintImage(job, device, image);
 }

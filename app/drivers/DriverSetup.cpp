@@ -175,7 +175,7 @@ void AddVendorOptions(const Language& language, pappl_pr_driver_data_t& d, ipp_t
         d.vendor[d.num_vendor++] = v.name;
         const std::string supported = std::string(v.name) + "-supported";
         const std::string def = std::string(v.name) + "-default";
-        const std::string value = ValueForChoice(v, LanguageDefault(language, v.ppdKeyword));
+        const std::string value = ValueForChoice(v, DefaultChoice(v, language));
         if (v.keywords.empty()) {
             if (!ippFindAttribute(attrs, supported.c_str(), IPP_TAG_ZERO))
                 ippAddRange(attrs, IPP_TAG_PRINTER, supported.c_str(), v.min, v.max);

@@ -11,6 +11,9 @@
 #include "app/devices/PrinterClaim.h"
 #include "app/devices/PrinterWait.h"
 #include "app/devices/StatusLink.h"
+#include "app/documents/GrayResample.h"
+#include "app/documents/InkBounds.h"
+#include "app/documents/JobPlacement.h"
 #include "app/documents/PageLimits.h"
 #include "app/drivers/AppRender.h"
 #include "app/drivers/DriverCatalog.h"
@@ -34,6 +37,10 @@ struct RasterJob {
     std::unique_ptr<CStatusLink> status;  // asked before each page
     MediumCheck medium;                   // the page against the loaded medium
     bool mediumTold = false;              // the job says it already
+    // A raster page the application places on the label itself (see
+    // PlacesPages): kept whole until it ends.
+    bool placing = false;
+    GrayImage whole;
 };
 
 RasterJob* JobOf(pappl_job_t* job) {
@@ -53,11 +60,33 @@ bool RefusePage(pappl_job_t* job, RasterJob& state, const char* why) {
 
 // A page header may declare any size: one beyond the printer's largest
 // medium would be a label metres long, or hours of blank lines.
-bool CheckPageSize(pappl_job_t* job, RasterJob& state, const cups_page_header2_t& h) {
+bool PageFitsMedium(const RasterJob& state, const cups_page_header2_t& h) {
     // Lines at the driver's resolution, for pages printed at twice as many.
     const unsigned yDpi = h.HWResolution[1] > 0 ? h.HWResolution[1] : 1;
     const uint64_t lines = uint64_t{h.cupsHeight} * static_cast<unsigned>(state.driver->dpi) / yDpi;
-    if (PageFits(*state.driver, h.cupsWidth, lines)) return true;
+    return PageFits(*state.driver, h.cupsWidth, lines);
+}
+
+// Pages of raster jobs are placed by the application when the job asks
+// for its content fitted, for an explicit print-scaling, or when the page
+// is larger than the printer's media (but within the image limit); others
+// print as they come, the middle of the page on the head.
+bool PlacesPages(pappl_job_t* job, const RasterJob& state, const pappl_pr_options_t& o) {
+    const char* format = papplJobGetFormat(job);
+    if (!format || (std::strcmp(format, "image/pwg-raster") && std::strcmp(format, "image/urf")))
+        return false;
+    const cups_page_header2_t& h = o.header;
+    if (h.cupsBitsPerPixel != 8 ||
+        uint64_t{h.cupsWidth} * h.cupsHeight > ImagePixelLimit(*state.driver))
+        return false;
+    const PlacementRequest request = JobRequest(job, o);
+    return request.fitContent || request.scaling == Scaling::Fit ||
+           request.scaling == Scaling::Fill || request.scaling == Scaling::None ||
+           !PageFitsMedium(state, h);
+}
+
+bool CheckPageSize(pappl_job_t* job, RasterJob& state, const cups_page_header2_t& h) {
+    if (state.placing || PageFitsMedium(state, h)) return true;
     const DotSize largest = LargestMedium(*state.driver);
     char why[256];
     std::snprintf(why, sizeof why,
@@ -98,6 +127,53 @@ void TellMedium(pappl_job_t* job, RasterJob& state) {
     papplJobSetMessage(job, "%s", state.medium.message.c_str());
     state.mediumTold = true;
 }
+
+// The page the client sent, placed on the medium as the job asks, into the
+// render's image. A quarter turn the render makes (orientation-requested on
+// raster pages) is laid out on the medium turned the other way first.
+bool PlaceWholePage(pappl_job_t* job, RasterJob& state, const pappl_pr_options_t& o) {
+    const cups_page_header2_t& h = o.header;
+    PlacementMedium m = JobMedium(*state.driver, o);
+    PlacementRequest request = JobRequest(job, o);
+    const auto found = state.binding->choices.find("Rotate");
+    const std::string rotate = found == state.binding->choices.end() ? "" : found->second;
+    if (!rotate.empty() && rotate != "0") request.turns = 0;
+    if (rotate == "2" || rotate == "3") {
+        std::swap(m.width, m.length);
+        std::swap(m.left, m.top);
+        std::swap(m.right, m.bottom);
+        std::swap(m.xdpi, m.ydpi);
+    }
+    GrayImage content = std::move(state.whole);
+    if (request.fitContent) {
+        const PixelRect ink = InkBounds(content);
+        if (ink.width > 0) content = CropImage(content, ink);
+    }
+    const double xdpi = h.HWResolution[0] > 0 ? h.HWResolution[0] : m.xdpi;
+    const double ydpi = h.HWResolution[1] > 0 ? h.HWResolution[1] : m.ydpi;
+    request.widthIn = content.width / xdpi;
+    request.heightIn = content.height / ydpi;
+    const Placement p = PlacePage(request, m);
+    papplLogJob(job, PAPPL_LOGLEVEL_DEBUG,
+                "Raster page of %dx%d placed: %d quarter turns, scale %.3f, at %d,%d size %dx%d on "
+                "a %dx%d page (margins %d %d %d %d).",
+                content.width, content.height, p.turns, p.scale, p.document.x, p.document.y,
+                p.document.width, p.document.height, p.pageWidth, p.pageLength, m.left, m.top,
+                m.right, m.bottom);
+    GrayImage page(p.pageWidth, p.pageLength);
+    DrawScaled(TurnImage(content, p.turns), p.document, page);
+    const int width = std::min(p.pageWidth, state.headDots);
+    const int left = (p.pageWidth - width) / 2;
+    CRasterImage& image = state.render->image;
+    if (!image.CreateForRows(uint32_t(width), uint32_t(p.pageLength), 8)) return false;
+    for (int y = 0; y < p.pageLength; y++)
+        std::memcpy(image.GetBits(uint32_t(y)), page.Row(y) + left, size_t(width));
+    image.SetXDPI(static_cast<int>(m.xdpi));
+    image.SetYDPI(static_cast<int>(m.ydpi));
+    state.render->iDpi = static_cast<int>(m.xdpi);
+    return true;
+}
+
 }  // namespace
 
 bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device) {
@@ -132,8 +208,15 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     RasterJob* state = JobOf(job);
     if (!state) return false;
     const cups_page_header2_t& h = options->header;
+    state->placing = PlacesPages(job, *state, *options);
     if (!CheckPageSize(job, *state, h)) return false;
     CBaseRender& r = *state->render;
+    state->inkIsHigh = h.cupsColorSpace == CUPS_CSPACE_K;
+    if (state->placing) {
+        state->whole = GrayImage(static_cast<int>(h.cupsWidth), static_cast<int>(h.cupsHeight));
+        state->pageReady = h.cupsBytesPerLine >= h.cupsWidth;
+        return true;
+    }
     state->medium = CheckLoadedMedium(job, h);
     // Clients send the whole width of the paper; the head prints the middle
     // (of a page to be shrunk, once it is).
@@ -150,7 +233,6 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
                       h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel);
         return RefusePage(job, *state, why);
     }
-    state->inkIsHigh = h.cupsColorSpace == CUPS_CSPACE_K;
     r.iDpi = static_cast<int>(h.HWResolution[0]);
     r.image.SetXDPI(static_cast<int>(h.HWResolution[0]));
     r.image.SetYDPI(static_cast<int>(h.HWResolution[1]));
@@ -161,6 +243,14 @@ bool WriteRasterLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
                      const unsigned char* line) {
     RasterJob* state = JobOf(job);
     if (!state || !state->pageReady || y >= options->header.cupsHeight) return true;
+    if (state->placing) {
+        uint8_t* row = state->whole.Row(static_cast<int>(y));
+        std::memcpy(row, line, size_t(state->whole.width));
+        if (state->inkIsHigh)
+            for (int x = 0; x < state->whole.width; x++)
+                row[x] = static_cast<uint8_t>(255 - row[x]);
+        return true;
+    }
     CRasterImage& image = state->render->image;
     uint8_t* row = image.GetBits(y);
     std::memcpy(row, line + state->left, image.GetWidth());
@@ -169,10 +259,12 @@ bool WriteRasterLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     return true;
 }
 
-bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned) {
+bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned) {
     RasterJob* state = JobOf(job);
     if (!state) return false;
     CBaseRender& r = *state->render;
+    if (state->placing && state->pageReady)
+        state->pageReady = PlaceWholePage(job, *state, *options);
     if (papplJobIsCanceled(job)) state->binding->discard = true;
     // The page is whole now; it goes out once the printer can print it.
     if (state->pageReady && !state->binding->discard && !WaitForPrinter(job, *state->status))

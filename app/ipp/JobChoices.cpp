@@ -97,6 +97,21 @@ std::string VendorValue(const VendorOption& v, const pappl_pr_options_t& o, ipp_
     return text;
 }
 
+}  // namespace
+
+std::string JobVendorValue(pappl_job_t* job, const pappl_pr_options_t& o, const char* name) {
+    ipp_t* defaults = papplPrinterGetDriverAttributes(papplJobGetPrinter(job));
+    for (const VendorOption& v : VendorOptions())
+        if (!std::strcmp(v.name, name)) {
+            std::string value = VendorValue(v, o, defaults);
+            ippDelete(defaults);
+            return value;
+        }
+    ippDelete(defaults);
+    return std::string();
+}
+
+namespace {
 void SetVendorOptions(const Language& language, pappl_job_t* job, const pappl_pr_options_t& o,
                       Choices& c) {
     ipp_t* defaults = papplPrinterGetDriverAttributes(papplJobGetPrinter(job));

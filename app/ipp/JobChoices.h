@@ -13,3 +13,7 @@ struct DriverInfo;
 // attributes alike.
 std::map<std::string, std::string> JobChoices(const DriverInfo& driver, pappl_job_t* job,
                                               const pappl_pr_options_t& options);
+
+// A vendor attribute's value for the job: the job's own, else the printer's
+// default; empty when neither is set.
+std::string JobVendorValue(pappl_job_t* job, const pappl_pr_options_t& options, const char* name);

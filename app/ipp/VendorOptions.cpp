@@ -87,6 +87,9 @@ constexpr VendorOption kOptions[] = {
     {"thermal-auto-cut", "AutoCut", kOnOff, 0, 0, false, "Cut automatically"},
     {"thermal-cut-every", "CutEvery", {}, 1, 255, false, "Cut after every (labels)"},
     {"thermal-cut-at-end", "CutAtEnd", kOnOff, 0, 0, false, "Cut at the end of the job"},
+    // Documents, not the printer: the page's inked area fitted to the label.
+    {"thermal-fit-content", "FitContent", kOnOff, 0, 0, false,
+     "Fit the printed area to the label (shipping labels on a full page)", "0"},
 };
 }  // namespace
 
@@ -95,8 +98,13 @@ std::span<const VendorOption> VendorOptions() {
 }
 
 bool AppliesTo(const VendorOption& option, const Language& language) {
+    if (option.appDefault) return true;
     if (option.rollsOnly && language.label) return false;
     return LanguageDefault(language, option.ppdKeyword) != nullptr;
+}
+
+const char* DefaultChoice(const VendorOption& option, const Language& language) {
+    return option.appDefault ? option.appDefault : LanguageDefault(language, option.ppdKeyword);
 }
 
 std::string ChoiceForValue(const VendorOption& option, std::string_view value) {

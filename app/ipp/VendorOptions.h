@@ -24,10 +24,15 @@ struct VendorOption {
     int min, max;
     bool rollsOnly;     // only for receipt and mini printers
     const char* label;  // on the web pages, with the unit of a range
+    // Set for the application's own options, which no PPD has: every
+    // printer offers them, with this default choice.
+    const char* appDefault = nullptr;
 };
 
 std::span<const VendorOption> VendorOptions();
 bool AppliesTo(const VendorOption& option, const Language& language);
+// The option's default choice for printers of the language.
+const char* DefaultChoice(const VendorOption& option, const Language& language);
 
 // The PPD choice for an IPP value (a keyword, or an integer as text that is
 // clamped to the range); empty when the value means nothing.

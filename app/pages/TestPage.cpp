@@ -3,7 +3,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,18 @@ TestPageArea AreaOf(const pappl_media_col_t& m, int dpi) {
     a.width = Dots(m.size_width, dpi) - Dots(m.left_margin + m.right_margin, dpi);
     a.height = Dots(m.size_length, dpi) - Dots(m.top_margin + m.bottom_margin, dpi);
     return a;
+}
+
+// The picture on the whole page, its margins white: the application prints
+// an image of the page's size dot for dot, where it is drawn.
+GrayCanvas OnWholePage(const GrayCanvas& picture, const TestPageArea& a,
+                       const pappl_media_col_t& m) {
+    GrayCanvas page(Dots(m.size_width, a.dpi), Dots(m.size_length, a.dpi));
+    const int width = std::min(picture.width, page.width - a.left);
+    for (int y = 0; y < picture.height && a.top + y < page.height && width > 0; y++)
+        std::memcpy(&page.pixels[size_t(a.top + y) * size_t(page.width) + size_t(a.left)],
+                    &picture.pixels[size_t(y) * size_t(picture.width)], size_t(width));
+    return page;
 }
 
 std::string DefaultOf(pappl_printer_t* printer, const char* option) {
@@ -82,6 +96,7 @@ const char* MakeTestPage(pappl_printer_t* printer, char* buffer, size_t size) {
         papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "No test page: the default media is empty.");
         return nullptr;
     }
-    const GrayCanvas page = DrawTestPage(area, LinesOf(printer, d));
+    const GrayCanvas page =
+        OnWholePage(DrawTestPage(area, LinesOf(printer, d)), area, d.media_default);
     return WriteFile(printer, page, d.x_default, buffer, size) ? buffer : nullptr;
 }

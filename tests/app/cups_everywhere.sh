@@ -2,7 +2,7 @@
 # Prints PDF files to the printer application through a private CUPS
 # scheduler, the way a driverless client does: the queues are made with
 # `lpadmin -m everywhere` from what the application's printers advertise, and
-# the scheduler sends them raster over IPP. Checks that every job completes
+# the scheduler sends them the PDF over IPP (they take PDF). Checks that every job completes
 # and what reached the printers' file devices: the printer language, the
 # number of pages and their size in dots.
 #

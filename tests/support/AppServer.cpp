@@ -269,8 +269,9 @@ int AppServer::Print(const std::string& printer, const std::string& file, const 
     for (const auto& [name, value] : options) {
         char* end = nullptr;
         long n = std::strtol(value.c_str(), &end, 10);
+        const ipp_tag_t tag = name == "orientation-requested" ? IPP_TAG_ENUM : IPP_TAG_INTEGER;
         if (!value.empty() && *end == '\0')
-            ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_INTEGER, name.c_str(), static_cast<int>(n));
+            ippAddInteger(request, IPP_TAG_JOB, tag, name.c_str(), static_cast<int>(n));
         else
             ippAddString(request, IPP_TAG_JOB, IPP_TAG_KEYWORD, name.c_str(), nullptr,
                          value.c_str());

@@ -43,7 +43,8 @@ public:
     void RestartWithFileDeviceFolder(const std::string& folder);
 
     // Print-Job with a document and job attributes (numbers are sent as
-    // integers, other values as keywords); the job id, or 0.
+    // integers, orientation-requested as an enum, other values as
+    // keywords); the job id, or 0.
     int Print(const std::string& printer, const std::string& file, const std::string& format,
               const Options& options = {});
     // Waits (bounded) until the job has ended; its job-state.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 // jpeglib.h needs FILE declared first.
@@ -98,4 +99,45 @@ std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> jpeg, uint16_t width, uin
         return jpeg;
     }
     throw std::runtime_error("no baseline frame header");
+}
+
+std::vector<uint8_t> GrayPng(uint32_t width, uint32_t height, const std::vector<uint8_t>& pixels) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = width;
+    image.height = height;
+    image.format = PNG_FORMAT_GRAY;
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
+    std::vector<uint8_t> out(size);
+    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr))
+        return {};
+    out.resize(size);
+    return out;
+}
+
+bool ReadGrayPng(const char* path, uint32_t& width, uint32_t& height,
+                 std::vector<uint8_t>& pixels) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path)) return false;
+    image.format = PNG_FORMAT_GRAY;
+    pixels.resize(PNG_IMAGE_SIZE(image));
+    width = image.width;
+    height = image.height;
+    return png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
+}
+
+std::vector<uint8_t> WithPngResolution(std::vector<uint8_t> png, uint32_t dpi) {
+    const uint32_t ppm = static_cast<uint32_t>(dpi / 0.0254 + 0.5);
+    std::vector<uint8_t> chunk(21);
+    PutBigEndian(chunk, 0, 9, 4);
+    std::memcpy(&chunk[4], "pHYs", 4);
+    PutBigEndian(chunk, 8, ppm, 4);
+    PutBigEndian(chunk, 12, ppm, 4);
+    chunk[16] = 1;  // per metre
+    PutBigEndian(chunk, 17, static_cast<uint32_t>(crc32(0, &chunk[4], 13)), 4);
+    const size_t afterHeader = 8 + 25;  // signature, IHDR chunk
+    png.insert(png.begin() + static_cast<long>(afterHeader), chunk.begin(), chunk.end());
+    return png;
 }

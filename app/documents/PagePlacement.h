@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/documents/GrayImage.h"
+
+// How a document page is sized onto the label, as IPP's print-scaling
+// names it.
+enum class Scaling { Auto, AutoFit, Fit, Fill, None };
+
+// The medium a page is printed on, in dots of the printer.
+struct PlacementMedium {
+    int width = 0;   // the label's or the roll's width
+    int length = 0;  // the label's length; on a roll, the longest page
+    int left = 0, right = 0, top = 0, bottom = 0;  // unprintable margins
+    double xdpi = 203, ydpi = 203;
+    bool roll = false;  // pages are as long as their content
+};
+
+// What is placed: the document page's size in inches, how it is scaled
+// and turned (quarter turns counter-clockwise; -1 lets the size decide).
+struct PlacementRequest {
+    double widthIn = 0;
+    double heightIn = 0;
+    Scaling scaling = Scaling::Auto;
+    int turns = -1;
+    bool fitContent = false;  // the page is its inked area: fit it, turned if larger so
+};
+
+// The printed page, and where the turned document lands on it (the part
+// outside the page is cut off).
+struct Placement {
+    int turns = 0;
+    int pageWidth = 0;
+    int pageLength = 0;
+    PixelRect document;
+    double scale = 1;  // document inches to printed inches
+};
+
+Placement PlacePage(const PlacementRequest& request, const PlacementMedium& medium);
+
+// Whether an image of this many pixels is the medium's size in dots (give
+// or take a few per cent), upright or turned: such an image is printed dot
+// for dot whatever resolution its file states.
+bool MadeForMedium(int width, int height, const PlacementMedium& medium);

@@ -1,0 +1,60 @@
+#include "app/documents/PdfFilter.h"
+
+#include "app/documents/PageLimits.h"
+#include "app/documents/PdfProcess.h"
+#include "app/documents/PlacedPages.h"
+#include "app/drivers/DriverCatalog.h"
+#include "app/drivers/JobFailure.h"
+
+namespace {
+// Time for reading the document, and for drawing each page.
+constexpr int kSecondsPerStep = 30;
+
+class PdfPages : public PageSource {
+public:
+    PdfPages(pappl_job_t* job, PdfProcess& pdf) : m_job(job), m_pdf(pdf) {}
+    int Pages() const override { return m_pdf.Pages(); }
+    bool Size(int page, double& widthIn, double& heightIn) override {
+        widthIn = m_pdf.Size(page).widthIn;
+        heightIn = m_pdf.Size(page).heightIn;
+        return true;
+    }
+    bool Draw(int page, double xdpi, double ydpi, GrayImage& image) override {
+        std::string why;
+        if (m_pdf.Draw(page, xdpi, ydpi, image, why)) return true;
+        if (m_pdf.Canceled()) return false;
+        return FailJob(m_job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, "Page %d: %s", page + 1,
+                       why.c_str());
+    }
+
+    void Prepare(int page, double xdpi, double ydpi) override { m_pdf.Prepare(page, xdpi, ydpi); }
+
+private:
+    pappl_job_t* m_job;
+    PdfProcess& m_pdf;
+};
+
+PdfLimits LimitsFor(pappl_job_t* job) {
+    pappl_printer_t* printer = papplJobGetPrinter(job);
+    PdfLimits limits;
+    int width = 0, height = 0;
+    papplSystemGetMaxImageSize(papplPrinterGetSystem(printer), &width, &height);
+    if (width > 0 && height > 0) limits.side = std::max(width, height);
+    if (const DriverInfo* driver = FindDriver(papplPrinterGetDriverName(printer)))
+        limits.pixels = ImagePixelLimit(*driver);
+    return limits;
+}
+}  // namespace
+
+bool FilterPdf(pappl_job_t* job, pappl_device_t* device, void*) {
+    PdfProcess pdf(papplJobGetFilename(job), LimitsFor(job), kSecondsPerStep,
+                   [job] { return papplJobIsCanceled(job); });
+    std::string why;
+    if (!pdf.Open(why)) {
+        if (pdf.Canceled()) return false;
+        return FailJob(job, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR, "%s", why.c_str());
+    }
+    papplLogJob(job, PAPPL_LOGLEVEL_INFO, "PDF document of %d pages.", pdf.Pages());
+    PdfPages pages(job, pdf);
+    return PrintPlacedPages(job, device, pages);
+}

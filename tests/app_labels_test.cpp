@@ -1,0 +1,416 @@
+// Documents placed on the label by the printer application: PDF, PNG and
+// JPEG pages turned, scaled and centred as print-scaling,
+// orientation-requested and thermal-fit-content say, checked on the dots the
+// printer receives (decoded by the preview decoder).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/AppServer.h"
+#include "support/ImageFiles.h"
+#include "support/PdfFiles.h"
+#include "support/RasterWriter.h"
+#include "support/TempDir.h"
+#include "tools/preview/StreamDecoder.h"
+
+namespace {
+constexpr int kDpi = 203;
+constexpr double kLabelW = 288, kLabelH = 432;  // 4 x 6 in, in points
+constexpr int kDotsW = 812, kDotsH = 1218;      // the same at 203 dpi
+constexpr double kLetterW = 612, kLetterH = 792;
+constexpr double kA4W = 595.28, kA4H = 841.89;
+
+struct Box {
+    int left = -1, top = -1, right = -1, bottom = -1;
+};
+
+Box InkBox(const tagDecodedPage& page) {
+    Box b{int(page.width), int(page.height), -1, -1};
+    for (uint32_t y = 0; y < page.height; y++)
+        for (uint32_t x = 0; x < page.width; x++)
+            if (page.IsBlack(x, y)) {
+                b.left = std::min(b.left, int(x));
+                b.right = std::max(b.right, int(x));
+                b.top = std::min(b.top, int(y));
+                b.bottom = std::max(b.bottom, int(y));
+            }
+    return b;
+}
+
+// A carrier-style 4 x 6 in label: a frame 20 dots in, bars, and a block in
+// its top-left corner that shows which way it was turned.
+std::string LabelContent(double heightPt, int dx = 0, int dy = 0) {
+    std::vector<std::vector<int>> rects = Frame(kDotsW, kDotsH, 20, 4);
+    for (int i = 0; i < 12; i++) rects.push_back({80 + i * 24, 400, 2 + (i % 3) * 3, 300});
+    rects.push_back({40, 40, 100, 50});
+    for (auto& r : rects) r[0] += dx, r[1] += dy;
+    return DotRects(heightPt, kDpi, rects);
+}
+
+// The same drawn across a 6 x 4 in page, turned a quarter clockwise: the
+// corner block at the top-right.
+std::string LandscapeContent() {
+    std::vector<std::vector<int>> rects = Frame(kDotsH, kDotsW, 20, 4);
+    rects.push_back({kDotsH - 90, 40, 50, 100});
+    return DotRects(kLabelW, kDpi, rects);
+}
+
+std::string WritePdf(const std::vector<PdfPage>& pages, const std::string& extra = "") {
+    const std::string path = TempDir::Shared().NewPath("doc") + ".pdf";
+    WriteFileBytes(path, MakePdf(pages, extra));
+    return path;
+}
+
+std::string WritePng(uint32_t w, uint32_t h, const std::vector<uint8_t>& pixels) {
+    const std::string path = TempDir::Shared().NewPath("image") + ".png";
+    WriteFileBytes(path, GrayPng(w, h, pixels));
+    return path;
+}
+
+// White with a black line one pixel wide at column x.
+std::string ThinLinePng(uint32_t w, uint32_t h, uint32_t x) {
+    std::vector<uint8_t> pixels(size_t(w) * h, 255);
+    for (uint32_t y = 0; y < h; y++) pixels[size_t(y) * w + x] = 0;
+    return WritePng(w, h, pixels);
+}
+
+// One printer per driver the rows use, on one server; a document in, its
+// job's end state and the pages the printer received out.
+class LabelRunner {
+public:
+    struct Result {
+        ipp_jstate_t state = IPP_JSTATE_PENDING;
+        std::string message;
+        std::vector<tagDecodedPage> pages;
+    };
+
+    Result Print(const std::string& driver, const std::string& file, const std::string& format,
+                 const AppServer::Options& options = {}) {
+        if (!m_added.count(driver)) m_added[driver] = m_app.AddPrinter(driver, driver);
+        Result r;
+        if (!m_added[driver]) return r;
+        const size_t before = m_app.DeviceBytes(driver).size();
+        const int id = m_app.Print(driver, file, format, options);
+        if (id <= 0) return r;
+        r.state = m_app.WaitForJob(driver, id, 60000);
+        r.message = m_app.JobStateMessage(driver, id);
+        const std::vector<uint8_t> all = m_app.DeviceBytes(driver);
+        if (all.size() > before) {
+            const tagDecodeResult d = DecodeStream(all.data() + before, all.size() - before, {});
+            for (const tagDecodedPage& p : d.pages)
+                if (p.HasBitmap()) r.pages.push_back(p);
+        }
+        return r;
+    }
+    AppServer& App() { return m_app; }
+
+private:
+    AppServer m_app;
+    std::map<std::string, bool> m_added;
+};
+
+LabelRunner& Runner() {
+    static LabelRunner runner;
+    return runner;
+}
+
+// Where the ink lands: each row's document on its driver, the pages that
+// print and the ink's bounding box on each (within `slack` dots), and a dot
+// that must be black (the turned corner block).
+TEST(AppLabels, DocumentsLandWhereTheLabelWantsThem) {
+    const std::string label = WritePdf({{kLabelW, kLabelH, LabelContent(kLabelH)}});
+    const std::string letter = WritePdf({{kLetterW, kLetterH, LabelContent(kLetterH)}});
+    const std::string a4 = WritePdf({{kA4W, kA4H, LabelContent(kA4H)}});
+    const std::string landscape = WritePdf({{kLabelH, kLabelW, LandscapeContent()}});
+    const std::string threePages = WritePdf({{kLabelW, kLabelH, LabelContent(kLabelH)},
+                                             {kLabelW, kLabelH, LabelContent(kLabelH)},
+                                             {kLabelW, kLabelH, LabelContent(kLabelH)}});
+    // A 2 x 1 in label's content on a 4 x 6 in page, somewhere in the middle.
+    const std::string small =
+        WritePdf({{kLabelW, kLabelH, DotRects(kLabelH, kDpi, Frame(406, 203, 0, 6))}});
+    const Box frame{20, 20, 791, 1197};
+    // The inked 772 x 1178 dots fitted into the 796 x 1202 printable area.
+    const Box fitted{12, 8, 799, 1209};
+    struct Row {
+        const char* what;
+        const char* driver;
+        std::string file;
+        AppServer::Options options;
+        size_t pages;
+        Box ink;
+        int slack;
+        int blackX = -1, blackY = -1;
+    };
+    const Row rows[] = {
+        {"4x6 PDF on TSPL: 1:1", "tspl_203", label, {}, 1, frame, 1, 64, 64},
+        {"4x6 PDF on ZPL: 1:1", "zpl_203", label, {}, 1, frame, 1, 64, 64},
+        {"4x6 PDF on EPL2: 1:1", "epl_203", label, {}, 1, frame, 1, 64, 64},
+        {"4x6 PDF with print-scaling=none",
+         "tspl_203",
+         label,
+         {{"print-scaling", "none"}},
+         1,
+         frame,
+         1},
+        {"4x6 PDF with print-scaling=auto-fit",
+         "tspl_203",
+         label,
+         {{"print-scaling", "auto-fit"}},
+         1,
+         frame,
+         1},
+        {"4x6 PDF with print-scaling=fit: inside the margins",
+         "tspl_203",
+         label,
+         {{"print-scaling", "fit"}},
+         1,
+         Box{28, 32, 783, 1186},
+         2},
+        {"three 4x6 pages: three labels", "tspl_203", threePages, {}, 3, frame, 1},
+        {"6x4 PDF on a 4x6 label: turned", "tspl_203", landscape, {}, 1, frame, 1, 64, 64},
+        {"6x4 PDF, orientation-requested=reverse-landscape",
+         "tspl_203",
+         landscape,
+         {{"orientation-requested", "5"}},
+         1,
+         frame,
+         1,
+         720,
+         1150},
+        {"Letter page, fit-content: the label fills the label",
+         "tspl_203",
+         letter,
+         {{"thermal-fit-content", "on"}},
+         1,
+         fitted,
+         2},
+        {"A4 page, fit-content", "zpl_203", a4, {{"thermal-fit-content", "on"}}, 1, fitted, 2},
+        {"Letter page, without fit-content: shrunk whole",
+         "tspl_203",
+         letter,
+         {},
+         1,
+         Box{-1, -1, -1, -1},
+         0},
+        {"2x1 frame on a 4x6 page, fit-content: turned and fitted",
+         "tspl_203",
+         small,
+         {{"thermal-fit-content", "on"}},
+         1,
+         Box{105, 8, 705, 1209},
+         2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const LabelRunner::Result r =
+            Runner().Print(row.driver, row.file, "application/pdf", row.options);
+        EXPECT_EQ(r.state, IPP_JSTATE_COMPLETED) << r.message;
+        ASSERT_EQ(r.pages.size(), row.pages);
+        for (const tagDecodedPage& page : r.pages) {
+            const Box b = InkBox(page);
+            if (row.ink.left >= 0) {
+                EXPECT_NEAR(b.left, row.ink.left, row.slack);
+                EXPECT_NEAR(b.top, row.ink.top, row.slack);
+                EXPECT_NEAR(b.right, row.ink.right, row.slack);
+                EXPECT_NEAR(b.bottom, row.ink.bottom, row.slack);
+            }
+            if (row.blackX >= 0) {
+                EXPECT_TRUE(page.IsBlack(row.blackX, row.blackY));
+            }
+        }
+        if (row.ink.left < 0 && !r.pages.empty()) {
+            // The whole Letter page on the label: the frame is 772 of 1726
+            // dots wide there, about 45 % of the label's width.
+            const Box b = InkBox(r.pages[0]);
+            EXPECT_NEAR(b.right - b.left, 772 * 796 / 1726, 4);
+        }
+    }
+}
+
+// Images: dot for dot when made for the label, centred to the dot; a
+// receipt as long as its content; thin lines kept when scaled down.
+TEST(AppLabels, ImagesPrintDotForDotAndKeepThinLines) {
+    LabelRunner& runner = Runner();
+    {
+        SCOPED_TRACE("docs/preview-label.png on tspl_203");
+        uint32_t w = 0, h = 0;
+        std::vector<uint8_t> source;
+        const std::string png = std::string(DATA_DIR) + "/../../docs/preview-label.png";
+        ASSERT_TRUE(ReadGrayPng(png.c_str(), w, h, source));
+        ASSERT_EQ(w, 832u);
+        const LabelRunner::Result r = runner.Print("tspl_203", png, "image/png");
+        ASSERT_EQ(r.pages.size(), 1u);
+        const tagDecodedPage& page = r.pages[0];
+        ASSERT_EQ(page.height, h);
+        // The 832 dots wide image on the 812 dots wide label: 10 cut at each side.
+        int differ = 0;
+        for (uint32_t y = 0; y < h; y++)
+            for (uint32_t x = 0; x < uint32_t(kDotsW); x++)
+                differ += page.IsBlack(x, y) != (source[size_t(y) * w + x + 10] < 128);
+        EXPECT_EQ(differ, 0);
+    }
+    {
+        SCOPED_TRACE("a label-size PNG stating 72 dpi: still dot for dot");
+        std::vector<uint8_t> pixels(size_t(kDotsW) * kDotsH, 255);
+        for (const auto& r : Frame(kDotsW, kDotsH, 20, 4))
+            for (int y = r[1]; y < r[1] + r[3]; y++)
+                for (int x = r[0]; x < r[0] + r[2]; x++) pixels[size_t(y) * kDotsW + x] = 0;
+        const std::string png = TempDir::Shared().NewPath("label72") + ".png";
+        WriteFileBytes(png, WithPngResolution(GrayPng(kDotsW, kDotsH, pixels), 72));
+        const LabelRunner::Result r = runner.Print("tspl_203", png, "image/png");
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Box b = InkBox(r.pages[0]);
+        EXPECT_EQ(b.left, 20);
+        EXPECT_EQ(b.top, 20);
+        EXPECT_EQ(b.right, 791);
+        EXPECT_EQ(b.bottom, 1197);
+    }
+    {
+        SCOPED_TRACE("384x400 PNG on escpos_58: no blank paper before or after");
+        const std::string png = TempDir::Shared().NewPath("receipt") + ".png";
+        WriteFileBytes(png, BandPng(384, 400));
+        const LabelRunner::Result r = runner.Print("escpos_58", png, "image/png");
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Box b = InkBox(r.pages[0]);
+        EXPECT_LE(b.top, 8);  // the 1 mm margin
+        EXPECT_LE(r.pages[0].height, 400u + 16u);
+        EXPECT_EQ(b.right - b.left + 1, 384);
+    }
+    {
+        SCOPED_TRACE("1-pixel line in an image scaled to half its size");
+        const std::string png = ThinLinePng(1624, 600, 801);
+        const LabelRunner::Result r = runner.Print("tspl_203", png, "image/png",
+                                                   {{"print-scaling", "fit"},
+                                                    {"orientation-requested", "3"},
+                                                    {"thermal-dither", "threshold"}});
+        ASSERT_EQ(r.pages.size(), 1u);
+        const tagDecodedPage& page = r.pages[0];
+        int best = 0;
+        for (uint32_t x = 380; x < 430; x++) {
+            int black = 0;
+            for (uint32_t y = 0; y < page.height; y++) black += page.IsBlack(x, y);
+            best = std::max(best, black);
+        }
+        EXPECT_GE(best, 280);  // the line, 600 * 796 / 1624 = 294 dots long
+    }
+}
+
+// A PWG raster page with black rectangles in dots.
+std::string WritePwg(unsigned w, unsigned h, const std::vector<std::vector<int>>& rects) {
+    TestPage page = MakePage(w, h);
+    for (const auto& r : rects)
+        for (int y = r[1]; y < r[1] + r[3]; y++)
+            for (int x = r[0]; x < r[0] + r[2]; x++) page.SetGray(unsigned(x), unsigned(y), 0);
+    const std::string path = TempDir::Shared().NewPath("page") + ".pwg";
+    WriteFileBytes(path, MakePwgRaster({page}));
+    return path;
+}
+
+// Raster pages are placed when the job asks (fit-content, an explicit
+// print-scaling) or when they are larger than the printer's media; a page
+// of the label's size prints as it comes.
+TEST(AppLabels, RasterPagesArePlacedWhenAsked) {
+    const std::vector<std::vector<int>> frame = Frame(kDotsW, kDotsH, 20, 4);
+    const std::string label = WritePwg(kDotsW, kDotsH, frame);
+    const std::string letter = WritePwg(1726, 2233, frame);  // Letter at 203 dpi
+    struct Row {
+        const char* what;
+        std::string file;
+        AppServer::Options options;
+        Box ink;
+        int slack;
+    };
+    const Row rows[] = {
+        {"label-size page as it comes", label, {}, Box{20, 20, 791, 1197}, 0},
+        {"label-size page, print-scaling=fit",
+         label,
+         {{"print-scaling", "fit"}},
+         Box{28, 32, 783, 1186},
+         2},
+        {"Letter page, fit-content",
+         letter,
+         {{"thermal-fit-content", "on"}},
+         Box{12, 8, 799, 1209},
+         2},
+        {"Letter page, larger than any medium: fitted whole",
+         letter,
+         {},
+         Box{8 + 20 * 796 / 1726, -1, 8 + 792 * 796 / 1726, -1},
+         3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const LabelRunner::Result r =
+            Runner().Print("tspl_203", row.file, "image/pwg-raster", row.options);
+        EXPECT_EQ(r.state, IPP_JSTATE_COMPLETED) << r.message;
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Box b = InkBox(r.pages[0]);
+        EXPECT_NEAR(b.left, row.ink.left, row.slack);
+        EXPECT_NEAR(b.right, row.ink.right, row.slack);
+        if (row.ink.top >= 0) {
+            EXPECT_NEAR(b.top, row.ink.top, row.slack);
+            EXPECT_NEAR(b.bottom, row.ink.bottom, row.slack);
+        }
+    }
+}
+
+// Hostile and broken PDFs end their job with a message that says why, send
+// nothing, and the server goes on to print the next document.
+TEST(AppLabels, HostilePdfsEndTheirJobWithAReason) {
+    LabelRunner& runner = Runner();
+    const std::vector<uint8_t> good = MakePdf({{kLabelW, kLabelH, LabelContent(kLabelH)}});
+    std::vector<PdfPage> many(10000, PdfPage{kLabelW, kLabelH, "0 g 10 10 20 20 re f"});
+    auto write = [](const std::vector<uint8_t>& bytes) {
+        const std::string path = TempDir::Shared().NewPath("hostile") + ".pdf";
+        WriteFileBytes(path, bytes);
+        return path;
+    };
+    const std::string encrypted =
+        "/Encrypt << /Filter /Standard /V 1 /R 2 /Length 40 /P -4 "
+        "/O <0102030405060708090a0b0c0d0e0f100102030405060708090a0b0c0d0e0f10> "
+        "/U <0102030405060708090a0b0c0d0e0f100102030405060708090a0b0c0d0e0f10> >> "
+        "/ID [<00112233445566778899aabbccddeeff> <00112233445566778899aabbccddeeff>]";
+    struct Row {
+        const char* what;
+        std::string file;
+        AppServer::Options options;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"not a PDF past its header",
+         write(std::vector<uint8_t>{'%', 'P', 'D', 'F', '-', '1', '.', '4', '\n', 'x', 'x', 'x'}),
+         {},
+         "damaged or not a PDF"},
+        {"truncated before its pages",
+         write({good.begin(), good.begin() + 60}),
+         {},
+         "damaged or not a PDF"},
+        {"protected by a password",
+         write(MakePdf({{kLabelW, kLabelH, ""}}, encrypted)),
+         {},
+         "protected by a password"},
+        {"10,000 pages", write(MakePdf(many)), {}, "has 10000 pages; at most 1000"},
+        {"a 200 x 200 in page printed at its size",
+         write(MakePdf({{14400, 14400, ""}})),
+         {{"print-scaling", "none"}},
+         "too large to print (5080 x 5080 mm)"},
+        {"a 200 x 200 in page trimmed to its content",
+         write(MakePdf({{14400, 14400, ""}})),
+         {{"thermal-fit-content", "on"}},
+         "too large to print"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const LabelRunner::Result r =
+            runner.Print("tspl_203", row.file, "application/pdf", row.options);
+        EXPECT_EQ(r.state, IPP_JSTATE_ABORTED);
+        EXPECT_NE(r.message.find(row.message), std::string::npos) << r.message;
+        EXPECT_TRUE(r.pages.empty());
+        ASSERT_TRUE(runner.App().Alive());
+        const LabelRunner::Result next = runner.Print("tspl_203", write(good), "application/pdf");
+        EXPECT_EQ(next.state, IPP_JSTATE_COMPLETED) << next.message;
+        EXPECT_EQ(next.pages.size(), 1u);
+    }
+}
+}  // namespace
