@@ -7,6 +7,7 @@
 
 #include "app/AppSystem.h"
 #include "app/devices/AutoAdd.h"
+#include "app/devices/BleDevice.h"
 #include "app/devices/SerialDevice.h"
 #include "app/drivers/DriverCatalog.h"
 #include "app/drivers/DriverSetup.h"
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     RegisterSerialScheme();
+    RegisterBleScheme();
     DriverList drivers;
     for (const DriverInfo& d : Drivers())
         drivers.push_back({d.name, d.makeAndModel, d.deviceId, nullptr});

@@ -28,7 +28,7 @@ CStatusLink::CStatusLink(pappl_printer_t* printer, pappl_job_t* job, pappl_devic
 
 bool CStatusLink::ReadsBack(const char* deviceUri) {
     const std::string_view uri(deviceUri ? deviceUri : "");
-    for (std::string_view scheme : {"socket:", "usb:", "serial:", "dnssd:", "snmp:"})
+    for (std::string_view scheme : {"socket:", "usb:", "serial:", "dnssd:", "snmp:", "ble:"})
         if (uri.starts_with(scheme)) return true;
     return false;
 }
