@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/devices/BleScan.h"
-#include "app/devices/BleServices.h"
+#include "app/devices/BleDevice.h"
+#include "ble/BleServices.h"
 
 namespace {
 BleCharacteristic Char(const char* service, const char* uuid, std::vector<std::string> flags) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/devices/BleScan.h"
+#include "app/devices/BleDevice.h"
 #include "app/drivers/DriverCatalog.h"
 #include "printers/Languages.h"
 

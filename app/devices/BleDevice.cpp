@@ -4,8 +4,9 @@
 #include <memory>
 #include <mutex>
 
-#include "app/devices/BleLink.h"
-#include "app/devices/BleScan.h"
+#include "app/drivers/DriverCatalog.h"
+#include "ble/BleLink.h"
+#include "ble/BleScan.h"
 
 namespace {
 // How long one read waits for the printer: status replies are read in short
@@ -105,4 +106,14 @@ bool BleDeviceLost(pappl_device_t* device) {
     std::lock_guard lock(g_linksMutex);
     const auto it = g_links.find(device);
     return it != g_links.end() && it->second->Lost();
+}
+
+const char* BleDriverOfDeviceId(std::string_view deviceId) {
+    constexpr std::string_view kDriverKey = "DRV:";
+    const size_t at = deviceId.find(kDriverKey);
+    if (at == std::string_view::npos) return nullptr;
+    std::string_view name = deviceId.substr(at + kDriverKey.size());
+    name = name.substr(0, name.find(';'));
+    const DriverInfo* driver = FindDriver(name);
+    return driver ? driver->name : nullptr;
 }

@@ -3,6 +3,7 @@
 #include <pappl/pappl.h>
 
 #include <string>
+#include <string_view>
 
 // Makes ble://AA-BB-CC-DD-EE-FF device URIs known to PAPPL: Bluetooth LE
 // printers reached through BlueZ. Call once, before papplMainloop.
@@ -17,3 +18,7 @@ void LogBleAvailability(pappl_system_t* system);
 std::string BleDeviceProblem(pappl_device_t* device);
 // True when the device is a Bluetooth LE link that dropped.
 bool BleDeviceLost(pappl_device_t* device);
+
+// The driver a scan suggested, from its device ID ("DRV:name;"), or null
+// when it names no driver of ours.
+const char* BleDriverOfDeviceId(std::string_view deviceId);

@@ -5,6 +5,7 @@ if(SYSTEM_PYTHON3 AND TARGET thermal-printer-sim)
   add_test(NAME ble_printing
     COMMAND ${SYSTEM_PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/ble_printing.py
             $<TARGET_FILE:thermal-printer-app> $<TARGET_FILE:thermal-printer-sim>
-            ${PROJECT_SOURCE_DIR}/tools/sim/ble/thermal-ble-sim ${CMAKE_CURRENT_BINARY_DIR}/tmp)
+            ${PROJECT_SOURCE_DIR}/tools/sim/ble/thermal-ble-sim $<TARGET_FILE:ble-backend>
+            ${CMAKE_CURRENT_BINARY_DIR}/tmp)
   set_tests_properties(ble_printing PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77)
 endif()

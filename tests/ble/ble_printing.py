@@ -5,10 +5,12 @@ One private server and one fake BlueZ on a private system bus; the rows of
 SCENARIOS run against them in turn. Exit 77 when dbus-daemon or
 python3-dbusmock is missing.
 
-usage: ble_printing.py APP SIM BLE_SIM WORKDIR
+usage: ble_printing.py APP SIM BLE_SIM BACKEND WORKDIR
 """
 
+import http.cookiejar
 import os
+import re
 import shutil
 import signal
 import socket
@@ -16,8 +18,10 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
+import urllib.request
 
-APP, SIM, BLE_SIM, WORK_ROOT = sys.argv[1:5]
+APP, SIM, BLE_SIM, BACKEND, WORK_ROOT = sys.argv[1:6]
 
 
 class Failure(Exception):
@@ -72,6 +76,8 @@ PRINTERS = [
     ("Printer", "AA:BB:CC:00:00:06", "uart", "hide_uuids=1,language=none"),
     ("Speaker", "AA:BB:CC:00:00:07", "unknown", "hide_uuids=1,language=none"),
     ("GB03", "AA:BB:CC:00:00:08", "cat", "xoff_every=2000"),
+    ("PT-210", "AA:BB:CC:00:00:09", "uart", "mtu=185"),
+    ("PT-211", "AA:BB:CC:00:00:0A", "uart", "drop_after=3000"),
 ] + [("POS-%d" % i, "AA:BB:CC:00:01:%02d" % i, "ff00", "mtu=100") for i in range(5)]
 
 
@@ -89,12 +95,13 @@ class Bench:
         line = self.fake.stdout.readline().strip()
         check(line.startswith("DBUS_SYSTEM_BUS_ADDRESS="), "the fake BlueZ did not start")
         self.env = dict(os.environ, SNAP_COMMON=work, DBUS_SYSTEM_BUS_ADDRESS=line.split("=", 1)[1])
-        self.server = self.start_server(self.env, "server")
+        self.port = free_port()
+        self.server = self.start_server(self.env, "server", self.port)
         self.added = set()
         self.submitters = []
 
-    def start_server(self, env, name):
-        port = free_port()
+    def start_server(self, env, name, port=None):
+        port = port or free_port()
         log = os.path.join(self.work, name + ".log")
         proc = subprocess.Popen([APP, "server", "-o", "server-port=%d" % port,
                                  "-o", "listen-hostname=127.0.0.1", "-o", "log-level=debug",
@@ -270,7 +277,20 @@ def discovery(bench):
               "devices does not list %s with %s:\n%s" % (address, driver, out))
     check("AA:BB:CC:00:00:07" not in out and "AA:BB:CC:00:00:06" not in out,
           "devices lists what is not a printer")
-    return "listed with their drivers"
+    # The web page "Add Printer" lists it; the form with "Auto-Detect Driver" adds it.
+    web = urllib.request.build_opener(urllib.request.HTTPCookieProcessor(http.cookiejar.CookieJar()))
+    url = "http://127.0.0.1:%d/addprinter" % bench.port
+    page = web.open(url, timeout=60).read().decode()
+    option = re.search(r'<option value="(ble://AA-BB-CC-00-00-02\|[^"]*)">POS-58 BLE', page)
+    check(option, "the web page does not offer the printer")
+    session = re.search(r'name="session" value="([^"]*)"', page).group(1)
+    form = urllib.parse.urlencode({"session": session, "printer_name": "web_ble", "hostname": "",
+                                   "device_uri": option.group(1), "driver_name": "auto"})
+    web.open(url, form.encode(), timeout=60).read()
+    check(wait_until(lambda: "[Printer web_ble] Driver supports raw printing of "
+                             "'application/vnd.thermal-escpos'" in bench.log(), 10),
+          "the web form did not add it with its driver")
+    return "listed with their drivers; added from the web page"
 
 
 def without_bluez(bench):
@@ -287,6 +307,43 @@ def without_bluez(bench):
     return "server up, reason logged"
 
 
+def cups_backend(bench):
+    """The CUPS backend lists, prints, and exits as CUPS expects."""
+    def run(uri, *args, stdin=None):
+        env = dict(bench.env, DEVICE_URI=uri) if uri else bench.env
+        return subprocess.run([BACKEND, *args], env=env, capture_output=True, text=True,
+                              timeout=60, stdin=stdin)
+    listed = run(None)
+    check(listed.returncode == 0 and 'direct ble://AA-BB-CC-00-00-02 "POS-58 BLE"' in listed.stdout,
+          "lpinfo would not list the printers: " + listed.stdout + listed.stderr)
+    job = os.path.join(bench.work, "receipt.escpos")
+    with open(job, "wb") as f:
+        f.write(bench.file_bytes("escpos_58"))
+    rows = [  # device URI, expected exit code, words of the message
+        ("ble://AA-BB-CC-00-00-09", 0, ""),
+        ("ble://AA-BB-CC-00-00-0A", 1, "dropped the link"),
+        ("ble://AA-BB-CC-00-00-99", 6, "can't be reached"),
+        ("ble://printer", 4, "is not a Bluetooth LE printer"),
+    ]
+    for uri, code, words in rows:
+        out = run(uri, "1", "user", "title", "1", "", job)
+        check(out.returncode == code and words in out.stderr,
+              "%s: exit %d (%d expected): %s" % (uri, out.returncode, code, out.stderr[-300:]))
+    check(read(os.path.join(bench.dir("AA:BB:CC:00:00:09"), "stream.bin")) == read(job),
+          "the backend's printer did not receive the job's bytes")
+    proc = subprocess.Popen([BACKEND, "2", "user", "title", "1", ""], stdin=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=False,
+                            env=dict(bench.env, DEVICE_URI="ble://AA-BB-CC-00-00-09"))
+    proc.stdin.write(read(job)[:4000])
+    proc.stdin.flush()
+    check(wait_until(lambda: len(read(os.path.join(bench.dir("AA:BB:CC:00:00:09"), "wire.bin")))
+                     > len(read(job)), 20), "the cancelled job never started")
+    os.kill(proc.pid, signal.SIGTERM)
+    _, err = proc.communicate(timeout=30)
+    check(proc.returncode == 0 and b"Job stopped" in err, "cancel: exit %d" % proc.returncode)
+    return "lists, prints, exits 1/6/4 on errors, 0 on cancel"
+
+
 SCENARIOS = [
     ("cat printer prints the driver's bytes",
      lambda b: prints_same_bytes(b, "AA:BB:CC:00:00:01", "cat_203", "wire.bin")),
@@ -301,6 +358,7 @@ SCENARIOS = [
     ("five printers print at once", five_at_once),
     ("discovery lists the printers", discovery),
     ("without BlueZ the server starts and says why", without_bluez),
+    ("the CUPS backend", cups_backend),
 ]
 
 
@@ -316,7 +374,7 @@ def main():
     try:
         only = os.environ.get("BLE_ONLY")
         for title, run in SCENARIOS:
-            if only and only not in title:
+            if only and not re.search(only, title):
                 continue
             try:
                 print("ok   %s: %s" % (title, run(bench)), flush=True)

@@ -1,4 +1,4 @@
-#include "app/devices/BluezBus.h"
+#include "ble/BluezBus.h"
 
 #include <algorithm>
 

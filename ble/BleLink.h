@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/devices/BleServices.h"
-#include "app/devices/BluezBus.h"
+#include "ble/BleServices.h"
+#include "ble/BluezBus.h"
 
 // A connection to one Bluetooth LE printer through BlueZ, for one job: it
 // connects, finds the characteristics to write to and to hear from,

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/devices/BleServices.h"
+#include "ble/BleServices.h"
 
 // BlueZ on the D-Bus system bus, through GLib's GDBus. GDBus is thread-safe,
 // its synchronous calls work from PAPPL's job threads without a main loop,

@@ -1,16 +1,14 @@
-#include "app/devices/BleScan.h"
+#include "ble/BleScan.h"
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
-#include "app/devices/BluezBus.h"
-#include "app/drivers/DriverCatalog.h"
+#include "ble/BluezBus.h"
 
 namespace {
 constexpr const char* kAdapter = "org.bluez.Adapter1";
 constexpr int kCallMs = 5000;
-constexpr std::string_view kDriverKey = "DRV:";
 
 GVariant* LowEnergyOnly() {
     GVariantBuilder filter;
@@ -50,13 +48,4 @@ std::vector<BlePrinterSeen> ScanBlePrinters(std::string& error) {
         return a.address < b.address;
     });
     return seen;
-}
-
-const char* BleDriverOfDeviceId(std::string_view deviceId) {
-    const size_t at = deviceId.find(kDriverKey);
-    if (at == std::string_view::npos) return nullptr;
-    std::string_view name = deviceId.substr(at + kDriverKey.size());
-    name = name.substr(0, name.find(';'));
-    const DriverInfo* driver = FindDriver(name);
-    return driver ? driver->name : nullptr;
 }

@@ -1,4 +1,4 @@
-#include "app/devices/BleServices.h"
+#include "ble/BleServices.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "app/devices/BleLink.h"
+#include "ble/BleLink.h"
 
 #include <algorithm>
 #include <chrono>

@@ -11,7 +11,7 @@ struct BlePrinterSeen {
     std::string driver;    // suggested driver
     std::string uri;       // ble://AA-BB-CC-DD-EE-FF
     std::string info;      // "GB02 (Bluetooth LE AA:..., driver cat_203)"
-    std::string deviceId;  // MFG:Bluetooth LE;MDL:GB02;DRV:cat_203;
+    std::string deviceId;  // MFG:Bluetooth LE;MDL:GB02;DRV:cat_203; (DRV: the driver)
 };
 
 // How long a scan listens for advertisements.
@@ -20,6 +20,3 @@ inline constexpr int kBleScanMs = 2000;
 // The printers BlueZ sees after a scan of kBleScanMs on every adapter, in
 // address order; empty with one sentence in `error` when BLE is unavailable.
 std::vector<BlePrinterSeen> ScanBlePrinters(std::string& error);
-
-// The driver a scan suggested, from its device ID ("DRV:name;"), or null.
-const char* BleDriverOfDeviceId(std::string_view deviceId);
