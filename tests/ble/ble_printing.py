@@ -84,6 +84,15 @@ PRINTERS = [
 class Bench:
     def __init__(self, work):
         self.work = work
+        self.fake = self.server = None
+        self.submitters = []
+        try:
+            self.start(work)
+        except BaseException:
+            self.stop()
+            raise
+
+    def start(self, work):
         self.out = os.path.join(work, "ble")
         self.page = os.path.join(work, "receipt.pwg")
         receipt(self.page)
@@ -98,7 +107,6 @@ class Bench:
         self.port = free_port()
         self.server = self.start_server(self.env, "server", self.port)
         self.added = set()
-        self.submitters = []
 
     def start_server(self, env, name, port=None):
         port = port or free_port()
@@ -107,8 +115,10 @@ class Bench:
                                  "-o", "listen-hostname=127.0.0.1", "-o", "log-level=debug",
                                  "-o", "log-file=" + log, "-o", "file-device-folder=" + self.work],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT, env=env)
-        check(wait_until(lambda: "Bluetooth LE printers" in read(log).decode(errors="replace"), 20),
-              "the server logged nothing about Bluetooth LE")
+        if not wait_until(lambda: "Bluetooth LE printers" in read(log).decode(errors="replace"), 60):
+            os.kill(proc.pid, signal.SIGKILL)
+            proc.wait()
+            raise Failure("the server logged nothing about Bluetooth LE")
         return proc, log
 
     def app(self, *args, timeout=60):
@@ -164,8 +174,8 @@ class Bench:
             except subprocess.TimeoutExpired:
                 os.kill(proc.pid, signal.SIGKILL)
                 proc.wait()
-        for proc in (self.server[0], self.fake):
-            if proc.poll() is None:
+        for proc in (self.server and self.server[0], self.fake):
+            if proc and proc.poll() is None:
                 os.kill(proc.pid, signal.SIGTERM)
                 try:
                     proc.wait(timeout=15)
