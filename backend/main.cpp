@@ -53,10 +53,13 @@ void PassAnswers(CBleLink& link) {
 
 // Waits for input with SIGTERM let through only while waiting, so that a
 // cancel never goes unseen behind a blocking read. False once cancelled.
+// A SIGTERM that came while input was ready too stays pending.
 bool WaitForInput(int fd, const sigset_t& waitMask) {
     pollfd p{fd, POLLIN, 0};
     while (!g_cancelled && ppoll(&p, 1, nullptr, &waitMask) < 0 && errno == EINTR) {
     }
+    sigset_t pending;
+    if (sigpending(&pending) == 0 && sigismember(&pending, SIGTERM)) g_cancelled = 1;
     return !g_cancelled;
 }
 
