@@ -75,7 +75,7 @@ PRINTERS = [
     ("RPP02N", "AA:BB:CC:00:00:05", "ff00", "drop_after=3000"),
     ("Printer", "AA:BB:CC:00:00:06", "uart", "hide_uuids=1,language=none"),
     ("Speaker", "AA:BB:CC:00:00:07", "unknown", "hide_uuids=1,language=none"),
-    ("GB03", "AA:BB:CC:00:00:08", "cat", "xoff_every=2000"),
+    ("GB03", "AA:BB:CC:00:00:08", "cat", "language=escpos,xoff_every=2000"),
     ("PT-210", "AA:BB:CC:00:00:09", "uart", "mtu=185"),
     ("PT-211", "AA:BB:CC:00:00:0A", "uart", "drop_after=3000"),
 ] + [("POS-%d" % i, "AA:BB:CC:00:01:%02d" % i, "ff00", "mtu=100") for i in range(5)]
