@@ -7,6 +7,7 @@
 
 #include "app/PortCheck.h"
 #include "app/devices/AutoAdd.h"
+#include "app/devices/BleDevice.h"
 #include "app/devices/DeviceRules.h"
 #include "app/documents/ImageFilters.h"
 #include "app/drivers/DriverSetup.h"
@@ -156,5 +157,6 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         return nullptr;
     }
     InstallHooks(system, *static_cast<DriverList*>(data));
+    LogBleAvailability(system);
     return system;
 }

@@ -8,6 +8,7 @@
 #include "app/AppSystem.h"
 #include "app/Usage.h"
 #include "app/devices/AutoAdd.h"
+#include "app/devices/BleDevice.h"
 #include "app/devices/SerialDevice.h"
 #include "app/drivers/DriverCatalog.h"
 #include "app/drivers/DriverSetup.h"
@@ -26,6 +27,7 @@ int main(int argc, char* argv[]) {
     for (const std::string& warning : CommandLineWarnings(argc, argv))
         std::fprintf(stderr, "thermal-printer-app: %s\n", warning.c_str());
     RegisterSerialScheme();
+    RegisterBleScheme();
     DriverList drivers;
     for (const DriverInfo& d : Drivers())
         drivers.push_back({d.name, d.makeAndModel, d.deviceId, nullptr});

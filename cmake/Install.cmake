@@ -31,6 +31,11 @@ install(TARGETS rastertothermal
   PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
               GROUP_READ GROUP_EXECUTE
               WORLD_READ WORLD_EXECUTE)
+# The backend "ble" runs as root (mode 0700) so that it may use BlueZ as
+# the system's printing service does.
+install(TARGETS ble-backend
+  RUNTIME DESTINATION ${_thermal_serverbin}/backend
+  PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 install(FILES ${THERMAL_PPD_FILES}
   DESTINATION ${THERMAL_PPD_INSTALL_DIR}
   PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)

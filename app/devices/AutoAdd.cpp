@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/devices/BleDevice.h"
 #include "app/drivers/DriverCatalog.h"
 #include "printers/Languages.h"
 
@@ -158,6 +159,9 @@ const char* DriverForDeviceId(std::string_view deviceId) {
     const DriverInfo* driver = DriverFor(*language, Is300Dpi(model), WidthMm(model));
     return driver ? driver->name : nullptr;
 }
-const char* AutoAddDriver(const char*, const char*, const char* deviceId, void*) {
+const char* AutoAddDriver(const char*, const char* deviceUri, const char* deviceId, void*) {
+    // A Bluetooth LE printer's driver is the one its scan suggested.
+    if (deviceId && deviceUri && std::string_view(deviceUri).starts_with("ble:"))
+        return BleDriverOfDeviceId(deviceId);
     return deviceId ? DriverForDeviceId(deviceId) : nullptr;
 }

@@ -1,13 +1,26 @@
 #include "app/devices/DeviceOutput.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "app/devices/BleDevice.h"
 
 namespace {
 constexpr const char* kWriteError = "Unable to write print data to the device.";
+
+bool IsBle(pappl_printer_t* printer) {
+    const char* uri = papplPrinterGetDeviceURI(printer);
+    return uri && std::string_view(uri).starts_with("ble:");
+}
 }  // namespace
 
 CDeviceOutput::CDeviceOutput(pappl_job_t* job, pappl_device_t* device)
-    : m_job(job), m_device(device), m_expected(DeviceBytes()) {}
+    : m_job(job), m_device(device), m_expected(DeviceBytes()) {
+    // A Bluetooth LE printer whose device opened for this job is back.
+    if (job && device && IsBle(papplJobGetPrinter(job)))
+        papplPrinterSetReasons(papplJobGetPrinter(job), PAPPL_PREASON_NONE, PAPPL_PREASON_OFFLINE);
+}
 
 size_t CDeviceOutput::DeviceBytes() const {
     pappl_devmetrics_t metrics{};
@@ -21,8 +34,15 @@ void CDeviceOutput::Fail() {
     // An idle printer's status query has no job; a cancelled job's write is
     // given up on purpose and says so itself.
     if (!m_job || papplJobIsCanceled(m_job)) return;
-    papplLogJob(m_job, PAPPL_LOGLEVEL_ERROR, "%s", kWriteError);
-    papplJobSetMessage(m_job, "%s", kWriteError);
+    // A link that knows why it failed says so (a Bluetooth LE printer out
+    // of range), and a dropped link shows the printer offline.
+    const std::string problem = BleDeviceProblem(m_device);
+    const char* message = problem.empty() ? kWriteError : problem.c_str();
+    if (BleDeviceLost(m_device))
+        papplPrinterSetReasons(papplJobGetPrinter(m_job), PAPPL_PREASON_OFFLINE,
+                               PAPPL_PREASON_NONE);
+    papplLogJob(m_job, PAPPL_LOGLEVEL_ERROR, "%s", message);
+    papplJobSetMessage(m_job, "%s", message);
 }
 
 // Looks through the tail of the last write and this one; an occurrence

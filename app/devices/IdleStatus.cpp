@@ -1,5 +1,7 @@
 #include "app/devices/IdleStatus.h"
 
+#include <string_view>
+
 #include "app/devices/DeviceOutput.h"
 #include "app/devices/PrinterReasons.h"
 #include "app/devices/QuietPrinters.h"
@@ -8,6 +10,9 @@
 void RefreshIdleStatus(pappl_printer_t* printer) {
     const int id = papplPrinterGetID(printer);
     if (!CStatusLink::ExchangeOf(printer) || IsQuiet(id)) return;
+    // A Bluetooth LE printer is asked during jobs only: connecting to it
+    // takes long enough to turn jobs away as busy, and costs its battery.
+    if (std::string_view(papplPrinterGetDeviceURI(printer)).starts_with("ble:")) return;
     pappl_device_t* device = papplPrinterOpenDevice(printer);
     if (!device) {
         SetQuiet(id, true);

@@ -29,9 +29,10 @@ CStatusLink::CStatusLink(pappl_printer_t* printer, pappl_job_t* job, pappl_devic
     if (m_exchange && m_exchange->answers) m_output.Watch(m_exchange->query);
 }
 
+// Serial and Bluetooth links (rfcomm or LE) answer later than TCP or USB.
 int CStatusLink::ReplyMs(const char* deviceUri) {
-    return std::string_view(deviceUri ? deviceUri : "").starts_with("serial:") ? kSerialReplyMs
-                                                                               : kReplyMs;
+    const std::string_view uri(deviceUri ? deviceUri : "");
+    return uri.starts_with("serial:") || uri.starts_with("ble:") ? kSerialReplyMs : kReplyMs;
 }
 
 // Each read waits briefly for data (PAPPL's network and USB devices and our
@@ -53,7 +54,7 @@ bool CStatusLink::DrainStale() {
 
 bool CStatusLink::ReadsBack(const char* deviceUri) {
     const std::string_view uri(deviceUri ? deviceUri : "");
-    for (std::string_view scheme : {"socket:", "usb:", "serial:", "dnssd:", "snmp:"})
+    for (std::string_view scheme : {"socket:", "usb:", "serial:", "dnssd:", "snmp:", "ble:"})
         if (uri.starts_with(scheme)) return true;
     return false;
 }

@@ -30,7 +30,7 @@ public:
     // did not answer.
     PrinterConditions Ask();
 
-    // True for device URIs whose printers can answer (network, USB, serial).
+    // True for device URIs whose printers can answer (network, USB, serial, Bluetooth LE).
     static bool ReadsBack(const char* deviceUri);
     // The printer's status exchange, or null when its language or its link
     // has none.

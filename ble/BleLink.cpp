@@ -1,0 +1,283 @@
+#include "ble/BleLink.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+constexpr auto kPoll = std::chrono::milliseconds(10);
+constexpr auto kLookPoll = std::chrono::milliseconds(100);
+// How long opening looks for a printer BlueZ has not seen lately.
+constexpr auto kFindFor = std::chrono::seconds(5);
+constexpr const char* kDevice = "org.bluez.Device1";
+constexpr const char* kCharacteristic = "org.bluez.GattCharacteristic1";
+constexpr const char* kAdapter = "org.bluez.Adapter1";
+
+// Paperang packets: A5 01 LEN(2, little-endian) DATA CRC(4) 5A.
+constexpr uint8_t kPaperangStart = 0xA5;
+constexpr size_t kPaperangHeader = 4, kPaperangOverhead = 9;
+
+// A cat printer's flow control: 51 78 AE 01 01 00 (10 stop | 00 go) CRC FF.
+constexpr uint8_t kCatFlow[] = {0x51, 0x78, 0xAE, 0x01, 0x01, 0x00};
+constexpr uint8_t kCatStop = 0x10;
+
+GVariant* WriteArgs(const uint8_t* data, size_t bytes, bool withResponse) {
+    GVariantBuilder options;
+    g_variant_builder_init(&options, G_VARIANT_TYPE("a{sv}"));
+    g_variant_builder_add(&options, "{sv}", "type",
+                          g_variant_new_string(withResponse ? "request" : "command"));
+    GVariant* value = g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, data, bytes, 1);
+    return g_variant_new("(@aya{sv})", value, &options);
+}
+
+// Looks for the device a while, discovering on every adapter.
+bool Find(const CBluezBus& bus, const std::string& address, BluezObjects& objects,
+          std::string& error) {
+    if (!bus.Objects(objects, error)) return false;
+    if (objects.Device(address)) return true;
+    std::string ignored;
+    for (const std::string& adapter : objects.adapters)
+        bus.Call(adapter, kAdapter, "StartDiscovery", nullptr, 5000, ignored);
+    const auto deadline = Clock::now() + kFindFor;
+    bool found = false;
+    while (!found && Clock::now() < deadline && bus.Objects(objects, error)) {
+        found = objects.Device(address) != nullptr;
+        if (!found) std::this_thread::sleep_for(kLookPoll);
+    }
+    for (const std::string& adapter : objects.adapters)
+        bus.Call(adapter, kAdapter, "StopDiscovery", nullptr, 5000, ignored);
+    if (!found && error.empty())
+        error = "BlueZ does not see it: it is out of range, switched off or connected elsewhere";
+    return found;
+}
+}  // namespace
+
+CBleLink::CBleLink(std::unique_ptr<CBluezBus> bus, std::string address, std::string devicePath)
+    : m_bus(std::move(bus)),
+      m_address(std::move(address)),
+      m_devicePath(std::move(devicePath)),
+      m_context(g_main_context_new()) {}
+
+std::unique_ptr<CBleLink> CBleLink::Open(const std::string& address, std::string& error) {
+    std::string why;
+    std::unique_ptr<CBluezBus> bus = CBluezBus::Connect(why);
+    BluezObjects objects;
+    if (bus && Find(*bus, address, objects, why)) {
+        std::unique_ptr<CBleLink> link(
+            new CBleLink(std::move(bus), address, objects.Device(address)->path));
+        if (link->Connect(why)) return link;
+    }
+    error = "Bluetooth LE printer " + address + " can't be reached: " + why + ".";
+    return nullptr;
+}
+
+bool CBleLink::Subscribe(std::string& error) {
+    g_main_context_push_thread_default(m_context);
+    GDBusConnection* c = m_bus->Connection();
+    m_deviceWatch = g_dbus_connection_signal_subscribe(
+        c, nullptr, "org.freedesktop.DBus.Properties", "PropertiesChanged", m_devicePath.c_str(),
+        kDevice, G_DBUS_SIGNAL_FLAGS_NONE, OnDevice, this, nullptr);
+    if (!m_notifyPath.empty())
+        m_notifyWatch = g_dbus_connection_signal_subscribe(
+            c, nullptr, "org.freedesktop.DBus.Properties", "PropertiesChanged",
+            m_notifyPath.c_str(), kCharacteristic, G_DBUS_SIGNAL_FLAGS_NONE, OnNotify, this,
+            nullptr);
+    g_main_context_pop_thread_default(m_context);
+    return m_notifyPath.empty() ||
+           m_bus->Call(m_notifyPath, kCharacteristic, "StartNotify", nullptr, kWriteMs, error);
+}
+
+bool CBleLink::Connect(std::string& error) {
+    if (!m_bus->Call(m_devicePath, kDevice, "Connect", nullptr, kConnectMs, error) &&
+        error.find("AlreadyConnected") == std::string::npos)
+        return false;
+    m_connected = true;
+    // BlueZ lists the GATT objects once it has read them from the printer.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kConnectMs);
+    BluezObjects objects;
+    std::optional<BleChannel> channel;
+    std::vector<BleCharacteristic> mine;
+    while (!channel && Clock::now() < deadline && m_bus->Objects(objects, error)) {
+        mine = objects.Below(m_devicePath);
+        channel = ChooseChannel(mine);
+        if (!channel) std::this_thread::sleep_for(kLookPoll);
+    }
+    if (!channel) {
+        if (error.empty()) error = "it offers no characteristic to print to";
+        return false;
+    }
+    m_writePath = channel->write->path;
+    m_notifyPath = channel->notify ? channel->notify->path : "";
+    m_framing = channel->framing;
+    m_withResponse = channel->withResponse;
+    if (channel->write->mtu > 3) m_payload = static_cast<size_t>(channel->write->mtu - 3);
+    return Subscribe(error);
+}
+
+CBleLink::~CBleLink() {
+    if (!m_lost && m_problem.empty()) Finish();
+    std::string ignored;
+    if (m_notifyWatch && !m_lost)
+        m_bus->Call(m_notifyPath, kCharacteristic, "StopNotify", nullptr, kWriteMs, ignored);
+    if (m_connected && !m_lost)
+        m_bus->Call(m_devicePath, kDevice, "Disconnect", nullptr, kWriteMs, ignored);
+    GDBusConnection* c = m_bus->Connection();
+    if (m_deviceWatch) g_dbus_connection_signal_unsubscribe(c, m_deviceWatch);
+    if (m_notifyWatch) g_dbus_connection_signal_unsubscribe(c, m_notifyWatch);
+    m_bus.reset();
+    Pump();  // lets the subscriptions' last references go
+    g_main_context_unref(m_context);
+}
+
+void CBleLink::OnDevice(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
+                        GVariant* params, gpointer self) {
+    GVariant* changed = nullptr;
+    g_variant_get(params, "(&s@a{sv}@as)", nullptr, &changed, nullptr);
+    gboolean connected = TRUE;
+    if (g_variant_lookup(changed, "Connected", "b", &connected) && !connected)
+        static_cast<CBleLink*>(self)->m_lost = true;
+    g_variant_unref(changed);
+}
+
+void CBleLink::OnNotify(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
+                        GVariant* params, gpointer self) {
+    GVariant* changed = nullptr;
+    g_variant_get(params, "(&s@a{sv}@as)", nullptr, &changed, nullptr);
+    if (GVariant* value = g_variant_lookup_value(changed, "Value", G_VARIANT_TYPE("ay"))) {
+        gsize size = 0;
+        const auto* data = static_cast<const uint8_t*>(g_variant_get_fixed_array(value, &size, 1));
+        static_cast<CBleLink*>(self)->Heard(data, size);
+        g_variant_unref(value);
+    }
+    g_variant_unref(changed);
+}
+
+void CBleLink::Heard(const uint8_t* data, size_t bytes) {
+    std::lock_guard lock(m_mutex);
+    if (m_framing == BleFraming::Cat && bytes > sizeof kCatFlow &&
+        std::equal(std::begin(kCatFlow), std::end(kCatFlow), data)) {
+        m_stopped = data[sizeof kCatFlow] == kCatStop;
+        return;
+    }
+    m_heard.insert(m_heard.end(), data, data + bytes);
+}
+
+void CBleLink::Pump() {
+    while (g_main_context_iteration(m_context, FALSE)) {
+    }
+}
+
+bool CBleLink::Fail(const std::string& why) {
+    if (m_problem.empty()) m_problem = why;
+    return false;
+}
+
+bool CBleLink::WaitUntilGo() {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kStoppedMs);
+    for (;;) {
+        Pump();
+        if (m_lost) break;
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_stopped) return true;
+        }
+        if (Clock::now() >= deadline)
+            return Fail("Bluetooth LE printer " + m_address + " said to stop sending and did not " +
+                        "go on within " + std::to_string(kStoppedMs / 1000) + " s.");
+        std::this_thread::sleep_for(kPoll);
+    }
+    return Fail("Bluetooth LE printer " + m_address +
+                " dropped the link (out of range or switched off); the job was stopped.");
+}
+
+// One WriteValue at a time, each answered by BlueZ before the next: the
+// bytes never pile up faster than BlueZ hands them to the link.
+bool CBleLink::SendChunk(const uint8_t* data, size_t bytes) {
+    if (!WaitUntilGo()) return false;
+    GError* gerror = nullptr;
+    GVariant* reply = g_dbus_connection_call_sync(
+        m_bus->Connection(), CBluezBus::kService, m_writePath.c_str(), kCharacteristic,
+        "WriteValue", WriteArgs(data, bytes, m_withResponse), nullptr, G_DBUS_CALL_FLAGS_NONE,
+        kWriteMs, nullptr, &gerror);
+    if (!reply) {
+        const std::string why = TakeError(gerror);
+        Pump();
+        if (m_lost || why.find("NotConnected") != std::string::npos) {
+            m_lost = true;
+            return WaitUntilGo();
+        }
+        return Fail("Bluetooth LE printer " + m_address + " took no data: " + why + ".");
+    }
+    g_variant_unref(reply);
+    ++m_writes;
+    return true;
+}
+
+bool CBleLink::Send(const uint8_t* data, size_t bytes) {
+    for (size_t at = 0; at < bytes; at += m_payload)
+        if (!SendChunk(data + at, std::min(m_payload, bytes - at))) return false;
+    return true;
+}
+
+// Whole packets, as many as fit in one write; a packet longer than a write
+// goes alone in as many writes as it takes. Bytes that are not a packet
+// go as they come.
+bool CBleLink::SendPaperang() {
+    size_t at = 0, run = 0;
+    auto packetAt = [&](size_t i) -> size_t {
+        if (m_pending.size() - i < kPaperangHeader || m_pending[i] != kPaperangStart) return 0;
+        const size_t size =
+            (m_pending[i + 2] | static_cast<size_t>(m_pending[i + 3]) << 8) + kPaperangOverhead;
+        return size <= m_pending.size() - i ? size : 0;
+    };
+    while (at + run < m_pending.size()) {
+        const size_t next = packetAt(at + run);
+        const bool unframed = m_pending[at + run] != kPaperangStart;
+        if (!next && !unframed) break;  // a packet's tail is still to come
+        const size_t size = next ? next : m_pending.size() - (at + run);
+        if (run && run + size > m_payload) {
+            if (!Send(m_pending.data() + at, run)) return false;
+            at += run;
+            run = 0;
+        }
+        run += size;
+    }
+    if (run && !Send(m_pending.data() + at, run)) return false;
+    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(at + run));
+    return true;
+}
+
+bool CBleLink::Write(const void* data, size_t bytes) {
+    if (!m_problem.empty()) return false;
+    const auto* p = static_cast<const uint8_t*>(data);
+    if (m_framing != BleFraming::Paperang) return Send(p, bytes);
+    m_pending.insert(m_pending.end(), p, p + bytes);
+    return SendPaperang();
+}
+
+bool CBleLink::Finish() {
+    if (m_pending.empty()) return m_problem.empty();
+    std::vector<uint8_t> rest;
+    rest.swap(m_pending);
+    return Send(rest.data(), rest.size());
+}
+
+ssize_t CBleLink::Read(void* buffer, size_t bytes, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        Pump();
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_heard.empty()) {
+                const size_t n = std::min(bytes, m_heard.size());
+                std::copy_n(m_heard.begin(), n, static_cast<uint8_t*>(buffer));
+                m_heard.erase(m_heard.begin(), m_heard.begin() + static_cast<long>(n));
+                return static_cast<ssize_t>(n);
+            }
+        }
+        if (m_lost) return -1;
+        if (Clock::now() >= deadline) return 0;
+        std::this_thread::sleep_for(kPoll);
+    }
+}
