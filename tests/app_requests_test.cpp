@@ -242,7 +242,7 @@ TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
 // than the loaded labels, it is shrunk onto them; smaller, it prints as it
 // is; either way the job's message says so. Receipt paper has no length.
 TEST(AppRequests, APageForOtherMediaIsFittedAndTold) {
-    struct Row {
+    struct MediaRow {
         const char* driver;
         const char* loaded;
         const char* asked;       // media of the job
@@ -250,7 +250,7 @@ TEST(AppRequests, APageForOtherMediaIsFittedAndTold) {
         const char* message;     // in job-state-message; "" for none
         uint32_t printedHeight;
     };
-    const Row rows[] = {
+    const MediaRow rows[] = {
         {"tspl_203", "oe_2x1-label_2x1in", "oe_4x6-label_4x6in", 812, 1218,
          "printed shrunk to fit them.", 203},
         {"tspl_203", "oe_4x6-label_4x6in", "oe_2x1-label_2x1in", 406, 203, "printed as it is.",
@@ -258,7 +258,7 @@ TEST(AppRequests, APageForOtherMediaIsFittedAndTold) {
         {"escpos_58", "om_58x100mm_58x100mm", "om_58x200mm_58x200mm", 464, 1600, "", 1600},
     };
     AppServer app;
-    for (const Row& row : rows) {
+    for (const MediaRow& row : rows) {
         SCOPED_TRACE(std::string(row.driver) + " " + row.loaded);
         const std::string printer = std::string(row.driver) + "-" + row.loaded;
         ASSERT_TRUE(app.AddPrinter(printer, row.driver));

@@ -319,7 +319,11 @@ def discovery(bench):
 
 
 def without_bluez(bench):
-    env = dict(bench.env, DBUS_SYSTEM_BUS_ADDRESS="unix:path=" + os.path.join(bench.work, "none"))
+    # A server of its own: one control socket takes one server.
+    state = os.path.join(bench.work, "nobluez")
+    os.makedirs(state, exist_ok=True)
+    env = dict(bench.env, SNAP_COMMON=state,
+               DBUS_SYSTEM_BUS_ADDRESS="unix:path=" + os.path.join(bench.work, "none"))
     proc, log = bench.start_server(env, "nobluez")
     try:
         text = read(log).decode(errors="replace")
