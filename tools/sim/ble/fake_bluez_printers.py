@@ -165,16 +165,16 @@ def load_paper(device):
         os.kill(p['sim_pid'], signal.SIGUSR1)
 
 
-def add_printer(mock, spec):
-    service, write, notify_uuid = (full(u) for u in KINDS[spec['kind']])
-    path = AddDevice(mock, 'hci0', spec['address'], spec['name'])  # noqa: F405
+def add_printer(mock, desc):
+    service, write, notify_uuid = (full(u) for u in KINDS[desc['kind']])
+    path = AddDevice(mock, 'hci0', desc['address'], desc['name'])  # noqa: F405
     device = mockobject.objects[path]
     device.props[DEVICE_IFACE]['UUIDs'] = dbus.Array(
-        [] if spec.get('hide_uuids') else [service], signature='s', variant_level=1)
+        [] if desc.get('hide_uuids') else [service], signature='s', variant_level=1)
     device.AddMethods(DEVICE_IFACE, [('Connect', '', '', connect), ('Disconnect', '', '', disconnect)])
     device.AddMethods(CONTROL_IFACE, [('Drop', '', '', drop), ('Back', '', '', back),
                                       ('LoadPaper', '', '', load_paper)])
-    mtu = int(spec.get('mtu', 23))
+    mtu = int(desc.get('mtu', 23))
     mock.AddObject(path + '/service0010', SERVICE_IFACE,
                    {'UUID': service, 'Primary': True, 'Device': dbus.ObjectPath(path)}, [])
     for number, uuid, flags in (('0011', write, ['write-without-response', 'write']),
@@ -186,17 +186,17 @@ def add_printer(mock, spec):
                        [('WriteValue', 'aya{sv}', '', write_value), ('StartNotify', '', '', start_notify),
                         ('StopNotify', '', '', stop_notify)])
     printers[path] = {
-        'path': path, 'kind': spec['kind'], 'out': spec['out'], 'port': spec.get('port'),
-        'sim_pid': spec.get('sim_pid'), 'mtu': mtu, 'drop_after': spec.get('drop_after'),
-        'xoff_every': spec.get('xoff_every'), 'notify': f'{path}/service0010/char0013',
+        'path': path, 'kind': desc['kind'], 'out': desc['out'], 'port': desc.get('port'),
+        'sim_pid': desc.get('sim_pid'), 'mtu': mtu, 'drop_after': desc.get('drop_after'),
+        'xoff_every': desc.get('xoff_every'), 'notify': f'{path}/service0010/char0013',
         'connected': False, 'away': False, 'notifying': False, 'received': 0, 'sock': None, 'watch': 0,
     }
 
 
 def add_all(mock, parameters):
     AddAdapter(mock, 'hci0', 'thermal-ble-sim')  # noqa: F405
-    for spec in parameters.get('printers', []):
-        add_printer(mock, spec)
+    for desc in parameters.get('printers', []):
+        add_printer(mock, desc)
     return False
 
 
