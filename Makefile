@@ -28,7 +28,7 @@ test-sanitize: deps
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTHERMAL_SANITIZE=ON
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j $(JOBS)
 
 # Every fuzz target for FUZZ_SECONDS each, built with clang, AddressSanitizer

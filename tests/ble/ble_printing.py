@@ -145,7 +145,8 @@ class Bench:
         self.submitters.append(proc)
 
     def job_states(self, name):
-        return [line.split()[1] for line in self.app("jobs", "-d", name)[1].splitlines() if line.strip()]
+        rows = [line.split() for line in self.app("jobs", "-d", name)[1].splitlines()]
+        return [row[1] for row in rows if len(row) > 1]
 
     def wait_jobs(self, name, count, seconds=90):
         ended = ("completed", "aborted", "canceled")
