@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "filter/CupsInstance.h"
@@ -62,7 +63,7 @@ std::vector<FuzzOption> JobOptions() {
 }
 
 struct Setup {
-    std::string ppd[9];
+    std::map<int, std::string> ppd;  // by model number, one per language
     MemoryFile raster{"fuzz-raster"};
 };
 
@@ -73,13 +74,15 @@ void WritePpds(Setup& s) {
     static std::string dir = "/tmp/thermal-fuzz-XXXXXX";
     if (!mkdtemp(dir.data())) std::abort();
     std::atexit([] {
-        for (int m = 20; m <= 28; m++) unlink((dir + "/" + std::to_string(m) + ".ppd").c_str());
+        for (const auto& language : Languages())
+            unlink((dir + "/" + std::to_string(language.modelNumber) + ".ppd").c_str());
         rmdir(dir.c_str());
     });
-    for (int m = 20; m <= 28; m++) {
-        s.ppd[m - 20] = dir + "/" + std::to_string(m) + ".ppd";
+    for (const auto& language : Languages()) {
+        const int m = language.modelNumber;
+        s.ppd[m] = dir + "/" + std::to_string(m) + ".ppd";
         std::string text = PpdText(m, JobOptions());
-        FILE* f = std::fopen(s.ppd[m - 20].c_str(), "w");
+        FILE* f = std::fopen(s.ppd[m].c_str(), "w");
         if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size()) std::abort();
         std::fclose(f);
     }
@@ -106,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!RasterWithinBudget(raster, rasterSize)) return -1;
     if (!g_setup->raster.Store(raster, rasterSize)) std::abort();
 
-    setenv("PPD", g_setup->ppd[model - 20].c_str(), 1);
+    setenv("PPD", g_setup->ppd.at(model).c_str(), 1);
     std::string path = g_setup->raster.Path();
     char name[] = "rastertothermal", job[] = "1", user[] = "fuzz", title[] = "job", copies[] = "1";
     char* argv[] = {name, job, user, title, copies, options.data(), path.data(), nullptr};
