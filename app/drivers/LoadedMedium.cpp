@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "app/documents/GrayResample.h"
+
 namespace {
 constexpr double kHundredthsPerInch = 2540.0;
 constexpr double kSlackMm = 1.0;  // sizes within a millimetre are the same
@@ -23,24 +25,6 @@ bool Continuous(const pappl_media_col_t& m) {
     return std::strcmp(m.type, "labels") != 0;
 }
 
-// One target row: each target pixel the average of the source pixels it
-// covers (`scale` source pixels per target pixel in each direction).
-void ShrinkRow(const CRasterImage& src, double scale, uint32_t y, uint8_t* out, uint32_t width) {
-    const uint32_t top = static_cast<uint32_t>(y * scale);
-    const uint32_t bottom =
-        std::min(src.GetHeight(), std::max(top + 1, static_cast<uint32_t>((y + 1) * scale)));
-    for (uint32_t x = 0; x < width; x++) {
-        const uint32_t left = static_cast<uint32_t>(x * scale);
-        const uint32_t right =
-            std::min(src.GetWidth(), std::max(left + 1, static_cast<uint32_t>((x + 1) * scale)));
-        uint64_t sum = 0;
-        for (uint32_t sy = top; sy < bottom; sy++) {
-            const uint8_t* row = src.GetBits(sy);
-            for (uint32_t sx = left; sx < right; sx++) sum += row[sx];
-        }
-        out[x] = static_cast<uint8_t>(sum / ((bottom - top) * (right - left)));
-    }
-}
 }  // namespace
 
 MediumCheck CheckLoadedMedium(pappl_job_t* job, const cups_page_header2_t& page) {
@@ -85,19 +69,17 @@ bool ShrinkToFit(CRasterImage& image, uint32_t width, uint32_t height, uint32_t 
     CRasterImage fitted;
     if (!CRasterImage::FitsMemoryCap(outW, outH, 8) || !fitted.CreateForRows(outW, outH, 8))
         return false;
-    // Where the shrunk page's columns land among the kept ones.
-    const int64_t shift = (static_cast<int64_t>(width) - w) / 2 - (width - outW) / 2;
-    const uint32_t top = (outH - std::min(h, outH)) / 2;
-    std::vector<uint8_t> row(w);
-    for (uint32_t y = 0; y < outH; y++) std::memset(fitted.GetBits(y), 255, outW);
-    for (uint32_t y = 0; y < h && top + y < outH; y++) {
-        ShrinkRow(image, scale, y, row.data(), w);
-        uint8_t* out = fitted.GetBits(top + y);
-        for (uint32_t x = 0; x < w; x++) {
-            const int64_t at = shift + x;
-            if (at >= 0 && at < outW) out[at] = row[x];
-        }
-    }
+    GrayImage page(static_cast<int>(image.GetWidth()), static_cast<int>(image.GetHeight()));
+    for (int y = 0; y < page.height; y++)
+        std::memcpy(page.Row(y), image.GetBits(static_cast<uint32_t>(y)), size_t(page.width));
+    // The shrunk page centred on the medium, of which the kept columns print.
+    GrayImage out(static_cast<int>(outW), static_cast<int>(outH));
+    const int shift =
+        (static_cast<int>(width) - static_cast<int>(w)) / 2 - static_cast<int>(width - outW) / 2;
+    const int top = (static_cast<int>(outH) - static_cast<int>(std::min(h, outH))) / 2;
+    DrawScaled(page, {shift, top, static_cast<int>(w), static_cast<int>(h)}, out);
+    for (int y = 0; y < out.height; y++)
+        std::memcpy(fitted.GetBits(static_cast<uint32_t>(y)), out.Row(y), size_t(out.width));
     fitted.SetXDPI(image.GetXDPI());
     fitted.SetYDPI(image.GetYDPI());
     return image.Transfer(fitted);
