@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchPages.h"
-#include "printers/CatPacket.h"
-#include "printers/PrinterCat.h"
+#include "languages/cat/CatPacket.h"
+#include "languages/cat/Encoder.h"
 
 // The cat printer's bytes for a 58 x 100 mm receipt (384 x 800 dots at
 // 203 dpi, the benchmark page: text, bars, a gradient box, white between),

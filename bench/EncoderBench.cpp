@@ -1,13 +1,13 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchPages.h"
-#include "printers/PrinterCPCL.h"
-#include "printers/PrinterEPL.h"
-#include "printers/PrinterESCPOS.h"
-#include "printers/PrinterPaperang.h"
-#include "printers/PrinterPeriPage.h"
-#include "printers/PrinterTSPL.h"
-#include "printers/PrinterZPL.h"
+#include "languages/cpcl/Encoder.h"
+#include "languages/epl/Encoder.h"
+#include "languages/escpos/Encoder.h"
+#include "languages/paperang/Encoder.h"
+#include "languages/peripage/Encoder.h"
+#include "languages/tspl/Encoder.h"
+#include "languages/zpl/Encoder.h"
 
 // Every encoder's OnPaintBmp on the prepared 1-bit page: 0 the 4x6 in label
 // at 203 dpi, 1 the A4 page at 300 dpi, 2 the photo-like A4 page (a dithered

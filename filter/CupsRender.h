@@ -9,7 +9,7 @@
 
 #include "filter/MarkedOption.h"
 #include "filter/OutputWriter.h"
-#include "printers/PrinterPaperang.h"
+#include "languages/paperang/Encoder.h"
 #include "render/BaseRender.h"
 #include "render/PrinterParameters.h"
 

@@ -4,7 +4,7 @@
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <cups/ppd.h>
 
-#include "printers/PrinterPaperang.h"
+#include "languages/paperang/Encoder.h"
 #include "render/BaseRender.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "printers/Languages.h"
-#include "printers/PrinterPaperang.h"
+#include "languages/paperang/Encoder.h"
 
 namespace {
 std::vector<uint8_t> Bytes(std::string_view text) {

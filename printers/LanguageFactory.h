@@ -4,16 +4,16 @@
 #include <type_traits>
 
 #include "printers/Languages.h"
-#include "printers/PrinterBrotherQL.h"
-#include "printers/PrinterCPCL.h"
-#include "printers/PrinterCat.h"
-#include "printers/PrinterDymo.h"
-#include "printers/PrinterEPL.h"
-#include "printers/PrinterESCPOS.h"
-#include "printers/PrinterPaperang.h"
-#include "printers/PrinterPeriPage.h"
-#include "printers/PrinterTSPL.h"
-#include "printers/PrinterZPL.h"
+#include "languages/brother-ql/Encoder.h"
+#include "languages/cpcl/Encoder.h"
+#include "languages/cat/Encoder.h"
+#include "languages/dymo/Encoder.h"
+#include "languages/epl/Encoder.h"
+#include "languages/escpos/Encoder.h"
+#include "languages/paperang/Encoder.h"
+#include "languages/peripage/Encoder.h"
+#include "languages/tspl/Encoder.h"
+#include "languages/zpl/Encoder.h"
 #include "render/BaseRender.h"
 
 // A new render for the language of a model number: Binding<T> is a front

@@ -269,7 +269,7 @@ inline constexpr std::tuple kLanguageRows{
                                .darknessConfigured = 67,
                                .doubleLines = true,
                                .identify = IdentifyDymo}},
-    // Darkness 0-6 is the energy command, 50 % of it level 3 (PrinterCat.h).
+    // Darkness 0-6 is the energy command, 50 % of it level 3 (languages/cat/Encoder.h).
     LanguageRow<CPrinterCat>{{.modelNumber = 29,
                               .name = "cat",
                               .title = "Cat printer",

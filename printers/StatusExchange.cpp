@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "printers/CatPacket.h"
+#include "languages/cat/CatPacket.h"
 #include "printers/Languages.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "printers/PrinterCPCL.h"
+#include "languages/cpcl/Encoder.h"
 #include "support/FilterRunner.h"
 #include "support/LabelEncoderSupport.h"
 #include "support/PpdWriter.h"

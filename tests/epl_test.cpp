@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "printers/PrinterEPL.h"
+#include "languages/epl/Encoder.h"
 #include "support/FilterRunner.h"
 #include "support/LabelEncoderSupport.h"
 #include "support/PpdWriter.h"

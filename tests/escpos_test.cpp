@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "printers/PrinterESCPOS.h"
+#include "languages/escpos/Encoder.h"
 #include "support/EscPosBytes.h"
 #include "support/FilterRunner.h"
 #include "support/PpdWriter.h"

@@ -1,4 +1,4 @@
-#include "printers/HfmCode.h"
+#include "languages/paperang/HfmCode.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "printers/PrinterPaperang.h"
+#include "languages/paperang/Encoder.h"
 #include "support/FilterRunner.h"
 #include "support/HfmDecoder.h"
 #include "support/PpdWriter.h"

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "app/drivers/DriverCatalog.h"
-#include "printers/BrotherQlMedia.h"
+#include "languages/brother-ql/BrotherQlMedia.h"
 #include "support/AppServer.h"
 #include "tools/preview/StreamDecoder.h"
 

@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "printers/PrinterTSPL.h"
+#include "languages/tspl/Encoder.h"
 #include "support/FilterRunner.h"
 #include "support/LabelEncoderSupport.h"
 #include "support/PpdWriter.h"

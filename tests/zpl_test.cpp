@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "printers/Crc16.h"
-#include "printers/PrinterZPL.h"
+#include "languages/zpl/Crc16.h"
+#include "languages/zpl/Encoder.h"
 #include "support/FilterRunner.h"
 #include "support/LabelEncoderSupport.h"
 #include "support/PpdWriter.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "printers/BrotherQlMedia.h"
+#include "languages/brother-ql/BrotherQlMedia.h"
 
 namespace {
 constexpr int kHundredthsPerInch = 2540;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "printers/PrinterPaperang.h"
+#include "languages/paperang/Encoder.h"
 
 void AddPaperangSeedOption(pappl_pr_driver_data_t& d, ipp_t* attributes) {
     d.vendor[d.num_vendor++] = kPaperangSeedOption;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "printers/CatPacket.h"
+#include "languages/cat/CatPacket.h"
 #include "tools/preview/DecodeContext.h"
 #include "tools/preview/StreamDecoder.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "printers/CatPacket.h"
+#include "languages/cat/CatPacket.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "printers/CatPacket.h"
+#include "languages/cat/CatPacket.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
-#include "printers/PrinterPaperang.h"
+#include "languages/paperang/Encoder.h"
 
 #include <zlib.h>
 
 #include <cstdint>
 #include <cstring>
 
-#include "printers/HfmCode.h"
+#include "languages/paperang/HfmCode.h"
 
 namespace {
 constexpr unsigned char kFrameStart = 0xA5;

@@ -1,4 +1,4 @@
-// Cat printers: packets 51 78 CMD 00 LEN LEN DATA CRC FF (printers/CatPacket.h).
+// Cat printers: packets 51 78 CMD 00 LEN LEN DATA CRC FF (languages/cat/CatPacket.h).
 // A page runs from lattice start to lattice end (A6); A2 packets are dot
 // lines with the least significant bit the leftmost dot, A1 feeds paper.
 // Each picture is the paper as it comes out: feeds in a print, the tear-off
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "printers/CatPacket.h"
+#include "languages/cat/CatPacket.h"
 #include "tools/preview/LanguageDecoders.h"
 
 namespace {

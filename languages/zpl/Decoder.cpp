@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <map>
 
-#include "printers/Crc16.h"
+#include "languages/zpl/Crc16.h"
 #include "tools/preview/Inflate.h"
 #include "tools/preview/LanguageDecoders.h"
 #include "tools/preview/TextCommands.h"

@@ -1,4 +1,4 @@
-#include "printers/PrinterCPCL.h"
+#include "languages/cpcl/Encoder.h"
 
 #include <cstdint>
 

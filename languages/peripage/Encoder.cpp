@@ -1,4 +1,4 @@
-#include "printers/PrinterPeriPage.h"
+#include "languages/peripage/Encoder.h"
 
 #include <zlib.h>
 

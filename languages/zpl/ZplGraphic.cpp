@@ -1,4 +1,4 @@
-#include "printers/ZplGraphic.h"
+#include "languages/zpl/ZplGraphic.h"
 
 #include <zlib.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "printers/Crc16.h"
+#include "languages/zpl/Crc16.h"
 
 namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";

@@ -1,4 +1,4 @@
-#include "printers/PrinterTSPL.h"
+#include "languages/tspl/Encoder.h"
 
 #include <zlib.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "printers/MyBuffer.h"
-#include "printers/PrinterESCPOS.h"
+#include "languages/escpos/Encoder.h"
 
 // PeriPage mini printers: ESC/POS with vendor commands for media, density,
 // cut line and end of print, and an optional deflate-compressed bitmap in

@@ -1,4 +1,4 @@
-#include "printers/PrinterCat.h"
+#include "languages/cat/Encoder.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 
 #include "image/DotLength.h"
 #include "image/WhiteRows.h"
-#include "printers/CatPacket.h"
+#include "languages/cat/CatPacket.h"
 
 namespace {
 constexpr uint32_t kMaxFeedRows = 255;

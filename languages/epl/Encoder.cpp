@@ -1,4 +1,4 @@
-#include "printers/PrinterEPL.h"
+#include "languages/epl/Encoder.h"
 
 #include <algorithm>
 #include <cstdint>

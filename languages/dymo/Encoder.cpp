@@ -1,4 +1,4 @@
-#include "printers/PrinterDymo.h"
+#include "languages/dymo/Encoder.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "printers/BrotherQlMedia.h"
+#include "languages/brother-ql/BrotherQlMedia.h"
 #include "render/BaseRender.h"
 
 // Brother QL raster printers (300 dpi, 720-pin head). The job starts with an

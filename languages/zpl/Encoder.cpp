@@ -1,11 +1,11 @@
-#include "printers/PrinterZPL.h"
+#include "languages/zpl/Encoder.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <new>
 #include <vector>
 
-#include "printers/ZplGraphic.h"
+#include "languages/zpl/ZplGraphic.h"
 
 namespace {
 void AppendCommand(std::string& page, const char* name, const std::string& value) {

@@ -1,4 +1,4 @@
-#include "printers/PrinterESCPOS.h"
+#include "languages/escpos/Encoder.h"
 
 #include <algorithm>
 #include <climits>

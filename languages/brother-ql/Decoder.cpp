@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 
-#include "printers/BrotherQlMedia.h"
+#include "languages/brother-ql/BrotherQlMedia.h"
 #include "tools/preview/LanguageDecoders.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "printers/PrinterBrotherQL.h"
+#include "languages/brother-ql/Encoder.h"
 
 #include <algorithm>
 #include <climits>
