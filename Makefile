@@ -5,20 +5,30 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-sanitize install uninstall package package-test bench fuzz clean format
+.PHONY: all deps deps-demo configure build demo test test-sanitize install uninstall package package-test bench fuzz clean format
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-$(BUILD)/CMakeCache.txt: | deps
+deps-demo:
+	@scripts/install-deps --demo
+
+# Configuring again is quick, and finds GoogleTest once the tests' packages
+# are there (a build made by the demo has no tests).
+configure:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-build: deps $(BUILD)/CMakeCache.txt
+build: deps
+	@$(MAKE) --no-print-directory configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# Only what the demo runs: the filter, the application, the preview tool and
+# the PPD files.
+demo: deps-demo
+	@$(MAKE) --no-print-directory configure
+	cmake --build $(BUILD) -j $(JOBS) --target rastertothermal thermal-printer-app thermal-preview ppds
 	@scripts/demo $(BUILD)
 
 test: build
