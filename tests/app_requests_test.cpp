@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/AppServer.h"
+#include "support/ImageFiles.h"
 #include "support/RasterWriter.h"
 #include "support/TempDir.h"
 #include "tools/preview/StreamDecoder.h"
@@ -302,9 +303,9 @@ TEST(AppRequests, FileDevicesNeedTheFolder) {
 }  // namespace
 
 namespace {
-// Set-Printer-Attributes over the loopback, with HTTP Basic credentials
-// when a password is given: whether it was done.
-bool SetThreshold(AppServer& app, const std::string& password, int value) {
+// Sends a request over the loopback as the user it names, with HTTP Basic
+// credentials when a password is given: whether it was done.
+bool SendAs(AppServer& app, ipp_t* request, const std::string& password) {
     cupsSetPasswordCB2(
         [](const char*, http_t*, const char*, const char*, void*) -> const char* {
             return nullptr;  // no prompt: what the request carries is all
@@ -317,13 +318,23 @@ bool SetThreshold(AppServer& app, const std::string& password, int value) {
         httpEncode64_2(encoded, sizeof encoded, credentials.c_str(), int(credentials.size()));
         httpSetAuthString(http, "Basic", encoded);
     }
-    ipp_t* request = app.NewRequest(IPP_OP_SET_PRINTER_ATTRIBUTES, kPrinter);
-    ippAddInteger(request, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "thermal-threshold-default", value);
     ipp_t* response = cupsDoRequest(http, request, (std::string("/ipp/print/") + kPrinter).c_str());
-    const bool done = response && ippGetStatusCode(response) == IPP_STATUS_OK;
+    const bool done = response && ippGetStatusCode(response) < IPP_STATUS_REDIRECTION_OTHER_SITE;
     ippDelete(response);
     httpClose(http);
     return done;
+}
+
+bool SetThreshold(AppServer& app, const std::string& password, int value) {
+    ipp_t* request = app.NewRequest(IPP_OP_SET_PRINTER_ATTRIBUTES, kPrinter);
+    ippAddInteger(request, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "thermal-threshold-default", value);
+    return SendAs(app, request, password);
+}
+
+void SetPassword(AppServer& app) {
+    const std::string set = app.SubmitForm(
+        "/security", {{"new_password", "Secret123x"}, {"new_password2", "Secret123x"}});
+    ASSERT_NE(set.find("Password changed"), std::string::npos) << set;
 }
 }  // namespace
 
@@ -334,9 +345,7 @@ TEST(AppRequests, TheWebPasswordGuardsAdministration) {
     AppServer app(AppServer::Options{{"server-options", "web-security"}});
     ASSERT_TRUE(app.AddPrinter(kPrinter, "tspl_203"));
     EXPECT_TRUE(SetThreshold(app, "", 100));  // no password yet
-    const std::string set = app.SubmitForm(
-        "/security", {{"new_password", "Secret123x"}, {"new_password2", "Secret123x"}});
-    ASSERT_NE(set.find("Password changed"), std::string::npos) << set;
+    SetPassword(app);
     const struct {
         const char* what;
         std::function<bool(AppServer&, int)> change;
@@ -367,4 +376,69 @@ TEST(AppRequests, TheWebPasswordGuardsAdministration) {
               std::string::npos);
     EXPECT_EQ(app.SubmitForm("/security", {{"password", "Secret123x"}}).find("Password incorrect"),
               std::string::npos);
+}
+
+// With the web password set, a job is controlled by its owner or the
+// administrator, and a printer by the administrator alone; anyone may look.
+// The command line (the control socket) is the administrator.
+TEST(AppRequests, OnlyOwnersAndTheAdministratorControlJobsAndPrinters) {
+    AppServer app(AppServer::Options{{"server-options", "web-security"}});
+    ASSERT_TRUE(app.AddPrinter(kPrinter, "tspl_203"));
+    ASSERT_EQ(app.Command({"pause", "-d", kPrinter}), 0);  // jobs stay queued
+    SetPassword(app);
+    enum Who { Owner, Other, Admin, Anonymous };
+    const char* const names[] = {"alice", "mallory", "mallory", nullptr};
+    const struct {
+        ipp_op_t op;
+        bool onJob;
+        bool allowed[4];  // Owner, Other, Admin, Anonymous
+    } rows[] = {
+        {IPP_OP_CANCEL_JOB, true, {true, false, true, false}},
+        {IPP_OP_HOLD_JOB, true, {true, false, true, false}},
+        {IPP_OP_RELEASE_JOB, true, {true, false, true, false}},
+        {IPP_OP_GET_JOB_ATTRIBUTES, true, {true, true, true, true}},
+        {IPP_OP_DISABLE_PRINTER, false, {false, false, true, false}},
+        {IPP_OP_ENABLE_PRINTER, false, {false, false, true, false}},
+        {IPP_OP_HOLD_NEW_JOBS, false, {false, false, true, false}},
+        {IPP_OP_RELEASE_HELD_NEW_JOBS, false, {false, false, true, false}},
+        {IPP_OP_PAUSE_PRINTER, false, {false, false, true, false}},
+        {IPP_OP_RESUME_PRINTER, false, {false, false, true, false}},
+        {IPP_OP_CANCEL_JOBS, false, {false, false, true, false}},
+        {IPP_OP_IDENTIFY_PRINTER, false, {true, true, true, true}},
+    };
+    const std::string png = TempDir::Shared().NewPath("dot") + ".png";
+    WriteFileBytes(png, GrayPng(8, 8, std::vector<uint8_t>(64, 0)));
+    for (const auto& row : rows) {
+        for (const Who who : {Owner, Other, Admin, Anonymous}) {
+            SCOPED_TRACE(std::string(ippOpString(row.op)) + " by " + std::to_string(who));
+            ipp_t* job = app.NewRequest(IPP_OP_PRINT_JOB, kPrinter);
+            ippDeleteAttribute(job, ippFindAttribute(job, "requesting-user-name", IPP_TAG_NAME));
+            ippAddString(job, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                         "alice");
+            if (row.op == IPP_OP_RELEASE_JOB)
+                ippAddString(job, IPP_TAG_JOB, IPP_TAG_KEYWORD, "job-hold-until", nullptr,
+                             "indefinite");
+            ipp_t* printed = app.Send(job, std::string("/ipp/print/") + kPrinter, png);
+            const int jobId =
+                ippGetInteger(ippFindAttribute(printed, "job-id", IPP_TAG_INTEGER), 0);
+            ippDelete(printed);
+            ASSERT_GT(jobId, 0);
+            if (row.op == IPP_OP_RELEASE_HELD_NEW_JOBS)
+                SendAs(app, app.NewRequest(IPP_OP_HOLD_NEW_JOBS, kPrinter), "Secret123x");
+            ipp_t* request = app.NewRequest(row.op, kPrinter);
+            ippDeleteAttribute(request,
+                               ippFindAttribute(request, "requesting-user-name", IPP_TAG_NAME));
+            if (names[who])
+                ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name",
+                             nullptr, names[who]);
+            if (row.onJob)
+                ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+            EXPECT_EQ(SendAs(app, request, who == Admin ? "Secret123x" : ""), row.allowed[who]);
+            // The next row starts afresh: no jobs, accepting, paused.
+            app.Command({"cancel", "-d", kPrinter, "-a"});
+            for (const ipp_op_t undo : {IPP_OP_ENABLE_PRINTER, IPP_OP_RELEASE_HELD_NEW_JOBS})
+                SendAs(app, app.NewRequest(undo, kPrinter), "Secret123x");
+            app.Command({"pause", "-d", kPrinter});
+        }
+    }
 }

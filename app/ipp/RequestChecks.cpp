@@ -9,6 +9,7 @@
 #include "app/drivers/DriverCatalog.h"
 #include "app/ipp/CalibrateOperation.h"
 #include "app/ipp/JobAttributeNames.h"
+#include "app/ipp/OperationAuthority.h"
 #include "app/ipp/SettingValues.h"
 
 namespace {
@@ -161,6 +162,7 @@ bool CheckRequest(pappl_client_t* client, void*) {
     const ipp_op_t op = papplClientGetOperation(client);
     const bool admin = op == IPP_OP_CREATE_PRINTER || op == IPP_OP_SET_PRINTER_ATTRIBUTES;
     if (admin && papplClientIsAuthorized(client) != HTTP_STATUS_CONTINUE) return false;
+    if (RefuseWithoutAuthority(client)) return true;
     if (op == kCalibratePrinterOperation) {
         AnswerCalibrate(client);
         return true;

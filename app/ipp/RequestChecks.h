@@ -2,8 +2,8 @@
 
 #include <pappl/pappl.h>
 
-// The IPP operation callback: checks what a request would store or print
-// before PAPPL handles it. Refuses, answering the request itself (and
+// The IPP operation callback: checks who asks (app/ipp/OperationAuthority.h)
+// and what a request would store or print before PAPPL handles it. Refuses, answering the request itself (and
 // returning true), a vendor setting's default outside its values
 // (Set-Printer-Attributes, Create-Printer), an unknown driver or an unusable
 // device URI (Create-Printer) and a document format the printer cannot
