@@ -10,6 +10,7 @@
 #include "app/devices/AutoAdd.h"
 #include "app/devices/BleDevice.h"
 #include "app/devices/SerialDevice.h"
+#include "app/documents/PdfRenderer.h"
 #include "app/drivers/DriverCatalog.h"
 #include "app/drivers/DriverSetup.h"
 #include "app/ipp/CalibrateOperation.h"
@@ -20,6 +21,8 @@ constexpr const char* kFooter = "Thermal label and receipt printers";
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The server starting its PDF renderer: nothing else of the program runs.
+    if (IsPdfRendererCall(argc, argv)) return RunPdfRenderer(argc, argv);
     if (const std::string error = CommandLineError(argc, argv); !error.empty()) {
         std::fprintf(stderr, "thermal-printer-app: %s\n", error.c_str());
         return 1;

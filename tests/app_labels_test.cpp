@@ -4,7 +4,10 @@
 // printer receives (decoded by the preview decoder).
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/AppServer.h"
@@ -412,5 +415,64 @@ TEST(AppLabels, HostilePdfsEndTheirJobWithAReason) {
         EXPECT_EQ(next.state, IPP_JSTATE_COMPLETED) << next.message;
         EXPECT_EQ(next.pages.size(), 1u);
     }
+}
+}  // namespace
+
+namespace {
+// Pages filled over and over, seconds each to draw.
+std::string SlowPdf(int pages) {
+    std::string content = "0.5 g ";
+    for (int i = 0; i < 500; i++) content += "0 0 288 432 re f\n";
+    return WritePdf(std::vector<PdfPage>(size_t(pages), PdfPage{kLabelW, kLabelH, content}));
+}
+
+// The server's PDF renderer once it has read the job's file (the job's
+// `opened`th PDF on the server); 0 when it did not within 20 s.
+int DrawingRenderer(const AppServer& app, size_t opened) {
+    for (int i = 0; i < 800; i++) {
+        const std::string log = app.Log();
+        size_t count = 0;
+        for (size_t at = 0; (at = log.find("PDF document of", at)) != std::string::npos; at++)
+            count++;
+        for (const auto& [pid, line] : app.Children())
+            if (count >= opened && line.find("--pdf-renderer") != std::string::npos) return pid;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return 0;
+}
+
+// Whether the process is gone (or only waits to be reaped) within 2 s.
+bool EndsSoon(int pid) {
+    for (int i = 0; i < 80; i++) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        if (!std::getline(stat, line)) return true;
+        const size_t name = line.rfind(')');
+        if (name != std::string::npos && line.size() > name + 2 && line[name + 2] == 'Z')
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return false;
+}
+
+// A slow PDF's renderer goes with its job when the job is cancelled, and
+// with its server when the server is killed: nothing draws on for nobody.
+TEST(AppLabels, APdfRendererEndsWithItsJobAndItsServer) {
+    AppServer app;
+    ASSERT_TRUE(app.AddPrinter("lbl", "tspl_203"));
+    const std::string slow = SlowPdf(3);
+    const int id = app.Print("lbl", slow, "application/pdf");
+    int renderer = DrawingRenderer(app, 1);
+    ASSERT_GT(renderer, 0);
+    app.CancelJob("lbl", id);
+    EXPECT_TRUE(EndsSoon(renderer));
+    EXPECT_EQ(app.WaitForJob("lbl", id), IPP_JSTATE_CANCELED);
+
+    ASSERT_GT(app.Print("lbl", slow, "application/pdf"), 0);
+    renderer = DrawingRenderer(app, 2);
+    ASSERT_GT(renderer, 0);
+    app.Crash();
+    EXPECT_TRUE(EndsSoon(renderer));
+    if (const int again = app.ActiveJob("lbl")) app.CancelJob("lbl", again);
 }
 }  // namespace

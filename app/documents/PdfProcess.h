@@ -1,27 +1,28 @@
 #pragma once
 
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/documents/GrayImage.h"
 #include "app/documents/PdfReader.h"
+#include "app/documents/RendererChild.h"
 
-// A PDF file read and drawn in child processes, one per step, so that a
-// hostile file can cost the server neither a crash, nor a hang, nor its
-// memory: each step has a time limit, after which the child is killed, and
-// the pages have a size limit. Every call asks `canceled` while it waits.
+// A PDF file read and drawn by a renderer process of its own (see
+// PdfRenderer), so that a hostile file can cost the server neither a
+// crash, nor a hang, nor its memory: reading the file and drawing each page
+// have a time limit, after which the renderer is killed, and the pages have
+// a size limit. Every call asks `canceled` while it waits.
 class PdfProcess {
 public:
     PdfProcess(std::string path, const PdfLimits& limits, int secondsPerStep,
                std::function<bool()> canceled);
-    ~PdfProcess();
     PdfProcess(const PdfProcess&) = delete;
     PdfProcess& operator=(const PdfProcess&) = delete;
 
-    // Reads the page count and the pages' sizes; false with the reason
-    // (also when there are more pages than the limit).
+    // Starts the renderer and reads the page count and the pages' sizes;
+    // false with the reason (also when there are more pages than the limit).
     bool Open(std::string& why);
     int Pages() const { return static_cast<int>(m_sizes.size()); }
     const PdfPageSize& Size(int page) const { return m_sizes[size_t(page)]; }
@@ -32,12 +33,23 @@ public:
     bool Canceled() const { return m_stopped; }
 
 private:
+    // A page asked for and not yet collected, and when it was asked for.
+    struct Pending {
+        int page;
+        double xdpi, ydpi;
+        double asked;
+    };
+    bool Ask(int page, double xdpi, double ydpi);
+    bool Collect(GrayImage& image, std::string& why);
+    // Reads from the renderer within the time of the step begun at `start`.
+    bool Await(void* data, size_t bytes, double start, std::string& why);
+
     std::string m_path;
     PdfLimits m_limits;
     int m_seconds;
     std::function<bool()> m_canceled;
     std::vector<PdfPageSize> m_sizes;
     bool m_stopped = false;
-    struct PendingDraw;
-    std::unique_ptr<PendingDraw> m_next;
+    std::optional<Pending> m_pending;
+    RendererChild m_child;
 };

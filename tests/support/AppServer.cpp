@@ -1,6 +1,7 @@
 #include "support/AppServer.h"
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -10,11 +11,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <thread>
 
@@ -193,6 +197,25 @@ void AppServer::RestartWithFileDeviceFolder(const std::string& folder) {
 
 bool AppServer::Alive() const {
     return m_pid > 0 && kill(m_pid, 0) == 0 && waitpid(m_pid, nullptr, WNOHANG) == 0;
+}
+
+std::map<int, std::string> AppServer::Children() const {
+    std::map<int, std::string> children;
+    if (m_pid <= 0) return children;
+    const std::string tasks = "/proc/" + std::to_string(m_pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir) return children;
+    while (const dirent* task = readdir(dir)) {
+        std::ifstream list(tasks + "/" + task->d_name + "/children");
+        for (int pid = 0; list >> pid;) {
+            std::ifstream cmdline("/proc/" + std::to_string(pid) + "/cmdline");
+            std::string line((std::istreambuf_iterator<char>(cmdline)), {});
+            std::replace(line.begin(), line.end(), '\0', ' ');
+            children[pid] = line;
+        }
+    }
+    closedir(dir);
+    return children;
 }
 
 int AppServer::Command(const std::vector<std::string>& args, std::string* output) {

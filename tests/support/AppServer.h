@@ -77,6 +77,8 @@ public:
     std::string Output() const;
     const std::string& Dir() const { return m_dir; }
     bool Alive() const;
+    // The server's child processes: their ids and command lines.
+    std::map<int, std::string> Children() const;
     std::string PrinterUri(const std::string& printer) const;
 
 private:
