@@ -51,7 +51,7 @@ public:
         height = m_gray.height;
         return true;
     }
-    bool Draw(int, double, double, GrayImage& image) override {
+    bool Draw(int, double, double, const PixelRect&, GrayImage& image, std::string&) override {
         image = m_gray;
         return true;
     }

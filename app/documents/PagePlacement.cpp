@@ -7,6 +7,10 @@ namespace {
 // A document within this share of the label's size is taken to be made for
 // it: printed dot for dot, not scaled by a few per cent.
 constexpr double kSameSize = 0.03;
+// Content found on a page (fit-content) that fits the label and fills at
+// least this share of it is printed dot for dot: a label found on a larger
+// page keeps its bar codes' modules exact. Smaller content is enlarged.
+constexpr double kFillsLabel = 0.8;
 
 struct Inches {
     double width, height;
@@ -68,7 +72,11 @@ bool FitsPrintable(Inches doc, const PlacementMedium& m) {
 // roll (where fitting would blow a small logo up to the paper's width),
 // only one too wide is fitted. auto-fit: only one too large is fitted.
 Scaling Resolve(Scaling s, bool fitContent, Inches doc, const PlacementMedium& m) {
-    if (fitContent) return Scaling::Fit;
+    if (fitContent) {
+        const double fit = FitScale(doc, m);
+        const bool fills = fit >= 1 && fit * kFillsLabel <= 1;
+        return SameSize(doc, m) || fills ? Scaling::None : Scaling::Fit;
+    }
     switch (s) {
         case Scaling::Auto:
             if (SameSize(doc, m)) return Scaling::None;

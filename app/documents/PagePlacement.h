@@ -22,7 +22,9 @@ struct PlacementRequest {
     double heightIn = 0;
     Scaling scaling = Scaling::Auto;
     int turns = -1;
-    bool fitContent = false;  // the page is its inked area: fit it, turned if larger so
+    // The document is content found on a page: fitted, turned if larger so,
+    // and printed dot for dot when it is about the label's size.
+    bool fitContent = false;
 };
 
 // The printed page, and where the turned document lands on it (the part

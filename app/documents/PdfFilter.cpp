@@ -12,25 +12,21 @@ constexpr int kSecondsPerStep = 30;
 
 class PdfPages : public PageSource {
 public:
-    PdfPages(pappl_job_t* job, PdfProcess& pdf) : m_job(job), m_pdf(pdf) {}
+    explicit PdfPages(PdfProcess& pdf) : m_pdf(pdf) {}
     int Pages() const override { return m_pdf.Pages(); }
     bool Size(int page, double& widthIn, double& heightIn) override {
         widthIn = m_pdf.Size(page).widthIn;
         heightIn = m_pdf.Size(page).heightIn;
-        return true;
+        return widthIn > 0 && heightIn > 0;
     }
-    bool Draw(int page, double xdpi, double ydpi, GrayImage& image) override {
-        std::string why;
-        if (m_pdf.Draw(page, xdpi, ydpi, image, why)) return true;
-        if (m_pdf.Canceled()) return false;
-        return FailJob(m_job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR, "Page %d: %s", page + 1,
-                       why.c_str());
+    bool Draw(int page, double xdpi, double ydpi, const PixelRect& region, GrayImage& image,
+              std::string& why) override {
+        return m_pdf.Draw(page, xdpi, ydpi, image, why, region);
     }
 
     void Prepare(int page, double xdpi, double ydpi) override { m_pdf.Prepare(page, xdpi, ydpi); }
 
 private:
-    pappl_job_t* m_job;
     PdfProcess& m_pdf;
 };
 
@@ -55,6 +51,6 @@ bool FilterPdf(pappl_job_t* job, pappl_device_t* device, void*) {
         return FailJob(job, PAPPL_JREASON_DOCUMENT_FORMAT_ERROR, "%s", why.c_str());
     }
     papplLogJob(job, PAPPL_LOGLEVEL_INFO, "PDF document of %d pages.", pdf.Pages());
-    PdfPages pages(job, pdf);
+    PdfPages pages(pdf);
     return PrintPlacedPages(job, device, pages);
 }

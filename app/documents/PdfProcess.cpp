@@ -64,14 +64,15 @@ bool PdfProcess::Open(std::string& why) {
     return Await(m_sizes.data(), m_sizes.size() * sizeof(PdfPageSize), start, why);
 }
 
-bool PdfProcess::Ask(int page, double xdpi, double ydpi) {
+bool PdfProcess::Ask(int page, double xdpi, double ydpi, const PixelRect& region) {
     pdfwire::Request request;
     request.ask = pdfwire::Ask::Draw;
     request.page = page;
     request.xdpi = xdpi;
     request.ydpi = ydpi;
+    request.region = region;
     if (!m_child.Send(&request, sizeof request)) return false;
-    m_pending = Pending{page, xdpi, ydpi, RendererChild::Now()};
+    m_pending = Pending{page, xdpi, ydpi, region, RendererChild::Now()};
     return true;
 }
 
@@ -94,13 +95,18 @@ void PdfProcess::Prepare(int page, double xdpi, double ydpi) {
     if (!m_pending && m_child.Running()) Ask(page, xdpi, ydpi);
 }
 
-bool PdfProcess::Draw(int page, double xdpi, double ydpi, GrayImage& image, std::string& why) {
+bool PdfProcess::Draw(int page, double xdpi, double ydpi, GrayImage& image, std::string& why,
+                      const PixelRect& region) {
     if (m_pending &&
-        (m_pending->page != page || m_pending->xdpi != xdpi || m_pending->ydpi != ydpi)) {
+        (m_pending->page != page || m_pending->xdpi != xdpi || m_pending->ydpi != ydpi ||
+         m_pending->region.width != region.width || m_pending->region.height != region.height ||
+         m_pending->region.x != region.x || m_pending->region.y != region.y)) {
         GrayImage unused;
         std::string ignored;
-        if (!Collect(unused, ignored) && !m_child.Running()) return why = ignored, false;
+        if (!Collect(unused, ignored) && m_stopped) return why = ignored, false;
     }
-    if (!m_pending && !Ask(page, xdpi, ydpi)) return why = kStopped, false;
+    // A page that stopped the renderer leaves the next ones to a new one.
+    if (!m_child.Running() && (m_stopped || !Open(why))) return false;
+    if (!m_pending && !Ask(page, xdpi, ydpi, region)) return why = kStopped, false;
     return Collect(image, why);
 }

@@ -26,7 +26,10 @@ public:
     bool Open(std::string& why);
     int Pages() const { return static_cast<int>(m_sizes.size()); }
     const PdfPageSize& Size(int page) const { return m_sizes[size_t(page)]; }
-    bool Draw(int page, double xdpi, double ydpi, GrayImage& image, std::string& why);
+    // The page, or only `region` of it (see PdfReader::Draw). A renderer
+    // stopped on an earlier page is started again for this one.
+    bool Draw(int page, double xdpi, double ydpi, GrayImage& image, std::string& why,
+              const PixelRect& region = {});
     // Starts drawing a page the next Draw will likely ask for, so that it
     // is drawn while the one before is printed.
     void Prepare(int page, double xdpi, double ydpi);
@@ -37,9 +40,10 @@ private:
     struct Pending {
         int page;
         double xdpi, ydpi;
+        PixelRect region;
         double asked;
     };
-    bool Ask(int page, double xdpi, double ydpi);
+    bool Ask(int page, double xdpi, double ydpi, const PixelRect& region = {});
     bool Collect(GrayImage& image, std::string& why);
     // Reads from the renderer within the time of the step begun at `start`.
     bool Await(void* data, size_t bytes, double start, std::string& why);

@@ -6,6 +6,7 @@
 #include <poppler/cpp/poppler-page-renderer.h>
 #include <poppler/cpp/poppler-page.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -76,11 +77,21 @@ bool PdfReader::Size(int index, PdfPageSize& size, std::string& why) const {
 }
 
 bool PdfReader::Draw(int index, double xdpi, double ydpi, const PdfLimits& limits, GrayImage& image,
-                     std::string& why) const {
+                     std::string& why, const PixelRect& region) const {
     PdfPageSize size;
     if (!Size(index, size, why)) return false;
     const double w = std::ceil(size.widthIn * xdpi), h = std::ceil(size.heightIn * ydpi);
-    if (w > limits.side || h > limits.side || w * h > double(limits.pixels)) {
+    PixelRect r{0, 0, int(std::min(w, 1e9)), int(std::min(h, 1e9))};
+    if (region.width > 0 && region.height > 0) {
+        const int right = std::min(region.x + region.width, r.width);
+        const int bottom = std::min(region.y + region.height, r.height);
+        r = {std::max(region.x, 0), std::max(region.y, 0), 0, 0};
+        r.width = right - r.x, r.height = bottom - r.y;
+        if (r.width <= 0 || r.height <= 0)
+            return why = "A page of the PDF file could not be drawn.", false;
+    }
+    if (r.width > limits.side || r.height > limits.side ||
+        double(r.width) * r.height > double(limits.pixels)) {
         why = Sized("A page of the PDF file is too large to print (%.0f x %.0f mm).",
                     size.widthIn * 25.4, size.heightIn * 25.4);
         return false;
@@ -88,7 +99,9 @@ bool PdfReader::Draw(int index, double xdpi, double ydpi, const PdfLimits& limit
     std::unique_ptr<poppler::page> page(m_document->create_page(index));
     poppler::page_renderer renderer;
     renderer.set_image_format(poppler::image::format_gray8);
-    const poppler::image drawn = renderer.render_page(page.get(), xdpi, ydpi);
+    const poppler::image drawn =
+        region.width > 0 ? renderer.render_page(page.get(), xdpi, ydpi, r.x, r.y, r.width, r.height)
+                         : renderer.render_page(page.get(), xdpi, ydpi);
     if (!drawn.is_valid() || drawn.format() != poppler::image::format_gray8 || drawn.width() <= 0 ||
         drawn.height() <= 0 || drawn.width() > limits.side || drawn.height() > limits.side) {
         why = "A page of the PDF file could not be drawn.";

@@ -40,9 +40,11 @@ public:
     int Pages() const;
     bool Size(int page, PdfPageSize& size, std::string& why) const;
     // The page drawn in 8-bit gray at this resolution (dots per inch across
-    // and down), within the limits.
+    // and down), within the limits; only `region` of it (in those dots, cut
+    // to the page) when it is not empty, so that a part of a page can be
+    // drawn larger than the whole may be.
     bool Draw(int page, double xdpi, double ydpi, const PdfLimits& limits, GrayImage& image,
-              std::string& why) const;
+              std::string& why, const PixelRect& region = {}) const;
 
 private:
     bool Check(std::string& why);

@@ -86,8 +86,9 @@ bool Open(PdfReader& reader, const pdfwire::Request& request, PdfLimits& limits)
     } else if ((reply.count = reader.Pages()) <= limits.pages) {
         sizes.resize(size_t(reply.count));
         reply.ok = 1;
-        for (int i = 0; i < reply.count && reply.ok; i++)
-            if (!reader.Size(i, sizes[size_t(i)], why)) reply.ok = 0, SetWhy(reply, why);
+        // A damaged page has no size; it is not printed, the others are.
+        for (int i = 0; i < reply.count; i++)
+            if (!reader.Size(i, sizes[size_t(i)], why)) sizes[size_t(i)] = PdfPageSize{};
     }
     if (!reply.ok) sizes.clear();
     return pdfwire::WriteAll(kRendererFd, &reply, sizeof reply) &&
@@ -101,7 +102,8 @@ bool Draw(const PdfReader& reader, const pdfwire::Request& request, const PdfLim
     std::string why;
     if (request.page < 0 || request.page >= reader.Pages()) {
         SetWhy(reply, "A page of the PDF file is damaged.");
-    } else if (!reader.Draw(request.page, request.xdpi, request.ydpi, limits, image, why)) {
+    } else if (!reader.Draw(request.page, request.xdpi, request.ydpi, limits, image, why,
+                            request.region)) {
         SetWhy(reply, why);
     } else {
         reply = {1, image.width, image.height, {}};

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/documents/GrayImage.h"
+
 // What the server and its PDF renderer (see PdfRenderer) say to each other
 // over a stream socket: one request, then its reply, in order. Both ends
 // are the same program, so the structures go as they are.
@@ -22,6 +24,7 @@ struct Request {
     int32_t page = 0;  // Draw: the page, at this resolution
     double xdpi = 0;
     double ydpi = 0;
+    PixelRect region;      // Draw: only this part of it, when not empty
     int32_t maxPages = 0;  // Open: the limits (see PdfLimits)
     int32_t side = 0;
     uint64_t pixels = 0;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "app/documents/GrayResample.h"
 #include "app/documents/InkBounds.h"
 #include "app/documents/JobPlacement.h"
+#include "app/documents/LabelFinder.h"
 #include "app/documents/PageLimits.h"
 #include "app/drivers/AppRender.h"
 #include "app/drivers/DriverCatalog.h"
@@ -145,12 +147,16 @@ bool PlaceWholePage(pappl_job_t* job, RasterJob& state, const pappl_pr_options_t
         std::swap(m.xdpi, m.ydpi);
     }
     GrayImage content = std::move(state.whole);
-    if (request.fitContent) {
-        const PixelRect ink = InkBounds(content);
-        if (ink.width > 0) content = CropImage(content, ink);
-    }
     const double xdpi = h.HWResolution[0] > 0 ? h.HWResolution[0] : m.xdpi;
     const double ydpi = h.HWResolution[1] > 0 ? h.HWResolution[1] : m.ydpi;
+    if (request.fitContent) {
+        const PixelRect label = m.roll
+                                    ? InkBounds(content)
+                                    : FindLabel(content, int(std::lround(m.width * xdpi / m.xdpi)),
+                                                int(std::lround(m.length * ydpi / m.ydpi)), xdpi)
+                                          .area;
+        if (label.width > 0) content = CropImage(content, label);
+    }
     request.widthIn = content.width / xdpi;
     request.heightIn = content.height / ydpi;
     const Placement p = PlacePage(request, m);
