@@ -4,8 +4,12 @@
 // printer receives (decoded by the preview decoder).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
+#include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -295,6 +299,154 @@ TEST(AppLabels, ImagesPrintDotForDotAndKeepThinLines) {
         }
         EXPECT_GE(best, 280);  // the line, 600 * 796 / 1624 = 294 dots long
     }
+}
+
+// What zbarimg reads on a printed page ("QR-Code:..." per code); nullopt
+// without zbarimg.
+std::optional<std::set<std::string>> ReadCodes(const tagDecodedPage& page) {
+    if (std::system("command -v zbarimg >/dev/null 2>&1") != 0) return std::nullopt;
+    std::vector<uint8_t> pixels(size_t(page.width) * page.height);
+    for (uint32_t y = 0; y < page.height; y++)
+        for (uint32_t x = 0; x < page.width; x++)
+            pixels[size_t(y) * page.width + x] = page.IsBlack(x, y) ? 0 : 255;
+    const std::string png = TempDir::Shared().NewPath("printed") + ".png";
+    WriteFileBytes(png, GrayPng(page.width, page.height, pixels));
+    std::set<std::string> codes;
+    FILE* out = popen(("zbarimg -q " + png + " 2>/dev/null").c_str(), "r");
+    char line[512];
+    while (out && std::fgets(line, sizeof line, out)) {
+        std::string code = line;
+        code.erase(code.find_last_not_of("\r\n") + 1);
+        codes.insert(code);
+    }
+    if (out) pclose(out);
+    return codes;
+}
+
+// The widths of the bars and spaces of a linear code's row: the longest
+// stretch of runs up to 4 modules of 3 dots (a frame and the quiet zone
+// left out), in the row with the most among those the same as the row 100
+// dots below (bars, not text).
+std::vector<int> CodeRowRuns(const tagDecodedPage& page) {
+    std::vector<int> best;
+    for (uint32_t y = 0; y + 100 < page.height; y++) {
+        bool same = true;
+        for (uint32_t x = 0; x < page.width && same; x++)
+            same = page.IsBlack(x, y) == page.IsBlack(x, y + 100);
+        if (!same) continue;
+        std::vector<int> runs;
+        uint32_t x = 0;
+        while (x < page.width && !page.IsBlack(x, y)) x++;
+        while (x < page.width) {
+            const bool black = page.IsBlack(x, y);
+            uint32_t end = x;
+            while (end < page.width && page.IsBlack(end, y) == black) end++;
+            runs.push_back(int(end - x));
+            x = end;
+        }
+        std::vector<int> stretch;
+        for (int w : runs) {
+            if (w <= 12) stretch.push_back(w);
+            if (stretch.size() > best.size()) best = stretch;
+            if (w > 12) stretch.clear();
+        }
+    }
+    return best;
+}
+
+// Carrier pages (tests/data/make-carrier-pdfs.py): the label found on the
+// page prints alone, its codes scan, and a label of the loaded label's size
+// keeps its Code 128's 3-dot modules; content much smaller is enlarged; a
+// page that cannot be drawn is left out, named, and the others print.
+TEST(AppLabels, CarrierPagesPrintTheirLabel) {
+    const std::string data = DATA_DIR;
+    const std::set<std::string> label{"CODE-128:1Z999AA10123456784",
+                                      "QR-Code:https://track.example/1Z999AA10123456784"};
+    const std::set<std::string> small{"QR-Code:RETURN 58-2231"};
+    const AppServer::Options fit{{"thermal-fit-content", "on"}};
+    struct Row {
+        const char* what;
+        const char* file;
+        AppServer::Options options;
+        ipp_jstate_t state;
+        std::vector<std::set<std::string>> codes;  // per printed page
+        bool dotForDot;                            // the Code 128 in whole 3-dot modules
+        const char* message = "";
+    };
+    const Row rows[] = {
+        {"Letter, label top-left, instructions beside and below",
+         "carrier-letter-upright.pdf",
+         fit,
+         IPP_JSTATE_COMPLETED,
+         {label},
+         true},
+        {"the same without fit-content (a ruled label with codes)",
+         "carrier-letter-upright.pdf",
+         {},
+         IPP_JSTATE_COMPLETED,
+         {label},
+         true},
+        {"Letter, label turned above a dashed fold line",
+         "carrier-letter-turned.pdf",
+         fit,
+         IPP_JSTATE_COMPLETED,
+         {label},
+         true},
+        {"A4, label beside a receipt with its own code",
+         "carrier-a4-receipt.pdf",
+         fit,
+         IPP_JSTATE_COMPLETED,
+         {label},
+         true},
+        {"Letter, label without a frame above a cut line",
+         "carrier-letter-unframed.pdf",
+         fit,
+         IPP_JSTATE_COMPLETED,
+         {label},
+         true},
+        {"1 in QR label on a 4x6 page: enlarged",
+         "small-qr-4x6.pdf",
+         fit,
+         IPP_JSTATE_COMPLETED,
+         {small},
+         false},
+        {"three pages, the middle one too large to draw",
+         "carrier-job-3p.pdf",
+         fit,
+         IPP_JSTATE_COMPLETED,
+         {label, small},
+         false,
+         "Printed 2 of 3 pages. Page 2 not printed: A page of the PDF file is too large"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const LabelRunner::Result r =
+            Runner().Print("tspl_203", data + "/" + row.file, "application/pdf", row.options);
+        EXPECT_EQ(r.state, row.state) << r.message;
+        EXPECT_NE(r.message.find(row.message), std::string::npos) << r.message;
+        ASSERT_EQ(r.pages.size(), row.codes.size());
+        for (size_t i = 0; i < r.pages.size(); i++) {
+            const std::optional<std::set<std::string>> codes = ReadCodes(r.pages[i]);
+            if (codes) {
+                EXPECT_EQ(*codes, row.codes[i]);
+            }
+            if (!row.dotForDot) continue;
+            const std::vector<int> runs = CodeRowRuns(r.pages[i]);
+            EXPECT_GE(runs.size(), 60u);
+            EXPECT_TRUE(std::all_of(runs.begin(), runs.end(), [](int w) { return w % 3 == 0; }))
+                << ::testing::PrintToString(runs);
+        }
+        if (row.codes == std::vector<std::set<std::string>>{small}) {
+            // Enlarged to the label: the QR and its line of text fill its width.
+            const Box b = InkBox(r.pages[0]);
+            EXPECT_GE(b.right - b.left, 700);
+        }
+    }
+    // `jobs` says which pages the three-page job left out.
+    std::string jobs;
+    Runner().App().Command({"jobs", "-d", "tspl_203"}, &jobs);
+    EXPECT_NE(jobs.find(" (Printed 2 of 3 pages. Page 2 not printed"), std::string::npos) << jobs;
+    if (!ReadCodes(tagDecodedPage{})) GTEST_SKIP() << "zbarimg (zbar-tools) is not installed";
 }
 
 // A PWG raster page with black rectangles in dots.

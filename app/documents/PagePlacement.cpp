@@ -11,6 +11,9 @@ constexpr double kSameSize = 0.03;
 // least this share of it is printed dot for dot: a label found on a larger
 // page keeps its bar codes' modules exact. Smaller content is enlarged.
 constexpr double kFillsLabel = 0.8;
+// Content (fit-content) is turned only when it prints this much larger so:
+// a square one keeps its text upright.
+constexpr double kTurnGain = 1.15;
 
 struct Inches {
     double width, height;
@@ -52,7 +55,7 @@ int ChooseTurns(const PlacementRequest& r, const PlacementMedium& m) {
     if (r.turns >= 0) return r.turns % 4;
     if (r.fitContent) {
         const double upright = FitScale(Turned(r, 0), m);
-        return FitScale(Turned(r, 1), m) > upright * 1.0001 ? 1 : 0;
+        return FitScale(Turned(r, 1), m) > upright * kTurnGain ? 1 : 0;
     }
     if (m.roll || r.widthIn == r.heightIn || m.width == m.length) return 0;
     return (r.widthIn > r.heightIn) != (m.width > m.length) ? 1 : 0;

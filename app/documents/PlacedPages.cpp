@@ -124,7 +124,7 @@ bool Measure(PageJob& pj, PageSource& source, int page, PlacementRequest& reques
             papplLogJob(pj.job, PAPPL_LOGLEVEL_INFO,
                         "Page %d: printing the %s at %d,%d, %dx%d dots.", page + 1,
                         found.how == FoundLabel::How::Box     ? "ruled label"
-                        : found.how == FoundLabel::How::Block ? "bar codes' block"
+                        : found.how == FoundLabel::How::Block ? "block of bar codes"
                                                               : "inked area",
                         found.area.x, found.area.y, found.area.width, found.area.height);
             area = found.area;

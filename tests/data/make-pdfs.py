@@ -9,7 +9,8 @@ import sys
 
 
 def pdf(pages, width, height):
-    """Builds a PDF of the given pages (content streams) at one page size."""
+    """Builds a PDF of the given pages (content streams) at one page size; a
+    page given as (content, width, height) has its own."""
     objects = []  # object bodies, numbered from 1
 
     def add(body):
@@ -24,14 +25,17 @@ def pdf(pages, width, height):
                b"/Encoding /WinAnsiEncoding >>")
     kids = []
     for content in pages:
+        page_w, page_h = width, height
+        if isinstance(content, tuple):
+            content, page_w, page_h = content
         data = content.encode("latin-1")
         stream = add(b"<< /Length %d >>\nstream\n" % len(data) + data +
                      b"\nendstream")
         kids.append(add(
             b"<< /Type /Page /Parent %d 0 R /MediaBox [0 0 %s %s] "
             b"/Resources << /Font << /F1 %d 0 R /F2 %d 0 R >> >> "
-            b"/Contents %d 0 R >>" % (pages_obj, width.encode(),
-                                        height.encode(), font, bold, stream)))
+            b"/Contents %d 0 R >>" % (pages_obj, page_w.encode(),
+                                        page_h.encode(), font, bold, stream)))
     objects[catalog - 1] = b"<< /Type /Catalog /Pages %d 0 R >>" % pages_obj
     objects[pages_obj - 1] = (b"<< /Type /Pages /Kids [%s] /Count %d >>" % (
         b" ".join(b"%d 0 R" % k for k in kids), len(kids)))
