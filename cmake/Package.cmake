@@ -9,13 +9,14 @@ set(CPACK_PACKAGE_NAME rastertothermal)
 set(CPACK_PACKAGE_VERSION 1.0.0)
 set(CPACK_PACKAGE_CONTACT "rastertothermal developers <rastertothermal@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "thermal label and receipt printer driver and printer application")
-# The printer languages, in the order of the language table (a new row
-# configures again).
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/printers/Languages.h)
-file(STRINGS ${PROJECT_SOURCE_DIR}/printers/Languages.h title_lines REGEX "\\.title = \"")
+# The printer languages' titles from their rows, in the order of the
+# language list (cmake/LanguageTables.cmake).
 set(language_titles "")
-foreach(line ${title_lines})
-  string(REGEX REPLACE ".*\\.title = \"([^\"]*)\".*" "\\1" title "${line}")
+foreach(folder ${THERMAL_LANGUAGE_FOLDERS})
+  set(row ${PROJECT_SOURCE_DIR}/languages/${folder}/Row.h)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${row})
+  file(STRINGS ${row} title_line REGEX "\\.title = \"")
+  string(REGEX REPLACE ".*\\.title = \"([^\"]*)\".*" "\\1" title "${title_line}")
   list(APPEND language_titles "${title}")
 endforeach()
 list(POP_BACK language_titles last_title)

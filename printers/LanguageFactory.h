@@ -3,17 +3,8 @@
 #include <tuple>
 #include <type_traits>
 
+#include "languages/LanguageEncoders.h"
 #include "printers/Languages.h"
-#include "languages/brother-ql/Encoder.h"
-#include "languages/cpcl/Encoder.h"
-#include "languages/cat/Encoder.h"
-#include "languages/dymo/Encoder.h"
-#include "languages/epl/Encoder.h"
-#include "languages/escpos/Encoder.h"
-#include "languages/paperang/Encoder.h"
-#include "languages/peripage/Encoder.h"
-#include "languages/tspl/Encoder.h"
-#include "languages/zpl/Encoder.h"
 #include "render/BaseRender.h"
 
 // A new render for the language of a model number: Binding<T> is a front

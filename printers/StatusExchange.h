@@ -23,10 +23,8 @@ struct StatusExchange {
     size_t (*answers)(std::span<const uint8_t> reply) = nullptr;
 };
 
-// The exchanges of the languages that have one; their rows in the language
-// table point at them.
-extern const StatusExchange kEscPosStatus, kPeriPageStatus, kTsplStatus, kZplStatus,
-    kBrotherQlStatus, kDymoStatus, kCatStatus;
+// Each language that has one defines its exchange in languages/<name>/Status.cpp
+// and its row points at it.
 
 // The exchange of a printer language by its model number, or null for the
 // languages that have no status query (CPCL, Paperang, EPL2).

@@ -23,5 +23,7 @@ struct DriverInfo {
     std::span<const char* const> models{};
 };
 
+// Every language's drivers (languages/<name>/Drivers.cpp), in the order of the
+// language list.
 std::span<const DriverInfo> Drivers();
 const DriverInfo* FindDriver(std::string_view name);

@@ -1,3 +1,5 @@
+#include "languages/escpos/Decoder.h"
+
 #include <zlib.h>
 
 #include "tools/preview/Inflate.h"
@@ -262,10 +264,10 @@ bool CEscPosDecoder::Vendor(size_t& pos) {
 
 }  // namespace
 
-void DecodeEscPos(CDecodeContext& ctx) {
-    CEscPosDecoder(ctx, false).Run();
+void DecodeEscPosStream(CDecodeContext& ctx, bool periPage) {
+    CEscPosDecoder(ctx, periPage).Run();
 }
 
-void DecodePeriPage(CDecodeContext& ctx) {
-    CEscPosDecoder(ctx, true).Run();
+void DecodeEscPos(CDecodeContext& ctx) {
+    DecodeEscPosStream(ctx, false);
 }

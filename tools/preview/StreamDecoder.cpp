@@ -7,22 +7,8 @@
 #include "tools/preview/TextCommands.h"
 
 namespace {
-// The decoder of each language of the table that the tool reads.
-struct LanguageDecoder {
-    PreviewLanguage language;
-    void (*decode)(CDecodeContext&);
-};
-
-constexpr LanguageDecoder kDecoders[] = {
-    {PreviewLanguage::TSPL, DecodeTspl},         {PreviewLanguage::ESCPOS, DecodeEscPos},
-    {PreviewLanguage::CPCL, DecodeCpcl},         {PreviewLanguage::Paperang, DecodePaperang},
-    {PreviewLanguage::PeriPage, DecodePeriPage}, {PreviewLanguage::ZPL, DecodeZpl},
-    {PreviewLanguage::EPL, DecodeEpl},           {PreviewLanguage::BrotherQL, DecodeBrotherQl},
-    {PreviewLanguage::Dymo, DecodeDymo},         {PreviewLanguage::Cat, DecodeCat},
-};
-
 const LanguageDecoder* DecoderOf(PreviewLanguage language) {
-    for (const LanguageDecoder& d : kDecoders)
+    for (const LanguageDecoder& d : kLanguageDecoders)
         if (d.language == language) return &d;
     return nullptr;
 }

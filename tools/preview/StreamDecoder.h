@@ -5,24 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "tools/preview/PreviewLanguage.h"
+
 // Decodes a printer stream of one of the printer languages back into page
 // bitmaps, together with the settings the stream carries. Works on a memory
 // buffer only, so that tests and fuzz targets can call it directly.
-
-// A language of the table in printers/Languages.h by its model number.
-enum class PreviewLanguage {
-    Unknown = 0,
-    TSPL = 20,
-    ESCPOS = 21,
-    CPCL = 22,
-    Paperang = 23,
-    PeriPage = 24,
-    ZPL = 25,
-    EPL = 26,
-    BrotherQL = 27,
-    Dymo = 28,
-    Cat = 29,
-};
 
 // One setting as the stream carries it, e.g. {"density", "8"}.
 struct tagSetting {

@@ -86,7 +86,7 @@ std::string CSimulator::Answer(const tagQuery& query) {
         return std::string();
     }
     std::string shown;
-    std::string reply = StatusReply(query, m_state.Status(), shown);
+    std::string reply = StatusReply(m_options.language, query, m_state.Status(), shown);
     LogEvent(asked + " -> " + shown);
     return reply;
 }

@@ -2,35 +2,11 @@
 
 #include <algorithm>
 
-namespace {
-
-std::vector<tagQuery> QueriesOf(PreviewLanguage language) {
-    switch (language) {
-        case PreviewLanguage::ESCPOS:
-        case PreviewLanguage::PeriPage:
-            return {{{0x10, 0x04, 0x01}, "DLE EOT 1"},
-                    {{0x10, 0x04, 0x02}, "DLE EOT 2"},
-                    {{0x10, 0x04, 0x03}, "DLE EOT 3"},
-                    {{0x10, 0x04, 0x04}, "DLE EOT 4"}};
-        case PreviewLanguage::TSPL:
-            return {{{0x1B, '!', '?'}, "ESC ! ?"}};
-        case PreviewLanguage::ZPL:
-            return {{{'~', 'H', 'S'}, "~HS"}};
-        case PreviewLanguage::BrotherQL:
-            return {{{0x1B, 'i', 'S'}, "ESC i S", true}};
-        case PreviewLanguage::Dymo:
-            return {{{0x1B, 'A'}, "ESC A", true}};
-        case PreviewLanguage::Cat:
-            return {{{0x51, 0x78, 0xA3, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF}, "A3 status", true}};
-        default:
-            return {};
-    }
-}
-
-}  // namespace
+#include "tools/sim/StatusAnswers.h"
 
 CQueryRecogniser::CQueryRecogniser(PreviewLanguage language)
-    : m_language(language), m_queries(QueriesOf(language)) {
+    : m_language(language), m_answers(StatusAnswersOf(language)) {
+    if (m_answers) m_queries = m_answers->queries();
     for (const tagQuery& q : m_queries) m_first[q.bytes[0]] = true;
 }
 
@@ -45,10 +21,8 @@ const tagQuery* CQueryRecogniser::Match(const uint8_t* data, size_t size, bool& 
     return nullptr;
 }
 
-// ZPL takes tilde commands wherever they come, and its graphics are hex or
-// base64 text, which never holds a '~'.
-//
-// For the binary languages the preview decoder, which knows where every
+// A printer that takes its queries anywhere (ZPL) needs no test. Otherwise
+// the preview decoder, which knows where every
 // command ends, decides. It decodes the bytes before the candidate followed
 // by the candidate and one, then two, padding bytes. At a command boundary
 // the decoder refuses the candidate's first byte as a command of its own:
@@ -63,7 +37,7 @@ const tagQuery* CQueryRecogniser::Match(const uint8_t* data, size_t size, bool& 
 // the stream pauses passes that test too; the printer then answers once
 // more than asked.)
 bool CQueryRecogniser::AtCommandStart(std::vector<uint8_t>& before, const tagQuery& query) const {
-    if (m_language == PreviewLanguage::ZPL) return true;
+    if (m_answers && m_answers->anywhere) return true;
     const size_t at = before.size();
     before.insert(before.end(), query.bytes.begin(), query.bytes.end());
     const uint8_t pad = query.decoderTakesIt ? 0xFF : 0x00;

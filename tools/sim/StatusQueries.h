@@ -14,6 +14,8 @@ struct tagQuery {
     bool decoderTakesIt = false;  // the preview decoder reads it as a command of its own
 };
 
+struct tagStatusAnswers;
+
 // Finds the status queries of one language in a job's bytes, only where a
 // command may start.
 class CQueryRecogniser {
@@ -32,6 +34,7 @@ public:
 
 private:
     PreviewLanguage m_language;
+    const tagStatusAnswers* m_answers;  // null: the language has no queries
     std::vector<tagQuery> m_queries;
     bool m_first[256] = {};
 };

@@ -1,0 +1,7 @@
+#include "languages/escpos/Decoder.h"
+
+#include "tools/preview/LanguageDecoders.h"
+
+void DecodePeriPage(CDecodeContext& ctx) {
+    DecodeEscPosStream(ctx, true);
+}
