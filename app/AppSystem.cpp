@@ -157,6 +157,7 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         return nullptr;
     }
     InstallHooks(system, *static_cast<DriverList*>(data));
+    SetBleSystem(system);
     LogBleAvailability(system);
     return system;
 }

@@ -5,7 +5,8 @@
 //                          sends the job's bytes (the file, or standard
 //                          input) to DEVICE_URI, ble://AA-BB-CC-DD-EE-FF
 // Exit codes as CUPS expects: 0 printed (or stopped by SIGTERM, which CUPS
-// sends when the job is cancelled), 1 the printer dropped the link or
+// sends when the job is cancelled; the link's waits look for it at least
+// every 100 ms), 1 the printer dropped the link or
 // refused data mid-job (the queue's error policy decides), 4 a device URI
 // that is not a Bluetooth LE address, 6 the printer can't be reached now
 // (CUPS retries the job later).
@@ -51,6 +52,19 @@ void PassAnswers(CBleLink& link) {
         cupsBackChannelWrite(answer, static_cast<size_t>(n), 0.0);
 }
 
+// SIGTERM is blocked outside WaitForInput: one that came stays pending.
+bool Cancelled() {
+    sigset_t pending;
+    if (!g_cancelled && sigpending(&pending) == 0 && sigismember(&pending, SIGTERM))
+        g_cancelled = 1;
+    return g_cancelled;
+}
+
+int JobStopped() {
+    std::fputs("INFO: Job stopped.\n", stderr);
+    return CUPS_BACKEND_OK;
+}
+
 // Waits for input with SIGTERM let through only while waiting, so that a
 // cancel never goes unseen behind a blocking read. False once cancelled.
 // A SIGTERM that came while input was ready too stays pending.
@@ -58,18 +72,13 @@ bool WaitForInput(int fd, const sigset_t& waitMask) {
     pollfd p{fd, POLLIN, 0};
     while (!g_cancelled && ppoll(&p, 1, nullptr, &waitMask) < 0 && errno == EINTR) {
     }
-    sigset_t pending;
-    if (sigpending(&pending) == 0 && sigismember(&pending, SIGTERM)) g_cancelled = 1;
-    return !g_cancelled;
+    return !Cancelled();
 }
 
 int Copy(int fd, CBleLink& link, const sigset_t& waitMask) {
     char buffer[8192];
     for (;;) {
-        if (!WaitForInput(fd, waitMask)) {
-            std::fputs("INFO: Job stopped.\n", stderr);
-            return CUPS_BACKEND_OK;
-        }
+        if (!WaitForInput(fd, waitMask)) return JobStopped();
         const ssize_t n = read(fd, buffer, sizeof buffer);
         if (n == 0) break;
         if (n < 0) {
@@ -78,12 +87,14 @@ int Copy(int fd, CBleLink& link, const sigset_t& waitMask) {
             return CUPS_BACKEND_FAILED;
         }
         if (!link.Write(buffer, static_cast<size_t>(n))) {
+            if (link.Stopped()) return JobStopped();
             std::fprintf(stderr, "ERROR: %s\n", link.Problem().c_str());
             return CUPS_BACKEND_FAILED;
         }
         PassAnswers(link);
     }
     if (!link.Finish()) {
+        if (link.Stopped()) return JobStopped();
         std::fprintf(stderr, "ERROR: %s\n", link.Problem().c_str());
         return CUPS_BACKEND_FAILED;
     }
@@ -105,8 +116,12 @@ int Print(const char* uri, const char* file, const sigset_t& waitMask) {
     }
     std::fprintf(stderr, "STATE: +connecting-to-device\n");
     std::string error;
-    std::unique_ptr<CBleLink> link = CBleLink::Open(address, error);
+    std::unique_ptr<CBleLink> link = CBleLink::Open(address, error, Cancelled);
     std::fprintf(stderr, "STATE: -connecting-to-device\n");
+    if (!link && Cancelled()) {
+        if (fd) close(fd);
+        return JobStopped();
+    }
     if (!link) {
         std::fprintf(stderr, "ERROR: %s\n", error.c_str());
         if (fd) close(fd);

@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 namespace {
 using Clock = std::chrono::steady_clock;
-constexpr auto kPoll = std::chrono::milliseconds(10);
-constexpr auto kLookPoll = std::chrono::milliseconds(100);
+constexpr int kLookPollMs = 100;
 // How long opening looks for a printer BlueZ has not seen lately.
 constexpr auto kFindFor = std::chrono::seconds(5);
 constexpr const char* kDevice = "org.bluez.Device1";
@@ -32,8 +30,7 @@ GVariant* WriteArgs(const uint8_t* data, size_t bytes, bool withResponse) {
 }
 
 // Looks for the device a while, discovering on every adapter.
-bool Find(const CBluezBus& bus, const std::string& address, BluezObjects& objects,
-          std::string& error) {
+bool Find(CBluezBus& bus, const std::string& address, BluezObjects& objects, std::string& error) {
     if (!bus.Objects(objects, error)) return false;
     if (objects.Device(address)) return true;
     std::string ignored;
@@ -43,7 +40,7 @@ bool Find(const CBluezBus& bus, const std::string& address, BluezObjects& object
     bool found = false;
     while (!found && Clock::now() < deadline && bus.Objects(objects, error)) {
         found = objects.Device(address) != nullptr;
-        if (!found) std::this_thread::sleep_for(kLookPoll);
+        if (!found) bus.Wait(kLookPollMs);
     }
     for (const std::string& adapter : objects.adapters)
         bus.Call(adapter, kAdapter, "StopDiscovery", nullptr, 5000, ignored);
@@ -54,14 +51,12 @@ bool Find(const CBluezBus& bus, const std::string& address, BluezObjects& object
 }  // namespace
 
 CBleLink::CBleLink(std::unique_ptr<CBluezBus> bus, std::string address, std::string devicePath)
-    : m_bus(std::move(bus)),
-      m_address(std::move(address)),
-      m_devicePath(std::move(devicePath)),
-      m_context(g_main_context_new()) {}
+    : m_bus(std::move(bus)), m_address(std::move(address)), m_devicePath(std::move(devicePath)) {}
 
-std::unique_ptr<CBleLink> CBleLink::Open(const std::string& address, std::string& error) {
+std::unique_ptr<CBleLink> CBleLink::Open(const std::string& address, std::string& error,
+                                         CBluezBus::StopCheck stop) {
     std::string why;
-    std::unique_ptr<CBluezBus> bus = CBluezBus::Connect(why);
+    std::unique_ptr<CBluezBus> bus = CBluezBus::Connect(why, std::move(stop));
     BluezObjects objects;
     if (bus && Find(*bus, address, objects, why)) {
         std::unique_ptr<CBleLink> link(
@@ -72,18 +67,20 @@ std::unique_ptr<CBleLink> CBleLink::Open(const std::string& address, std::string
     return nullptr;
 }
 
+// Signals from BlueZ's unique name only: the bus stamps each signal with its
+// sender's, which no other client can take.
 bool CBleLink::Subscribe(std::string& error) {
-    g_main_context_push_thread_default(m_context);
+    g_main_context_push_thread_default(m_bus->Context());
     GDBusConnection* c = m_bus->Connection();
+    const char* bluez = m_bus->Owner().c_str();
     m_deviceWatch = g_dbus_connection_signal_subscribe(
-        c, nullptr, "org.freedesktop.DBus.Properties", "PropertiesChanged", m_devicePath.c_str(),
+        c, bluez, "org.freedesktop.DBus.Properties", "PropertiesChanged", m_devicePath.c_str(),
         kDevice, G_DBUS_SIGNAL_FLAGS_NONE, OnDevice, this, nullptr);
     if (!m_notifyPath.empty())
         m_notifyWatch = g_dbus_connection_signal_subscribe(
-            c, nullptr, "org.freedesktop.DBus.Properties", "PropertiesChanged",
-            m_notifyPath.c_str(), kCharacteristic, G_DBUS_SIGNAL_FLAGS_NONE, OnNotify, this,
-            nullptr);
-    g_main_context_pop_thread_default(m_context);
+            c, bluez, "org.freedesktop.DBus.Properties", "PropertiesChanged", m_notifyPath.c_str(),
+            kCharacteristic, G_DBUS_SIGNAL_FLAGS_NONE, OnNotify, this, nullptr);
+    g_main_context_pop_thread_default(m_bus->Context());
     return m_notifyPath.empty() ||
            m_bus->Call(m_notifyPath, kCharacteristic, "StartNotify", nullptr, kWriteMs, error);
 }
@@ -101,7 +98,7 @@ bool CBleLink::Connect(std::string& error) {
     while (!channel && Clock::now() < deadline && m_bus->Objects(objects, error)) {
         mine = objects.Below(m_devicePath);
         channel = ChooseChannel(mine);
-        if (!channel) std::this_thread::sleep_for(kLookPoll);
+        if (!channel) m_bus->Wait(kLookPollMs);
     }
     if (!channel) {
         if (error.empty()) error = "it offers no characteristic to print to";
@@ -115,19 +112,24 @@ bool CBleLink::Connect(std::string& error) {
     return Subscribe(error);
 }
 
+// Closing is not given up with the job: StopNotify and Disconnect share a
+// short time, so a BlueZ that stopped answering holds nothing up for long.
 CBleLink::~CBleLink() {
     if (!m_lost && m_problem.empty()) Finish();
+    m_bus->SetStopCheck(nullptr);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kCloseMs);
+    auto left = [&] {
+        using std::chrono::duration_cast, std::chrono::milliseconds;
+        return static_cast<int>(duration_cast<milliseconds>(deadline - Clock::now()).count());
+    };
     std::string ignored;
     if (m_notifyWatch && !m_lost)
-        m_bus->Call(m_notifyPath, kCharacteristic, "StopNotify", nullptr, kWriteMs, ignored);
-    if (m_connected && !m_lost)
-        m_bus->Call(m_devicePath, kDevice, "Disconnect", nullptr, kWriteMs, ignored);
+        m_bus->Call(m_notifyPath, kCharacteristic, "StopNotify", nullptr, left(), ignored);
+    if (m_connected && !m_lost && left() > 0)
+        m_bus->Call(m_devicePath, kDevice, "Disconnect", nullptr, left(), ignored);
     GDBusConnection* c = m_bus->Connection();
     if (m_deviceWatch) g_dbus_connection_signal_unsubscribe(c, m_deviceWatch);
     if (m_notifyWatch) g_dbus_connection_signal_unsubscribe(c, m_notifyWatch);
-    m_bus.reset();
-    Pump();  // lets the subscriptions' last references go
-    g_main_context_unref(m_context);
 }
 
 void CBleLink::OnDevice(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
@@ -164,13 +166,17 @@ void CBleLink::Heard(const uint8_t* data, size_t bytes) {
 }
 
 void CBleLink::Pump() {
-    while (g_main_context_iteration(m_context, FALSE)) {
-    }
+    m_bus->Wait(0);
 }
 
 bool CBleLink::Fail(const std::string& why) {
     if (m_problem.empty()) m_problem = why;
     return false;
+}
+
+bool CBleLink::GiveUp() {
+    return Fail("Sending to Bluetooth LE printer " + m_address +
+                " was given up (the job was cancelled or the server is stopping).");
 }
 
 bool CBleLink::WaitUntilGo() {
@@ -182,10 +188,11 @@ bool CBleLink::WaitUntilGo() {
             std::lock_guard lock(m_mutex);
             if (!m_stopped) return true;
         }
+        if (m_bus->Stopped()) return GiveUp();
         if (Clock::now() >= deadline)
             return Fail("Bluetooth LE printer " + m_address + " said to stop sending and did not " +
                         "go on within " + std::to_string(kStoppedMs / 1000) + " s.");
-        std::this_thread::sleep_for(kPoll);
+        m_bus->Wait(CBluezBus::kCheckMs);
     }
     return Fail("Bluetooth LE printer " + m_address +
                 " dropped the link (out of range or switched off); the job was stopped.");
@@ -195,13 +202,10 @@ bool CBleLink::WaitUntilGo() {
 // bytes never pile up faster than BlueZ hands them to the link.
 bool CBleLink::SendChunk(const uint8_t* data, size_t bytes) {
     if (!WaitUntilGo()) return false;
-    GError* gerror = nullptr;
-    GVariant* reply = g_dbus_connection_call_sync(
-        m_bus->Connection(), CBluezBus::kService, m_writePath.c_str(), kCharacteristic,
-        "WriteValue", WriteArgs(data, bytes, m_withResponse), nullptr, G_DBUS_CALL_FLAGS_NONE,
-        kWriteMs, nullptr, &gerror);
-    if (!reply) {
-        const std::string why = TakeError(gerror);
+    std::string why;
+    if (!m_bus->Call(m_writePath, kCharacteristic, "WriteValue",
+                     WriteArgs(data, bytes, m_withResponse), kWriteMs, why)) {
+        if (m_bus->Stopped()) return GiveUp();
         Pump();
         if (m_lost || why.find("NotConnected") != std::string::npos) {
             m_lost = true;
@@ -209,7 +213,6 @@ bool CBleLink::SendChunk(const uint8_t* data, size_t bytes) {
         }
         return Fail("Bluetooth LE printer " + m_address + " took no data: " + why + ".");
     }
-    g_variant_unref(reply);
     ++m_writes;
     return true;
 }
@@ -277,7 +280,9 @@ ssize_t CBleLink::Read(void* buffer, size_t bytes, int timeoutMs) {
             }
         }
         if (m_lost) return -1;
-        if (Clock::now() >= deadline) return 0;
-        std::this_thread::sleep_for(kPoll);
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return 0;
+        m_bus->Wait(static_cast<int>(std::min<int64_t>(left, CBluezBus::kCheckMs)));
     }
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ble/BleServices.h"
@@ -18,15 +19,22 @@
 // subscribes to the answers and to the link's state, and writes the job's
 // bytes as write-without-response in pieces that fit the link. Closing it
 // disconnects; the next job connects again.
+// It trusts only BlueZ: signals are taken from BlueZ's unique bus name, for
+// the device's path and the characteristic it subscribed. Every wait (for
+// BlueZ, for a printer that said "stop") asks the caller's stop check at
+// least every CBluezBus::kCheckMs and gives up when told to.
 class CBleLink {
 public:
     static constexpr int kConnectMs = 20000;    // Connect() and finding the services
     static constexpr int kWriteMs = 10000;      // one WriteValue
     static constexpr int kStoppedMs = 30000;    // how long a printer may say "stop"
+    static constexpr int kCloseMs = 1000;       // StopNotify and Disconnect together
     static constexpr int kUnknownPayload = 20;  // bytes per write when BlueZ gives no MTU
 
-    // Null, with one sentence, when the printer can't be reached.
-    static std::unique_ptr<CBleLink> Open(const std::string& address, std::string& error);
+    // Null, with one sentence, when the printer can't be reached or `stop`
+    // said stop.
+    static std::unique_ptr<CBleLink> Open(const std::string& address, std::string& error,
+                                          CBluezBus::StopCheck stop = nullptr);
     ~CBleLink();
     CBleLink(const CBleLink&) = delete;
     CBleLink& operator=(const CBleLink&) = delete;
@@ -39,6 +47,11 @@ public:
     bool Finish();
     // What the printer answered, waiting up to timeoutMs; 0 for nothing.
     ssize_t Read(void* buffer, size_t bytes, int timeoutMs);
+
+    // Replaces the stop check given to Open (a job's own, once it is known).
+    void SetStopCheck(CBluezBus::StopCheck stop) { m_bus->SetStopCheck(std::move(stop)); }
+    // True once a wait was given up because the stop check said so.
+    bool Stopped() { return m_bus->Stopped(); }
 
     const std::string& Problem() const { return m_problem; }
     bool Lost() const { return m_lost; }
@@ -55,6 +68,7 @@ private:
     bool SendChunk(const uint8_t* data, size_t bytes);
     bool SendPaperang();
     bool Fail(const std::string& why);
+    bool GiveUp();  // Fail() for a wait the stop check ended
     void Heard(const uint8_t* data, size_t bytes);
 
     static void OnDevice(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
@@ -67,7 +81,6 @@ private:
     BleFraming m_framing = BleFraming::Plain;
     bool m_withResponse = false;
     size_t m_payload = kUnknownPayload;
-    GMainContext* m_context = nullptr;
     guint m_deviceWatch = 0, m_notifyWatch = 0;
     bool m_connected = false;
 

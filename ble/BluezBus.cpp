@@ -4,6 +4,7 @@
 
 namespace {
 constexpr int kObjectsTimeoutMs = 5000;
+constexpr const char* kGivenUp = "the wait was given up";
 
 std::string String(GVariant* props, const char* key) {
     const char* value = nullptr;
@@ -63,7 +64,7 @@ std::vector<BleCharacteristic> BluezObjects::Below(const std::string& devicePath
     return out;
 }
 
-std::unique_ptr<CBluezBus> CBluezBus::Connect(std::string& error) {
+std::unique_ptr<CBluezBus> CBluezBus::Connect(std::string& error, StopCheck stop) {
     GError* gerror = nullptr;
     gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SYSTEM, nullptr, &gerror);
     GDBusConnection* bus = nullptr;
@@ -78,53 +79,115 @@ std::unique_ptr<CBluezBus> CBluezBus::Connect(std::string& error) {
         error = "there is no D-Bus system bus (" + TakeError(gerror) + ")";
         return nullptr;
     }
-    std::unique_ptr<CBluezBus> self(new CBluezBus(bus));
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "NameHasOwner", g_variant_new("(s)", kService), G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NONE, kObjectsTimeoutMs, nullptr, &gerror);
-    gboolean owned = FALSE;
-    if (reply) {
-        g_variant_get(reply, "(b)", &owned);
-        g_variant_unref(reply);
-    }
-    if (!owned) {
-        error = reply ? "BlueZ (org.bluez) is not running on the D-Bus system bus"
-                      : "the D-Bus system bus does not answer (" + TakeError(gerror) + ")";
+    std::unique_ptr<CBluezBus> self(new CBluezBus(bus, std::move(stop)));
+    std::string why;
+    GVariant* reply = self->Ask(
+        "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetNameOwner",
+        g_variant_new("(s)", kService), G_VARIANT_TYPE("(s)"), kObjectsTimeoutMs, why);
+    if (!reply) {
+        if (self->Stopped())
+            error = why;
+        else if (why.find("NameHasNoOwner") != std::string::npos)
+            error = "BlueZ (org.bluez) is not running on the D-Bus system bus";
+        else
+            error = "the D-Bus system bus does not answer (" + why + ")";
         return nullptr;
     }
+    const char* owner = nullptr;
+    g_variant_get(reply, "(&s)", &owner);
+    self->m_owner = owner;
+    g_variant_unref(reply);
     return self;
 }
+
+CBluezBus::CBluezBus(GDBusConnection* bus, StopCheck stop)
+    : m_bus(bus), m_context(g_main_context_new()), m_stop(std::move(stop)) {}
 
 CBluezBus::~CBluezBus() {
     g_dbus_connection_close_sync(m_bus, nullptr, nullptr);
     g_object_unref(m_bus);
+    Wait(0);  // lets the last references that wait on the context go
+    g_main_context_unref(m_context);
+}
+
+void CBluezBus::SetStopCheck(StopCheck stop) {
+    m_stop = std::move(stop);
+    m_stopped = false;
+}
+
+bool CBluezBus::Stopped() {
+    if (!m_stopped && m_stop && m_stop()) m_stopped = true;
+    return m_stopped;
+}
+
+void CBluezBus::Wait(int ms) {
+    if (ms <= 0) {
+        while (g_main_context_iteration(m_context, FALSE)) {
+        }
+        return;
+    }
+    // One blocking iteration, woken by whatever arrives or by the timer.
+    GSource* timer = g_timeout_source_new(static_cast<guint>(ms));
+    g_source_set_callback(
+        timer, [](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+    g_source_attach(timer, m_context);
+    g_main_context_iteration(m_context, TRUE);
+    g_source_destroy(timer);
+    g_source_unref(timer);
+    Wait(0);
+}
+
+GVariant* CBluezBus::Ask(const char* destination, const std::string& path, const char* interface,
+                         const char* method, GVariant* args, const GVariantType* replyType,
+                         int timeoutMs, std::string& error) {
+    if (Stopped()) {
+        if (args) g_variant_unref(g_variant_ref_sink(args));
+        error = kGivenUp;
+        return nullptr;
+    }
+    struct Pending {
+        GVariant* reply = nullptr;
+        GError* error = nullptr;
+        bool done = false;
+    } pending;
+    GCancellable* cancel = g_cancellable_new();
+    g_main_context_push_thread_default(m_context);
+    g_dbus_connection_call(
+        m_bus, destination, path.c_str(), interface, method, args, replyType,
+        G_DBUS_CALL_FLAGS_NONE, timeoutMs, cancel,
+        [](GObject* bus, GAsyncResult* result, gpointer data) {
+            auto* p = static_cast<Pending*>(data);
+            p->reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, &p->error);
+            p->done = true;
+        },
+        &pending);
+    g_main_context_pop_thread_default(m_context);
+    // A cancelled call still answers (with an error) on the context: the
+    // loop ends only once `pending` is no longer used.
+    while (!pending.done) {
+        if (!g_cancellable_is_cancelled(cancel) && Stopped()) g_cancellable_cancel(cancel);
+        Wait(kCheckMs);
+    }
+    g_object_unref(cancel);
+    if (!pending.reply)
+        error = Stopped() ? std::string(kGivenUp) : TakeError(pending.error);
+    else if (pending.error)
+        g_error_free(pending.error);
+    return pending.reply;
 }
 
 bool CBluezBus::Call(const std::string& path, const char* interface, const char* method,
-                     GVariant* args, int timeoutMs, std::string& error) const {
-    GError* gerror = nullptr;
-    GVariant* reply =
-        g_dbus_connection_call_sync(m_bus, kService, path.c_str(), interface, method, args, nullptr,
-                                    G_DBUS_CALL_FLAGS_NONE, timeoutMs, nullptr, &gerror);
-    if (!reply) {
-        error = TakeError(gerror);
-        return false;
-    }
+                     GVariant* args, int timeoutMs, std::string& error) {
+    GVariant* reply = Ask(kService, path, interface, method, args, nullptr, timeoutMs, error);
+    if (!reply) return false;
     g_variant_unref(reply);
     return true;
 }
 
-bool CBluezBus::Objects(BluezObjects& objects, std::string& error) const {
-    GError* gerror = nullptr;
-    GVariant* reply =
-        g_dbus_connection_call_sync(m_bus, kService, "/", "org.freedesktop.DBus.ObjectManager",
-                                    "GetManagedObjects", nullptr, G_VARIANT_TYPE("(a{oa{sa{sv}}})"),
-                                    G_DBUS_CALL_FLAGS_NONE, kObjectsTimeoutMs, nullptr, &gerror);
-    if (!reply) {
-        error = TakeError(gerror);
-        return false;
-    }
+bool CBluezBus::Objects(BluezObjects& objects, std::string& error) {
+    GVariant* reply = Ask(kService, "/", "org.freedesktop.DBus.ObjectManager", "GetManagedObjects",
+                          nullptr, G_VARIANT_TYPE("(a{oa{sa{sv}}})"), kObjectsTimeoutMs, error);
+    if (!reply) return false;
     objects = {};
     std::vector<Raw> raws;
     GVariantIter* paths = nullptr;

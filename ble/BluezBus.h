@@ -2,17 +2,19 @@
 
 #include <gio/gio.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ble/BleServices.h"
 
-// BlueZ on the D-Bus system bus, through GLib's GDBus. GDBus is thread-safe,
-// its synchronous calls work from PAPPL's job threads without a main loop,
-// and its signals go to a GMainContext we own and run when we choose; libgio
-// is on every Debian system that has BlueZ. Each user holds its own private
-// connection, so a link that goes away takes nothing else with it.
+// BlueZ on the D-Bus system bus, through GLib's GDBus. Each user holds its
+// own private connection and GMainContext, so a link that goes away takes
+// nothing else with it. Calls are asynchronous: replies and subscribed
+// signals arrive on that context, which the caller runs in short waits, so a
+// call can be given up when its caller says stop (a cancelled job, a server
+// that shuts down) instead of waiting out its timeout.
 
 struct BleDeviceInfo {
     std::string path;     // /org/bluez/hci0/dev_AA_BB_CC_DD_EE_FF
@@ -35,24 +37,50 @@ struct BluezObjects {
 class CBluezBus {
 public:
     static constexpr const char* kService = "org.bluez";
+    // Asked at least every kCheckMs while a call waits: true gives it up.
+    using StopCheck = std::function<bool()>;
+    static constexpr int kCheckMs = 100;
 
     // Null, with one sentence saying why, when there is no system bus or
-    // BlueZ is not on it.
-    static std::unique_ptr<CBluezBus> Connect(std::string& error);
+    // BlueZ is not on it (or `stop` said stop).
+    static std::unique_ptr<CBluezBus> Connect(std::string& error, StopCheck stop = nullptr);
     ~CBluezBus();
     CBluezBus(const CBluezBus&) = delete;
     CBluezBus& operator=(const CBluezBus&) = delete;
 
     GDBusConnection* Connection() const { return m_bus; }
-    bool Objects(BluezObjects& objects, std::string& error) const;
+    // BlueZ's unique name on the bus (":1.7"). Any client may send signals
+    // with BlueZ's object paths; only this one's come from BlueZ.
+    const std::string& Owner() const { return m_owner; }
+    // Where replies and the signals subscribed while it is the thread's
+    // default context arrive.
+    GMainContext* Context() const { return m_context; }
+
+    // Replaces the stop check; a null one waits calls out.
+    void SetStopCheck(StopCheck stop);
+    // True once the stop check said stop; every later call fails at once.
+    bool Stopped();
+    // Runs what arrived, waiting up to `ms` for something to.
+    void Wait(int ms);
+
+    bool Objects(BluezObjects& objects, std::string& error);
     // A method call on an org.bluez object; `args` (floating) may be null.
     // False, with BlueZ's message, on error.
     bool Call(const std::string& path, const char* interface, const char* method, GVariant* args,
-              int timeoutMs, std::string& error) const;
+              int timeoutMs, std::string& error);
 
 private:
-    explicit CBluezBus(GDBusConnection* bus) : m_bus(bus) {}
+    CBluezBus(GDBusConnection* bus, StopCheck stop);
+    // The reply, or null with the error; `args` (floating) may be null.
+    GVariant* Ask(const char* destination, const std::string& path, const char* interface,
+                  const char* method, GVariant* args, const GVariantType* replyType, int timeoutMs,
+                  std::string& error);
+
     GDBusConnection* m_bus;
+    GMainContext* m_context;
+    StopCheck m_stop;
+    bool m_stopped = false;
+    std::string m_owner;
 };
 
 // "Name.Of.Error: message" of a GError, freeing it.

@@ -1,8 +1,11 @@
 #include "app/devices/BleDevice.h"
 
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "app/drivers/DriverCatalog.h"
 #include "ble/BleLink.h"
@@ -12,6 +15,11 @@ namespace {
 // How long one read waits for the printer: status replies are read in short
 // waits up to their own deadline.
 constexpr int kReadWaitMs = 100;
+// How long a printing job may go on once the server is asked to stop: the
+// time the server itself gives printing jobs before it stops them.
+constexpr auto kShutdownGrace = std::chrono::seconds(2);
+
+std::atomic<pappl_system_t*> g_system = nullptr;
 
 // The open links, so that the job's output can tell why one failed.
 std::mutex g_linksMutex;
@@ -39,9 +47,12 @@ bool OpenBle(pappl_device_t* device, const char* uri, const char*) {
         return false;
     }
     std::string error;
-    std::unique_ptr<CBleLink> link = CBleLink::Open(address, error);
+    // No job is known here: a shutdown ends the connect, a cancel waits
+    // for it (at most kConnectMs).
+    auto shutdown = [] { return papplSystemIsShutdown(g_system.load()); };
+    std::unique_ptr<CBleLink> link = CBleLink::Open(address, error, shutdown);
     if (!link) {
-        papplDeviceError(device, "%s", error.c_str());
+        if (!shutdown()) papplDeviceError(device, "%s", error.c_str());
         return false;
     }
     std::lock_guard lock(g_linksMutex);
@@ -63,7 +74,7 @@ ssize_t WriteBle(pappl_device_t* device, const void* buffer, size_t bytes) {
     CBleLink* link = LinkOf(device);
     if (!link) return -1;
     if (link->Write(buffer, bytes)) return static_cast<ssize_t>(bytes);
-    papplDeviceError(device, "%s", link->Problem().c_str());
+    if (!link->Stopped()) papplDeviceError(device, "%s", link->Problem().c_str());
     return -1;
 }
 
@@ -71,7 +82,29 @@ ssize_t ReadBle(pappl_device_t* device, void* buffer, size_t bytes) {
     CBleLink* link = LinkOf(device);
     return link ? link->Read(buffer, bytes, kReadWaitMs) : -1;
 }
+
+CBluezBus::StopCheck JobStopCheck(pappl_job_t* job) {
+    pappl_system_t* system = papplPrinterGetSystem(papplJobGetPrinter(job));
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> stopping;
+    return [job, system, stopping]() mutable {
+        if (papplJobIsCanceled(job)) return true;
+        if (!papplSystemIsShutdown(system)) return false;
+        if (!stopping) stopping = Clock::now();
+        return Clock::now() - *stopping >= kShutdownGrace;
+    };
+}
 }  // namespace
+
+void SetBleSystem(pappl_system_t* system) {
+    g_system = system;
+}
+
+void WatchBleJob(pappl_device_t* device, pappl_job_t* job) {
+    std::lock_guard lock(g_linksMutex);
+    const auto it = g_links.find(device);
+    if (it != g_links.end() && job) it->second->SetStopCheck(JobStopCheck(job));
+}
 
 void RegisterBleScheme() {
     // PAPPL adds its own schemes only when none exist yet (see

@@ -9,6 +9,15 @@
 // printers reached through BlueZ. Call once, before papplMainloop.
 void RegisterBleScheme();
 
+// The server whose shutdown ends the Bluetooth LE connects still waiting.
+// Call once, when it is created.
+void SetBleSystem(pappl_system_t* system);
+
+// Lets the job's Bluetooth LE link give up its waits once the job is
+// cancelled, or once the server has been stopping for as long as it lets
+// printing jobs finish. Nothing for a device that is not one.
+void WatchBleJob(pappl_device_t* device, pappl_job_t* job);
+
 // Logs in one sentence whether Bluetooth LE printers can be used here, and
 // why not when they can't. The server goes on either way.
 void LogBleAvailability(pappl_system_t* system);

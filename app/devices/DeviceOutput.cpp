@@ -17,9 +17,12 @@ bool IsBle(pappl_printer_t* printer) {
 
 CDeviceOutput::CDeviceOutput(pappl_job_t* job, pappl_device_t* device)
     : m_job(job), m_device(device), m_expected(DeviceBytes()) {
-    // A Bluetooth LE printer whose device opened for this job is back.
-    if (job && device && IsBle(papplJobGetPrinter(job)))
+    // A Bluetooth LE printer whose device opened for this job is back; its
+    // link's waits end when the job does.
+    if (job && device && IsBle(papplJobGetPrinter(job))) {
         papplPrinterSetReasons(papplJobGetPrinter(job), PAPPL_PREASON_NONE, PAPPL_PREASON_OFFLINE);
+        WatchBleJob(device, job);
+    }
 }
 
 size_t CDeviceOutput::DeviceBytes() const {
