@@ -244,6 +244,30 @@ def prints_same_bytes(bench, address, driver, received, whole_packets=False, que
         sum(writes), len(writes), max(writes), lines * 48, lines * -(-48 // payload))
 
 
+def device_path(address):
+    return "/org/bluez/hci0/dev_" + address.replace(":", "_")
+
+
+def sim_call(bench, address, method):
+    """One of the fake printer's org.thermal.SimPrinter methods."""
+    subprocess.run(["gdbus", "call", "--system", "--dest", "org.bluez", "--object-path",
+                    device_path(address), "--method", "org.thermal.SimPrinter." + method],
+                   env=bench.env, check=True, capture_output=True, timeout=10)
+
+
+def start_streaming(bench, name, address):
+    """Submits the page; its job id and the printer's earlier byte count once
+    the job's bytes flow."""
+    wire = os.path.join(bench.dir(address), "wire.bin")
+    before = len(read(wire))
+    bench.submit_waiting(name)
+    check(wait_until(lambda: len(read(wire)) > before + 2000, 30), name + ": no bytes arrived")
+    rows = [line.split() for line in bench.app("jobs", "-d", name)[1].splitlines()]
+    printing = [row[0] for row in rows if len(row) > 1 and row[1] == "processing"]
+    check(printing, "%s: the job ended before the test could act: %s" % (name, rows))
+    return printing[0], before
+
+
 def paper_out_holds_job(bench):
     name = "ble_paper"
     bench.add(name, "escpos_58", "ble://AA-BB-CC-00-00-04")
@@ -251,10 +275,7 @@ def paper_out_holds_job(bench):
     check(wait_until(lambda: "media-empty" in bench.app("status", "-d", name)[1], 30),
           "paper out did not show media-empty: " + bench.app("status", "-d", name)[1])
     check(not [s for s in bench.job_states(name) if s == "completed"], "printed without paper")
-    subprocess.run(["gdbus", "call", "--system", "--dest", "org.bluez", "--object-path",
-                    "/org/bluez/hci0/dev_AA_BB_CC_00_00_04", "--method",
-                    "org.thermal.SimPrinter.LoadPaper"], env=bench.env, check=True,
-                   capture_output=True, timeout=10)
+    sim_call(bench, "AA:BB:CC:00:00:04", "LoadPaper")
     check(bench.wait_jobs(name, 1) == ["completed"], "the job did not print after loading paper")
     check(os.path.exists(os.path.join(bench.dir("AA:BB:CC:00:00:04"), "page-0001.png")),
           "no page printed")
@@ -263,7 +284,6 @@ def paper_out_holds_job(bench):
 
 def drop_ends_job(bench):
     name = "ble_drop"
-    device = "/org/bluez/hci0/dev_AA_BB_CC_00_00_05"
     bench.add(name, "escpos_58", "ble://AA-BB-CC-00-00-05")
     bench.submit_waiting(name)
     check(bench.wait_jobs(name, 1) == ["aborted"], "the job did not stop when the link dropped")
@@ -271,13 +291,83 @@ def drop_ends_job(bench):
     check("offline" in bench.app("status", "-d", name)[1], "the printer is not shown offline")
     bench.submit_waiting(name)
     time.sleep(2)  # the job waits for the printer; nothing is timed here
-    subprocess.run(["gdbus", "call", "--system", "--dest", "org.bluez", "--object-path", device,
-                    "--method", "org.thermal.SimPrinter.Back"], env=bench.env, check=True,
-                   capture_output=True, timeout=10)
+    sim_call(bench, "AA:BB:CC:00:00:05", "Back")
     states = bench.wait_jobs(name, 2)
     check(states.count("completed") == 1, "the next job did not print after reconnect: %s" % states)
     check("offline" not in bench.app("status", "-d", name)[1], "still offline")
     return "ended with a message; next job printed"
+
+
+CAT_STOP = "[byte 0x51, 0x78, 0xae, 0x01, 0x01, 0x00, 0x10, 0x70, 0xff]"  # a cat printer's "stop"
+
+
+def foreign_signals_ignored(bench):
+    """Another bus client (not BlueZ) says the link dropped and the printer
+    said stop: the job goes on and the printer gets every byte."""
+    if "cat_203" not in drivers(bench):
+        return "skipped: no driver cat_203"
+    name, address = "ble_spoofed", "AA:BB:CC:00:00:01"
+    bench.add(name, "cat_203", "ble://AA-BB-CC-00-00-01")
+    expected = without(bench.file_bytes("cat_203"), CAT_QUERY)
+    _, before = start_streaming(bench, name, address)
+    for path, interface, props in (
+            (device_path(address), "org.bluez.Device1", "{'Connected': <false>}"),
+            (device_path(address) + "/service0010/char0013", "org.bluez.GattCharacteristic1",
+             "{'Value': <%s>}" % CAT_STOP)):
+        subprocess.run(["gdbus", "emit", "--system", "--object-path", path, "--signal",
+                        "org.freedesktop.DBus.Properties.PropertiesChanged", interface, props,
+                        "@as []"], env=bench.env, check=True, capture_output=True, timeout=10)
+    # A stop taken for true would hold the job for 30 s.
+    check(bench.wait_jobs(name, 1, 20) == ["completed"], "the job did not complete")
+    got = without(read(os.path.join(bench.dir(address), "wire.bin"))[before:], CAT_QUERY)
+    check(got == expected, "%d bytes received, %d made" % (len(got), len(expected)))
+    return "job completed with all %d bytes" % len(got)
+
+
+def cancel_within_seconds(bench):
+    """Cancel while the printer said stop and never go on, and while BlueZ
+    does not answer; SIGTERM to the backend while the printer said stop."""
+    name, address = "ble_cancel", "AA:BB:CC:00:00:08"
+    bench.add(name, "escpos_58", "ble://AA-BB-CC-00-00-08")
+    bluez = int(read(os.path.join(bench.work, "bus", "bluez.pid")))
+
+    def cancel(job):
+        start = time.monotonic()
+        bench.app("cancel", "-d", name, "-j", job)
+        ended = lambda: [r for r in bench.app("jobs", "-d", name)[1].splitlines()
+                         if r.split()[:2] == [job, "canceled"]]
+        check(wait_until(ended, 40), "job %s was not cancelled" % job)
+        return time.monotonic() - start
+
+    job, _ = start_streaming(bench, name, address)
+    sim_call(bench, address, "SayStop")
+    time.sleep(0.5)  # the link is waiting for "go on"
+    took = [cancel(job)]
+    job, _ = start_streaming(bench, name, address)
+    os.kill(bluez, signal.SIGSTOP)
+    try:
+        took.append(cancel(job))
+    finally:
+        os.kill(bluez, signal.SIGCONT)
+    stream = bench.file_bytes("escpos_58")
+    proc = subprocess.Popen([BACKEND, "3", "user", "title", "1", ""], stdin=subprocess.PIPE,
+                            stderr=subprocess.PIPE, env=dict(bench.env, DEVICE_URI="ble://AA-BB-CC-00-00-08"))
+    wire = os.path.join(bench.dir(address), "wire.bin")
+    before = len(read(wire))
+    proc.stdin.write(stream[:4000])
+    proc.stdin.flush()
+    check(wait_until(lambda: len(read(wire)) > before + 2000, 20), "the backend sent nothing")
+    sim_call(bench, address, "SayStop")
+    proc.stdin.write(stream[4000:])
+    proc.stdin.flush()
+    time.sleep(0.5)
+    start = time.monotonic()
+    os.kill(proc.pid, signal.SIGTERM)
+    _, err = proc.communicate(timeout=40)
+    took.append(time.monotonic() - start)
+    check(proc.returncode == 0 and b"Job stopped" in err, "backend: exit %d" % proc.returncode)
+    check(max(took) < 5, "cancel took %s s" % ["%.1f" % t for t in took])
+    return "printer said stop %.1f s, BlueZ silent %.1f s, backend %.1f s" % tuple(took)
 
 
 def five_at_once(bench):
@@ -385,6 +475,8 @@ SCENARIOS = [
      lambda b: prints_same_bytes(b, "AA:BB:CC:00:00:03", "paperang_203", "stream.bin", True)),
     ("paper out holds the job until paper is loaded", paper_out_holds_job),
     ("a dropped link ends the job; the next prints", drop_ends_job),
+    ("signals from another bus client neither end nor stall a job", foreign_signals_ignored),
+    ("a cancel ends a job within seconds", cancel_within_seconds),
     ("five printers print at once", five_at_once),
     ("discovery lists the printers", discovery),
     ("without BlueZ the server starts and says why", without_bluez),

@@ -7,7 +7,8 @@ carries is appended to OUT/wire.bin (one line per write in OUT/writes.txt)
 and passed to a thermal-printer-sim on 127.0.0.1:PORT, which decodes it into
 pages; what the simulator answers comes back as notifications. Each device
 also has org.thermal.SimPrinter methods: Drop() (the link drops and the
-printer stays away), Back() (it can be reached again) and LoadPaper().
+printer stays away), Back() (it can be reached again), LoadPaper() and
+SayStop() (a cat printer says "stop" and never "go on").
 '''
 
 import os
@@ -159,6 +160,10 @@ def back(device):
     printers[device.path]['away'] = False
 
 
+def say_stop(device):
+    notify(printers[device.path], [dbus.Byte(b) for b in bytes.fromhex('5178ae0101001070ff')])
+
+
 def load_paper(device):
     p = printers[device.path]
     if p['sim_pid']:
@@ -173,7 +178,7 @@ def add_printer(mock, desc):
         [] if desc.get('hide_uuids') else [service], signature='s', variant_level=1)
     device.AddMethods(DEVICE_IFACE, [('Connect', '', '', connect), ('Disconnect', '', '', disconnect)])
     device.AddMethods(CONTROL_IFACE, [('Drop', '', '', drop), ('Back', '', '', back),
-                                      ('LoadPaper', '', '', load_paper)])
+                                      ('LoadPaper', '', '', load_paper), ('SayStop', '', '', say_stop)])
     mtu = int(desc.get('mtu', 23))
     mock.AddObject(path + '/service0010', SERVICE_IFACE,
                    {'UUID': service, 'Primary': True, 'Device': dbus.ObjectPath(path)}, [])
