@@ -50,7 +50,7 @@ public:
 
     // Replaces the stop check given to Open (a job's own, once it is known).
     void SetStopCheck(CBluezBus::StopCheck stop) { m_bus->SetStopCheck(std::move(stop)); }
-    // True once a wait was given up because the stop check said so.
+    // True once the stop check said stop: every wait and write gives up.
     bool Stopped() { return m_bus->Stopped(); }
 
     const std::string& Problem() const { return m_problem; }
