@@ -366,7 +366,7 @@ def cancel_within_seconds(bench):
     _, err = proc.communicate(timeout=40)
     took.append(time.monotonic() - start)
     check(proc.returncode == 0 and b"Job stopped" in err, "backend: exit %d" % proc.returncode)
-    check(max(took) < 5, "cancel took %s s" % ["%.1f" % t for t in took])
+    check(max(took) < 8, "cancel took %s s" % ["%.1f" % t for t in took])
     return "printer said stop %.1f s, BlueZ silent %.1f s, backend %.1f s" % tuple(took)
 
 
