@@ -48,7 +48,7 @@ bool OpenBle(pappl_device_t* device, const char* uri, const char*) {
     }
     std::string error;
     // No job is known here: a shutdown ends the connect, a cancel waits
-    // for it (at most kConnectMs).
+    // for it (at most CBleLink::kConnectMs).
     auto shutdown = [] { return papplSystemIsShutdown(g_system.load()); };
     std::unique_ptr<CBleLink> link = CBleLink::Open(address, error, shutdown);
     if (!link) {
