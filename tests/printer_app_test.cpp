@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <regex>
@@ -200,12 +201,134 @@ TEST_F(PrinterApp, SendsTheFilterBytesForEveryFamilyAndOptionSet) {
         for (TestPage& p : pages) p.ydpi = c.ydpi;
         std::vector<TestPage> printable = {Middle(pages[0], f.width), Middle(pages[1], f.width)};
         for (TestPage& p : printable) p.ydpi = c.ydpi;
-        const FilterResult filter = RunFilter(Ppd(f.ppd), MakePwgRaster(printable), c.ppdOptions);
+        const FilterResult filter = RunFilter(Ppd(f.ppd), MakePwgRaster(printable),
+                                              AppDefaultPpdOptions(c.driver) + " " + c.ppdOptions);
         ASSERT_EQ(filter.exitStatus, 0) << filter.err;
         const std::vector<uint8_t> app = PrintAndCollect(c.driver, WritePwg(pages), c.ipp);
         EXPECT_FALSE(app.empty());
         EXPECT_TRUE(app == filter.out)
             << "app " << app.size() << " bytes, filter " << filter.out.size() << " bytes";
+    }
+}
+
+namespace {
+size_t Count(const std::vector<uint8_t>& bytes, const std::string& part) {
+    const std::string text(bytes.begin(), bytes.end());
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) n++;
+    return n;
+}
+
+// White with a black band: whole bytes of white and black, in which no
+// command's bytes turn up by chance.
+TestPage BandPage(unsigned width, unsigned height, unsigned dpi) {
+    TestPage page = MakePage(width, height, 255, 8, dpi);
+    for (unsigned y = height / 3; y < 2 * height / 3; y++)
+        for (unsigned x = 0; x < width; x++) page.SetGray(x, y, 0);
+    return page;
+}
+
+bool EndsWith(const std::vector<uint8_t>& bytes, const std::string& tail) {
+    return std::string(bytes.begin(), bytes.end()).ends_with(tail);
+}
+}  // namespace
+
+// Cutter, cash drawer, peel and tear: each PPD choice and its application
+// option give the same bytes, holding the golden command (as often as
+// `times` says, last in the stream when `atEnd`). A value the printer's
+// language does not have is left out with a word from `submit`.
+TEST_F(PrinterApp, CutDrawerPeelAndTearOptionsSendTheirCommands) {
+    const std::string pulse("\x1Bp\0\xFF\xFF", 5), init("\x1B@\0", 3);
+    const std::string labelModes = "SET PEEL OFF\r\nSET CUTTER FALSE\r\nSET PARTIAL_CUTTER OFF\r\n";
+    const struct {
+        const char* driver;
+        const char* ppdOptions;
+        std::vector<std::string> submit;  // -o options
+        std::string golden;
+        size_t times;
+        bool atEnd = false;
+        const char* said = "";
+    } rows[] = {
+        {"escpos_58", "CutMode=2", {}, "\x1DV1", 1, true},  // the application's default
+        {"escpos_58", "", {"thermal-cut=none"}, "\x1DV", 0},
+        {"escpos_58", "CutMode=1", {"thermal-cut=full-at-end"}, "\x1DV0", 1, true},
+        {"escpos_58", "CutMode=3", {"thermal-cut=full-every-page"}, "\x1DV0", 2, true},
+        {"escpos_80", "CutMode=4", {"thermal-cut=partial-every-page"}, "\x1DV1", 2, true},
+        {"escpos_58",
+         "CutMode=0 CashDrawer=1",
+         {"thermal-cut=none", "thermal-cash-drawer=before-job"},
+         pulse + init,
+         1},
+        {"escpos_58",
+         "CutMode=2 CashDrawer=2",
+         {"thermal-cash-drawer=after-job"},
+         "\x1DV1" + pulse,
+         1,
+         true},
+        {"tspl_203", "", {}, "SET PEEL", 0},
+        {"tspl_203",
+         "PeelCutMode=1",
+         {"thermal-label-mode=tear-off"},
+         labelModes + "SET TEAR ON\r\n",
+         2},
+        {"tspl_203",
+         "PeelCutMode=2",
+         {"thermal-label-mode=cut"},
+         "SET PEEL OFF\r\nSET CUTTER 1\r\nSET PARTIAL_CUTTER OFF\r\nSET TEAR OFF\r\n",
+         2},
+        {"tspl_300",
+         "PeelCutMode=3",
+         {"thermal-label-mode=peel-off"},
+         "SET PEEL ON\r\nSET CUTTER FALSE\r\nSET PARTIAL_CUTTER OFF\r\nSET TEAR OFF\r\n",
+         2},
+        {"tspl_203",
+         "PeelCutMode=4",
+         {"thermal-label-mode=partial-cut"},
+         "SET PEEL OFF\r\nSET CUTTER FALSE\r\nSET PARTIAL_CUTTER 1\r\nSET TEAR OFF\r\n",
+         2},
+        {"zpl_203", "PeelCutMode=1", {"thermal-label-mode=tear-off"}, "^MMT\n", 2},
+        {"zpl_203", "PeelCutMode=2", {"thermal-label-mode=cut"}, "^MMC\n", 2},
+        {"zpl_300", "PeelCutMode=3", {"thermal-label-mode=peel-off"}, "^MMP\n", 2},
+        {"zpl_203",
+         "",
+         {"thermal-label-mode=partial-cut"},
+         "^MM",
+         0,
+         false,
+         "Ignored thermal-label-mode=partial-cut"},
+        {"epl_203", "PeelCutMode=2", {"thermal-label-mode=cut"}, "\nOC\n", 2},
+        {"epl_203",
+         "",
+         {"thermal-label-mode=peel-off"},
+         "\nOC\n",
+         0,
+         false,
+         "Ignored thermal-label-mode=peel-off"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.driver) + " [" + row.ppdOptions + "]");
+        const Family& f = FamilyOf(row.driver);
+        const std::vector<TestPage> pages = {BandPage(f.width, 120, f.dpi),
+                                             BandPage(f.width, 80, f.dpi)};
+        const FilterResult filter = RunFilter(Ppd(f.ppd), MakePwgRaster(pages), row.ppdOptions);
+        ASSERT_EQ(filter.exitStatus, 0) << filter.err;
+        EXPECT_EQ(Count(filter.out, row.golden), row.times);
+        EXPECT_TRUE(!row.atEnd || EndsWith(filter.out, row.golden));
+
+        std::vector<std::string> submit = {"submit", "-d", row.driver};
+        for (const std::string& o : row.submit) submit.insert(submit.end(), {"-o", o});
+        submit.push_back(WritePwg(pages));
+        const size_t before = server->DeviceBytes(row.driver).size();
+        std::string said;
+        ASSERT_EQ(server->Command(submit, &said), 0) << said;
+        EXPECT_NE(said.find(row.said), std::string::npos) << said;
+        const int id = std::atoi(
+            said.substr(said.find(std::string(row.driver) + "-") + std::strlen(row.driver) + 1)
+                .c_str());
+        EXPECT_EQ(server->WaitForJob(row.driver, id), IPP_JSTATE_COMPLETED);
+        const std::vector<uint8_t> all = server->DeviceBytes(row.driver);
+        EXPECT_TRUE(std::vector<uint8_t>(all.begin() + static_cast<long>(before), all.end()) ==
+                    filter.out);
     }
 }
 
@@ -260,7 +383,8 @@ TEST_F(PrinterApp, FivePrintersPrintAtOnce) {
         const Family& f = FamilyOf(driver);
         const std::vector<TestPage> pages(3, SamplePage(f.width, 500, f.dpi));
         files.push_back(WritePwg(pages));
-        expected.push_back(RunFilter(Ppd(f.ppd), ReadFileBytes(files.back())).out);
+        expected.push_back(
+            RunFilter(Ppd(f.ppd), ReadFileBytes(files.back()), AppDefaultPpdOptions(driver)).out);
     }
     std::vector<std::thread> jobs;
     for (size_t i = 0; i < 5; i++)
