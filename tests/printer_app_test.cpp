@@ -111,6 +111,30 @@ protected:
         return std::vector<uint8_t>(all.begin() + static_cast<long>(before), all.end());
     }
 
+    // `submit` as a user runs it, with -o options: its exit status, what it
+    // said and, when it took the job, what reached the printer's device.
+    struct Submitted {
+        int status = -1;
+        std::string said;
+        std::vector<uint8_t> printed;
+    };
+    static Submitted Submit(const std::string& printer, const std::vector<std::string>& options,
+                            const std::string& file) {
+        std::vector<std::string> args = {"submit", "-d", printer};
+        for (const std::string& o : options) args.insert(args.end(), {"-o", o});
+        args.push_back(file);
+        const size_t before = server->DeviceBytes(printer).size();
+        Submitted s;
+        s.status = server->Command(args, &s.said);
+        const size_t id = s.said.find(printer + "-");
+        if (s.status != 0 || id == std::string::npos) return s;
+        const int job = std::atoi(s.said.c_str() + id + printer.size() + 1);
+        EXPECT_EQ(server->WaitForJob(printer, job), IPP_JSTATE_COMPLETED);
+        const std::vector<uint8_t> all = server->DeviceBytes(printer);
+        s.printed.assign(all.begin() + static_cast<long>(before), all.end());
+        return s;
+    }
+
     static inline AppServer* server = nullptr;
 };
 
@@ -315,20 +339,57 @@ TEST_F(PrinterApp, CutDrawerPeelAndTearOptionsSendTheirCommands) {
         EXPECT_EQ(Count(filter.out, row.golden), row.times);
         EXPECT_TRUE(!row.atEnd || EndsWith(filter.out, row.golden));
 
-        std::vector<std::string> submit = {"submit", "-d", row.driver};
-        for (const std::string& o : row.submit) submit.insert(submit.end(), {"-o", o});
-        submit.push_back(WritePwg(pages));
-        const size_t before = server->DeviceBytes(row.driver).size();
-        std::string said;
-        ASSERT_EQ(server->Command(submit, &said), 0) << said;
-        EXPECT_NE(said.find(row.said), std::string::npos) << said;
-        const int id = std::atoi(
-            said.substr(said.find(std::string(row.driver) + "-") + std::strlen(row.driver) + 1)
-                .c_str());
-        EXPECT_EQ(server->WaitForJob(row.driver, id), IPP_JSTATE_COMPLETED);
-        const std::vector<uint8_t> all = server->DeviceBytes(row.driver);
-        EXPECT_TRUE(std::vector<uint8_t>(all.begin() + static_cast<long>(before), all.end()) ==
-                    filter.out);
+        const Submitted app = Submit(row.driver, row.submit, WritePwg(pages));
+        ASSERT_EQ(app.status, 0) << app.said;
+        EXPECT_NE(app.said.find(row.said), std::string::npos) << app.said;
+        EXPECT_TRUE(app.printed == filter.out);
+    }
+}
+
+// A file of printer commands sent without a format prints untouched on a
+// printer of its language, recognised by how it starts; on another
+// printer it is refused with the language named and the way to send it
+// anyway. Look-alikes are not taken for a language.
+TEST_F(PrinterApp, PrinterCommandsAreRecognisedByTheirContent) {
+    auto stream = [](const char* ppd) {
+        return RunFilter(Ppd(ppd), MakePwgRaster({BandPage(384, 40, 203)})).out;
+    };
+    auto text = [](const std::string& t) { return std::vector<uint8_t>(t.begin(), t.end()); };
+    const std::string flag = "Printer commands are sent as they are with -o document-format=";
+    const struct {
+        const char* what;
+        const char* driver;
+        std::vector<uint8_t> bytes;
+        std::string refusal = {};  // empty: printed as it is
+    } rows[] = {
+        {"TSPL by hand", "tspl_203",
+         text("SIZE 58 mm, 40 mm\r\nGAP 2 mm, 0 mm\r\nDIRECTION 1\r\nCLS\r\n"
+              "TEXT 10,10,\"3\",0,1,1,\"Hi\"\r\nPRINT 1\r\n")},
+        {"TSPL from the filter", "tspl_300", stream("tspl-203")},
+        {"ZPL", "zpl_203", text("^XA\n^FO50,50^A0N,50,50^FDHello^FS\n^XZ\n")},
+        {"EPL2", "epl_203", text("\nN\nq609\nQ203,24\nA50,50,0,3,1,1,N,\"Hi\"\nP1\n")},
+        {"CPCL", "cpcl_2in", text("! 0 200 200 210 1\r\nTEXT 4 0 30 40 Hi\r\nPRINT\r\n")},
+        {"ESC/POS text", "escpos_58", text("\x1B@Hello\n\n\x1DV1")},
+        {"ESC/POS from the filter", "escpos_80", stream("escpos58")},
+        {"ZPL on a TSPL printer", "tspl_203", text("^XA\n^FDHi^FS\n^XZ\n"),
+         "the document is ZPL printer commands (application/vnd.thermal-zpl). " + flag +
+             "application/vnd.thermal-tspl."},
+        {"TSPL on a receipt printer", "escpos_58", stream("tspl-203"),
+         "the document is TSPL printer commands (application/vnd.thermal-tspl). " + flag +
+             "application/vnd.thermal-escpos."},
+        {"DYMO (ESC @, then its own commands) is not ESC/POS", "escpos_58", stream("dymo-lw-300"),
+         "the document is of none of these formats. " + flag},
+        {"text that starts like TSPL", "tspl_203", text("SIZE of the order: 3\nCLS\n"),
+         "of none of these formats"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string file = TempDir::Shared().NewPath("commands") + ".prn";
+        WriteFileBytes(file, row.bytes);
+        const Submitted s = Submit(row.driver, {}, file);
+        EXPECT_EQ(s.status, row.refusal.empty() ? 0 : 1) << s.said;
+        EXPECT_NE(s.said.find(row.refusal), std::string::npos) << s.said;
+        EXPECT_TRUE(!row.refusal.empty() || s.printed == row.bytes);
     }
 }
 
