@@ -10,6 +10,7 @@
 #include "app/devices/BleDevice.h"
 #include "app/devices/DeviceRules.h"
 #include "app/documents/ImageFilters.h"
+#include "app/documents/RawLanguage.h"
 #include "app/drivers/DriverSetup.h"
 #include "app/ipp/IppDispatch.h"
 #include "app/ipp/RequestChecks.h"
@@ -110,6 +111,9 @@ void InstallHooks(pappl_system_t* system, DriverList& drivers) {
     papplSystemAddTimerCallback(
         system, 0, 1, [](pappl_system_t*, void*) { return true; }, nullptr);
     AddImageFilters(system);
+    // Documents sent without a format that are printer commands go to the
+    // printer as they are.
+    papplSystemSetMIMECallback(system, RawFormatOfDocument, nullptr);
     AddAppFace(system);
     static const std::string statePath = StateFilePath(kName);
     papplSystemLoadState(system, statePath.c_str());

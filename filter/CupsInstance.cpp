@@ -31,6 +31,23 @@ namespace {
 constexpr unsigned long long kMaxPageBytes = 0x18000000ULL;  // 384 MiB
 constexpr unsigned kDiscardChunk = 65536;
 
+// The job's raster stream, with a count of the bytes read: an empty job
+// (CUPS sends one for a document without pages) is told apart from a
+// document that is not raster.
+struct RasterInput {
+    int fd = 0;
+    size_t bytes = 0;
+};
+
+ssize_t ReadRaster(void* context, unsigned char* buffer, size_t length) {
+    auto* input = static_cast<RasterInput*>(context);
+    ssize_t n = 0;
+    while ((n = read(input->fd, buffer, length)) < 0)
+        if (errno != EINTR && errno != EAGAIN) return -1;
+    input->bytes += static_cast<size_t>(n);
+    return n;
+}
+
 bool PageFitsInMemory(const cups_page_header2_t& h) {
     unsigned long long bytes = 1ULL * h.cupsBytesPerLine * h.cupsHeight;
     if (bytes > 0x7FFFFFFFULL || bytes > kMaxPageBytes) return false;
@@ -165,9 +182,11 @@ int CCupsInstance::Run(int argc, char* argv[]) {
         sleep(1);
         return 1;
     }
-    cups_raster_t* ras = cupsRasterOpen(fd, CUPS_RASTER_READ);
-    // No raster sync word at the start: a document CUPS did not rasterise.
-    const bool notRaster = ras == nullptr;
+    RasterInput input{fd};
+    cups_raster_t* ras = cupsRasterOpenIO(ReadRaster, &input, CUPS_RASTER_READ);
+    // Bytes without a raster sync word at the start: a document CUPS did
+    // not rasterise.
+    const bool notRaster = ras == nullptr && input.bytes > 0;
 
     Canceled = 0;
     struct sigaction action = {};
@@ -230,13 +249,11 @@ int CCupsInstance::Run(int argc, char* argv[]) {
     cupsFreeOptions(numOptions, options);
 
     if (m_page == 0) {
+        PrintFilterMessage("ERROR", "No pages were found.");
         if (notRaster)
             PrintFilterMessage("ERROR",
-                               "No pages were found: the input is not CUPS raster (the filter "
-                               "reads what pdftoraster or gstoraster make, not PDF or other "
-                               "documents).");
-        else
-            PrintFilterMessage("ERROR", "No pages were found.");
+                               "The input is not CUPS raster (the filter reads what pdftoraster "
+                               "or gstoraster make, not PDF or other documents).");
         return 1;
     }
     return PrinterOutputFailed() ? 1 : 0;

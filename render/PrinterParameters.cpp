@@ -108,4 +108,7 @@ void ReadPrinterParameters(CBaseRender& r) {
     SetFlag(r, "AutoCut", "bAutoCut = %d", r.cut.bAutoCut);
     SetNumber(r, "CutEvery", "iCutEvery = %d", r.cut.iCutEvery);
     SetFlag(r, "CutAtEnd", "bCutAtEnd = %d", r.cut.bCutAtEnd);
+    SetNumber(r, "CutMode", "iCutMode = %d", reg.iCutMode);
+    SetNumber(r, "CashDrawer", "iCashDrawer = %d", reg.iCashDrawer);
+    SetNumber(r, "PeelCutMode", "iPeelCutMode = %d", reg.iPeelCutMode);
 }

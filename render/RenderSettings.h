@@ -22,7 +22,7 @@ struct tagREGSTRUCT {
     // 5 recording paper; then gap length and offset in millimetres.
     int32_t iGap[3] = {0, 3, 0};
     int32_t iOffset = 0;       // millimetres
-    int32_t iPeelCutMode = 0;  // 1 tear, 2 cutter, 3 peel, 4 partial cutter
+    int32_t iPeelCutMode = 0;  // 1 tear, 2 cutter, 3 peel, 4 partial cutter (label printers)
     int32_t reserved3 = 0;
     int32_t iPrinttype = 0;  // 0 direct thermal, 1 thermal transfer
     int32_t iCutMode = 0;    // 1/2 cut at document end, 3/4 after every page
@@ -31,7 +31,7 @@ struct tagREGSTRUCT {
     int32_t iFeedBefore = 0;  // millimetres
     int32_t iFeedAfter = 0;   // millimetres
     int32_t reserved6 = 0;
-    int32_t iCashDrawer = 0;  // 1 pulse before the page, 2 after
+    int32_t iCashDrawer = 0;  // 1 pulse before the job's first page, 2 after its end
 };
 
 struct tagREGSTRUCTWITHALFTONE {

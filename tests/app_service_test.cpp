@@ -130,7 +130,9 @@ TEST(PrinterAppService, ConcurrentJobsPrintOnceEachAndTheServerKeepsAnswering) {
         for (int j = 0; j < kJobsPerPrinter; j++) {
             files[p].push_back(JobPage(printers[p].width, printers[p].dpi, j));
             const std::string ppd = std::string(PPD_DIR) + "/" + printers[p].ppd + ".ppd";
-            expected[p].push_back(RunFilter(ppd, ReadFileBytes(files[p].back())).out);
+            expected[p].push_back(RunFilter(ppd, ReadFileBytes(files[p].back()),
+                                            AppDefaultPpdOptions(printers[p].driver))
+                                      .out);
         }
     }
     for (int round = 0; round < kRounds; round++) {

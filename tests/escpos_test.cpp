@@ -167,9 +167,18 @@ TEST(EscPosEncoder, CutModesCutAtDocumentEndOrAfterEveryPage) {
     EXPECT_EQ(RunTwoPages(4, 0), (V{kUnitPage + kPartialCut, kUnitPage + kPartialCut}));
 }
 
-TEST(EscPosEncoder, DrawerPulseBeforeInitOrAfterFeedAndCut) {
+// The drawer opens once per job: before the first page's init, or after the
+// last page's feed and cut (and the job's own cut).
+TEST(EscPosEncoder, DrawerPulseOncePerJobBeforeOrAfterIt) {
+    using V = std::vector<Bytes>;
     const Bytes feed = {0x1B, 0x4A, 0x4F};
-    EXPECT_EQ(RunTwoPages(3, 1, 10)[0], kPulse + kUnitPage + feed + kFullCut);
-    EXPECT_EQ(RunTwoPages(3, 2, 10)[0], kUnitPage + feed + kFullCut + kPulse);
-    EXPECT_EQ(RunTwoPages(0, 3)[0], kUnitPage);
+    const Bytes page = kUnitPage + feed + kFullCut;
+    EXPECT_EQ(RunTwoPages(3, 1, 10), (V{kPulse + page, page}));
+    EXPECT_EQ(RunTwoPages(3, 2, 10), (V{page, page, kPulse}));
+    EXPECT_EQ(RunTwoPages(2, 2), (V{kUnitPage, kUnitPage, kPartialCut + kPulse}));
+    EXPECT_EQ(RunTwoPages(0, 3), (V{kUnitPage, kUnitPage}));
+    CapturedEscPos empty;
+    empty.reg.iCashDrawer = 2;
+    empty.OnEndDoc();
+    EXPECT_TRUE(empty.spools.empty());
 }

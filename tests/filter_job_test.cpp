@@ -97,15 +97,34 @@ TEST(FilterJob, EveryKnownModelRunsAJob) {
     }
 }
 
+// The job's error lines are exactly "No pages were found.", for a document
+// that is not raster followed by the hint.
 TEST(FilterJob, AJobWithoutPagesFails) {
-    FilterResult r = RunFilter(WritePpd(20), MakeRaster({}));
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_TRUE(Has(r.err, "ERROR: No pages were found.")) << r.err;
-
-    // A PDF given to the filter directly.
-    r = RunFilter(WritePpd(20), std::vector<uint8_t>{'%', 'P', 'D', 'F', '-', '1', '.', '4'});
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_TRUE(Has(r.err, "No pages were found: the input is not CUPS raster")) << r.err;
+    const std::string noPages = "ERROR: No pages were found.";
+    const std::string hint =
+        "ERROR: The input is not CUPS raster (the filter reads what "
+        "pdftoraster or gstoraster make, not PDF or other documents).";
+    const struct {
+        const char* what;
+        std::vector<uint8_t> input;
+        std::vector<std::string> errors;
+    } cases[] = {
+        {"a raster stream without pages", MakeRaster({}), {noPages}},
+        {"an empty job, as CUPS sends for a document without pages", {}, {noPages}},
+        {"a PDF given to the filter directly",
+         {'%', 'P', 'D', 'F', '-', '1', '.', '4'},
+         {noPages, hint}},
+    };
+    for (const auto& c : cases) {
+        FilterResult r = RunFilter(WritePpd(20), c.input);
+        EXPECT_EQ(r.exitStatus, 1) << c.what;
+        std::vector<std::string> errors;
+        for (size_t at = 0, end = 0; at < r.err.size(); at = end + 1) {
+            end = std::min(r.err.find('\n', at), r.err.size());
+            if (r.err.compare(at, 7, "ERROR: ") == 0) errors.push_back(r.err.substr(at, end - at));
+        }
+        EXPECT_EQ(errors, c.errors) << c.what;
+    }
 }
 
 TEST(FilterJob, ARasterEndingInsideAPageKeepsThatPage) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <regex>
@@ -110,6 +111,30 @@ protected:
         return std::vector<uint8_t>(all.begin() + static_cast<long>(before), all.end());
     }
 
+    // `submit` as a user runs it, with -o options: its exit status, what it
+    // said and, when it took the job, what reached the printer's device.
+    struct Submitted {
+        int status = -1;
+        std::string said;
+        std::vector<uint8_t> printed;
+    };
+    static Submitted Submit(const std::string& printer, const std::vector<std::string>& options,
+                            const std::string& file) {
+        std::vector<std::string> args = {"submit", "-d", printer};
+        for (const std::string& o : options) args.insert(args.end(), {"-o", o});
+        args.push_back(file);
+        const size_t before = server->DeviceBytes(printer).size();
+        Submitted s;
+        s.status = server->Command(args, &s.said);
+        const size_t id = s.said.find(printer + "-");
+        if (s.status != 0 || id == std::string::npos) return s;
+        const int job = std::atoi(s.said.c_str() + id + printer.size() + 1);
+        EXPECT_EQ(server->WaitForJob(printer, job), IPP_JSTATE_COMPLETED);
+        const std::vector<uint8_t> all = server->DeviceBytes(printer);
+        s.printed.assign(all.begin() + static_cast<long>(before), all.end());
+        return s;
+    }
+
     static inline AppServer* server = nullptr;
 };
 
@@ -200,12 +225,171 @@ TEST_F(PrinterApp, SendsTheFilterBytesForEveryFamilyAndOptionSet) {
         for (TestPage& p : pages) p.ydpi = c.ydpi;
         std::vector<TestPage> printable = {Middle(pages[0], f.width), Middle(pages[1], f.width)};
         for (TestPage& p : printable) p.ydpi = c.ydpi;
-        const FilterResult filter = RunFilter(Ppd(f.ppd), MakePwgRaster(printable), c.ppdOptions);
+        const FilterResult filter = RunFilter(Ppd(f.ppd), MakePwgRaster(printable),
+                                              AppDefaultPpdOptions(c.driver) + " " + c.ppdOptions);
         ASSERT_EQ(filter.exitStatus, 0) << filter.err;
         const std::vector<uint8_t> app = PrintAndCollect(c.driver, WritePwg(pages), c.ipp);
         EXPECT_FALSE(app.empty());
         EXPECT_TRUE(app == filter.out)
             << "app " << app.size() << " bytes, filter " << filter.out.size() << " bytes";
+    }
+}
+
+namespace {
+size_t Count(const std::vector<uint8_t>& bytes, const std::string& part) {
+    const std::string text(bytes.begin(), bytes.end());
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) n++;
+    return n;
+}
+
+// White with a black band: whole bytes of white and black, in which no
+// command's bytes turn up by chance.
+TestPage BandPage(unsigned width, unsigned height, unsigned dpi) {
+    TestPage page = MakePage(width, height, 255, 8, dpi);
+    for (unsigned y = height / 3; y < 2 * height / 3; y++)
+        for (unsigned x = 0; x < width; x++) page.SetGray(x, y, 0);
+    return page;
+}
+
+bool EndsWith(const std::vector<uint8_t>& bytes, const std::string& tail) {
+    return std::string(bytes.begin(), bytes.end()).ends_with(tail);
+}
+}  // namespace
+
+// Cutter, cash drawer, peel and tear: each PPD choice and its application
+// option give the same bytes, holding the golden command (as often as
+// `times` says, last in the stream when `atEnd`). A value the printer's
+// language does not have is left out with a word from `submit`.
+TEST_F(PrinterApp, CutDrawerPeelAndTearOptionsSendTheirCommands) {
+    const std::string pulse("\x1Bp\0\xFF\xFF", 5), init("\x1B@\0", 3);
+    const std::string labelModes = "SET PEEL OFF\r\nSET CUTTER FALSE\r\nSET PARTIAL_CUTTER OFF\r\n";
+    const struct {
+        const char* driver;
+        const char* ppdOptions;
+        std::vector<std::string> submit;  // -o options
+        std::string golden;
+        size_t times;
+        bool atEnd = false;
+        const char* said = "";
+    } rows[] = {
+        {"escpos_58", "CutMode=2", {}, "\x1DV1", 1, true},  // the application's default
+        {"escpos_58", "", {"thermal-cut=none"}, "\x1DV", 0},
+        {"escpos_58", "CutMode=1", {"thermal-cut=full-at-end"}, "\x1DV0", 1, true},
+        {"escpos_58", "CutMode=3", {"thermal-cut=full-every-page"}, "\x1DV0", 2, true},
+        {"escpos_80", "CutMode=4", {"thermal-cut=partial-every-page"}, "\x1DV1", 2, true},
+        {"escpos_58",
+         "CutMode=0 CashDrawer=1",
+         {"thermal-cut=none", "thermal-cash-drawer=before-job"},
+         pulse + init,
+         1},
+        {"escpos_58",
+         "CutMode=2 CashDrawer=2",
+         {"thermal-cash-drawer=after-job"},
+         "\x1DV1" + pulse,
+         1,
+         true},
+        {"tspl_203", "", {}, "SET PEEL", 0},
+        {"tspl_203",
+         "PeelCutMode=1",
+         {"thermal-label-mode=tear-off"},
+         labelModes + "SET TEAR ON\r\n",
+         2},
+        {"tspl_203",
+         "PeelCutMode=2",
+         {"thermal-label-mode=cut"},
+         "SET PEEL OFF\r\nSET CUTTER 1\r\nSET PARTIAL_CUTTER OFF\r\nSET TEAR OFF\r\n",
+         2},
+        {"tspl_300",
+         "PeelCutMode=3",
+         {"thermal-label-mode=peel-off"},
+         "SET PEEL ON\r\nSET CUTTER FALSE\r\nSET PARTIAL_CUTTER OFF\r\nSET TEAR OFF\r\n",
+         2},
+        {"tspl_203",
+         "PeelCutMode=4",
+         {"thermal-label-mode=partial-cut"},
+         "SET PEEL OFF\r\nSET CUTTER FALSE\r\nSET PARTIAL_CUTTER 1\r\nSET TEAR OFF\r\n",
+         2},
+        {"zpl_203", "PeelCutMode=1", {"thermal-label-mode=tear-off"}, "^MMT\n", 2},
+        {"zpl_203", "PeelCutMode=2", {"thermal-label-mode=cut"}, "^MMC\n", 2},
+        {"zpl_300", "PeelCutMode=3", {"thermal-label-mode=peel-off"}, "^MMP\n", 2},
+        {"zpl_203",
+         "",
+         {"thermal-label-mode=partial-cut"},
+         "^MM",
+         0,
+         false,
+         "Ignored thermal-label-mode=partial-cut"},
+        {"epl_203", "PeelCutMode=2", {"thermal-label-mode=cut"}, "\nOC\n", 2},
+        {"epl_203",
+         "",
+         {"thermal-label-mode=peel-off"},
+         "\nOC\n",
+         0,
+         false,
+         "Ignored thermal-label-mode=peel-off"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.driver) + " [" + row.ppdOptions + "]");
+        const Family& f = FamilyOf(row.driver);
+        const std::vector<TestPage> pages = {BandPage(f.width, 120, f.dpi),
+                                             BandPage(f.width, 80, f.dpi)};
+        const FilterResult filter = RunFilter(Ppd(f.ppd), MakePwgRaster(pages), row.ppdOptions);
+        ASSERT_EQ(filter.exitStatus, 0) << filter.err;
+        EXPECT_EQ(Count(filter.out, row.golden), row.times);
+        EXPECT_TRUE(!row.atEnd || EndsWith(filter.out, row.golden));
+
+        const Submitted app = Submit(row.driver, row.submit, WritePwg(pages));
+        ASSERT_EQ(app.status, 0) << app.said;
+        EXPECT_NE(app.said.find(row.said), std::string::npos) << app.said;
+        EXPECT_TRUE(app.printed == filter.out);
+    }
+}
+
+// A file of printer commands sent without a format prints untouched on a
+// printer of its language, recognised by how it starts; on another
+// printer it is refused with the language named and the way to send it
+// anyway. Look-alikes are not taken for a language.
+TEST_F(PrinterApp, PrinterCommandsAreRecognisedByTheirContent) {
+    auto stream = [](const char* ppd) {
+        return RunFilter(Ppd(ppd), MakePwgRaster({BandPage(384, 40, 203)})).out;
+    };
+    auto text = [](const std::string& t) { return std::vector<uint8_t>(t.begin(), t.end()); };
+    const std::string flag = "Printer commands are sent as they are with -o document-format=";
+    const struct {
+        const char* what;
+        const char* driver;
+        std::vector<uint8_t> bytes;
+        std::string refusal = {};  // empty: printed as it is
+    } rows[] = {
+        {"TSPL by hand", "tspl_203",
+         text("SIZE 58 mm, 40 mm\r\nGAP 2 mm, 0 mm\r\nDIRECTION 1\r\nCLS\r\n"
+              "TEXT 10,10,\"3\",0,1,1,\"Hi\"\r\nPRINT 1\r\n")},
+        {"TSPL from the filter", "tspl_300", stream("tspl-203")},
+        {"ZPL", "zpl_203", text("^XA\n^FO50,50^A0N,50,50^FDHello^FS\n^XZ\n")},
+        {"EPL2", "epl_203", text("\nN\nq609\nQ203,24\nA50,50,0,3,1,1,N,\"Hi\"\nP1\n")},
+        {"CPCL", "cpcl_2in", text("! 0 200 200 210 1\r\nTEXT 4 0 30 40 Hi\r\nPRINT\r\n")},
+        {"ESC/POS text", "escpos_58", text("\x1B@Hello\n\n\x1DV1")},
+        {"ESC/POS from the filter", "escpos_80", stream("escpos58")},
+        {"ZPL on a TSPL printer", "tspl_203", text("^XA\n^FDHi^FS\n^XZ\n"),
+         "the document is ZPL printer commands (application/vnd.thermal-zpl). " + flag +
+             "application/vnd.thermal-tspl."},
+        {"TSPL on a receipt printer", "escpos_58", stream("tspl-203"),
+         "the document is TSPL printer commands (application/vnd.thermal-tspl). " + flag +
+             "application/vnd.thermal-escpos."},
+        {"DYMO (ESC @, then its own commands) is not ESC/POS", "escpos_58", stream("dymo-lw-300"),
+         "the document is of none of these formats. " + flag},
+        {"text that starts like TSPL", "tspl_203", text("SIZE of the order: 3\nCLS\n"),
+         "of none of these formats"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string file = TempDir::Shared().NewPath("commands") + ".prn";
+        WriteFileBytes(file, row.bytes);
+        const Submitted s = Submit(row.driver, {}, file);
+        EXPECT_EQ(s.status, row.refusal.empty() ? 0 : 1) << s.said;
+        EXPECT_NE(s.said.find(row.refusal), std::string::npos) << s.said;
+        EXPECT_TRUE(!row.refusal.empty() || s.printed == row.bytes);
     }
 }
 
@@ -260,7 +444,8 @@ TEST_F(PrinterApp, FivePrintersPrintAtOnce) {
         const Family& f = FamilyOf(driver);
         const std::vector<TestPage> pages(3, SamplePage(f.width, 500, f.dpi));
         files.push_back(WritePwg(pages));
-        expected.push_back(RunFilter(Ppd(f.ppd), ReadFileBytes(files.back())).out);
+        expected.push_back(
+            RunFilter(Ppd(f.ppd), ReadFileBytes(files.back()), AppDefaultPpdOptions(driver)).out);
     }
     std::vector<std::thread> jobs;
     for (size_t i = 0; i < 5; i++)

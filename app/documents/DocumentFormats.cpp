@@ -3,17 +3,29 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/documents/RawLanguage.h"
+#include "printers/Languages.h"
+
 namespace {
 constexpr std::string_view kAnyFormat = "application/octet-stream";
 // The image formats PAPPL converts itself, besides the driver's raw one.
 constexpr std::string_view kImages[] = {"image/png", "image/jpeg", "image/pwg-raster", "image/urf",
                                         "application/pdf"};
+// As much of the document's start as printer commands are told by.
+constexpr size_t kHeaderBytes = 4096;
 
 std::string Takes(const char* rawFormat) {
     return std::string(
                "This printer prints PDF, PNG, JPEG, PWG raster and Apple raster (image/urf) "
                "documents and its own commands (") +
            rawFormat + ")";
+}
+
+// How a file of the printer's own commands is sent when they are not
+// recognised (or are another language the printer takes as well).
+std::string Flag(const char* rawFormat) {
+    return std::string(" Printer commands are sent as they are with -o document-format=") +
+           rawFormat + ".";
 }
 
 bool Taken(std::string_view format, const char* rawFormat) {
@@ -35,11 +47,16 @@ const char* Kind(const unsigned char* h) {
 }
 
 std::string SniffError(pappl_client_t* client, const char* rawFormat) {
-    unsigned char header[8] = {};
-    if (httpPeek(papplClientGetHTTP(client), reinterpret_cast<char*>(header), sizeof header) <= 0 ||
-        Recognised(header))
-        return std::string();
-    return Takes(rawFormat) + "; the document is " + Kind(header) + ".";
+    unsigned char header[kHeaderBytes] = {};
+    const ssize_t size =
+        httpPeek(papplClientGetHTTP(client), reinterpret_cast<char*>(header), sizeof header);
+    if (size <= 0 || Recognised(header)) return std::string();
+    const Language* language = RecogniseLanguage(header, static_cast<size_t>(size));
+    if (language && !std::strcmp(language->rawFormat, rawFormat)) return std::string();
+    if (language)
+        return Takes(rawFormat) + "; the document is " + language->title + " printer commands (" +
+               language->rawFormat + ")." + Flag(rawFormat);
+    return Takes(rawFormat) + "; the document is " + Kind(header) + "." + Flag(rawFormat);
 }
 }  // namespace
 

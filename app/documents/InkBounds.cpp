@@ -6,6 +6,13 @@
 namespace {
 // Anti-aliased edges and faint backgrounds are not content.
 constexpr uint8_t kInk = 224;
+// Paper: white give or take the noise of a JPEG; lighter than anything a
+// dither turns into more than a stray dot.
+constexpr uint8_t kPaper = 248;
+
+bool BlankRow(const uint8_t* row, int width) {
+    return std::all_of(row, row + width, [](uint8_t v) { return v >= kPaper; });
+}
 }  // namespace
 
 PixelRect InkBounds(const GrayImage& image) {
@@ -26,6 +33,13 @@ PixelRect InkBounds(const GrayImage& image) {
     }
     if (top < 0) return PixelRect{};
     return PixelRect{left, top, right - left + 1, bottom - top + 1};
+}
+
+PixelRect PaperRows(const GrayImage& image) {
+    int top = 0, bottom = image.height;
+    while (top < bottom && BlankRow(image.Row(top), image.width)) top++;
+    while (bottom > top && BlankRow(image.Row(bottom - 1), image.width)) bottom--;
+    return PixelRect{0, top, image.width, bottom - top};
 }
 
 GrayImage CropImage(const GrayImage& image, const PixelRect& r) {

@@ -48,17 +48,28 @@ bool RedrawScaled(PageSource& source, int page, const PlacementMedium& m, const 
     return source.Draw(page, m.xdpi * p.scale, m.ydpi * p.scale, region, image, why);
 }
 
-void SetPageHeader(pappl_pr_options_t& o, const Placement& p, const PlacementMedium& m) {
+void SetPageHeader(pappl_pr_options_t& o, const GrayImage& page, const PlacementMedium& m) {
     cups_page_header2_t& h = o.header;
-    h.cupsWidth = static_cast<unsigned>(p.pageWidth);
-    h.cupsHeight = static_cast<unsigned>(p.pageLength);
+    h.cupsWidth = static_cast<unsigned>(page.width);
+    h.cupsHeight = static_cast<unsigned>(page.height);
     h.cupsBitsPerColor = 8;
     h.cupsBitsPerPixel = 8;
     h.cupsBytesPerLine = h.cupsWidth;
     h.cupsColorSpace = CUPS_CSPACE_SW;
     h.cupsNumColors = 1;
-    h.PageSize[0] = static_cast<unsigned>(p.pageWidth * 72 / m.xdpi);
-    h.PageSize[1] = static_cast<unsigned>(p.pageLength * 72 / m.ydpi);
+    h.PageSize[0] = static_cast<unsigned>(page.width * 72 / m.xdpi);
+    h.PageSize[1] = static_cast<unsigned>(page.height * 72 / m.ydpi);
+}
+
+// A page on a roll is as long as what it prints: the blank paper above and
+// below its content is left out (a blank page stays as it is).
+void TrimBlankPaper(pappl_job_t* job, int page, GrayImage& printed) {
+    const PixelRect rows = PaperRows(printed);
+    if (rows.height <= 0 || rows.height == printed.height) return;
+    papplLogJob(job, PAPPL_LOGLEVEL_DEBUG,
+                "Page %d: %d blank rows above and %d below the content left out.", page + 1, rows.y,
+                printed.height - rows.y - rows.height);
+    printed = CropImage(printed, rows);
 }
 
 class RasterOutput {
@@ -175,6 +186,7 @@ bool PlacePageImage(PageJob& pj, PageSource& source, int page, GrayImage& printe
     PrepareNext(pj, source, page);
     printed = GrayImage(p.pageWidth, p.pageLength);
     DrawScaled(TurnImage(content, p.turns), p.document, printed);
+    if (m.roll) TrimBlankPaper(pj.job, page, printed);
     return true;
 }
 
@@ -191,7 +203,7 @@ bool PrintPage(PageJob& pj, PageSource& source, int page, RasterOutput& out, uns
         pj.leftOut.push_back({page, why});
         return true;
     }
-    SetPageHeader(pj.options, p, pj.medium);
+    SetPageHeader(pj.options, printed, pj.medium);
     for (int copy = 0; copy < std::max(pj.options.copies, 1) && !papplJobIsCanceled(job); copy++) {
         if (!out.Page(printed, ++number)) return false;
         papplJobSetImpressionsCompleted(job, 1);

@@ -185,7 +185,8 @@ void AddVendorOptions(const Language& language, pappl_pr_driver_data_t& d, ipp_t
             continue;
         }
         std::vector<const char*> keywords;
-        for (const VendorKeyword& k : v.keywords) keywords.push_back(k.keyword);
+        for (const VendorKeyword& k : v.keywords)
+            if (TakesKeyword(k, &language)) keywords.push_back(k.keyword);
         if (!ippFindAttribute(attrs, supported.c_str(), IPP_TAG_ZERO))
             ippAddStrings(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, supported.c_str(),
                           static_cast<int>(keywords.size()), nullptr, keywords.data());

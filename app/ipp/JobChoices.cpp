@@ -119,7 +119,7 @@ void SetVendorOptions(const Language& language, pappl_job_t* job, const pappl_pr
         if (!AppliesTo(v, language)) continue;
         const std::string value = VendorValue(v, o, defaults);
         if (value.empty()) continue;
-        const std::string choice = ChoiceForValue(v, value);
+        const std::string choice = ChoiceForValue(v, value, &language);
         if (choice.empty())
             papplLogJob(job, PAPPL_LOGLEVEL_WARN, "Ignoring %s=%s: not a value of this printer.",
                         v.name, value.c_str());

@@ -34,15 +34,24 @@ bool Answer(pappl_client_t* client, ipp_status_t status, const std::vector<Fault
     return status >= IPP_STATUS_ERROR_BAD_REQUEST;
 }
 
+// The language of the request's printer, or null when there is none.
+const Language* PrinterLanguage(pappl_client_t* client) {
+    pappl_printer_t* printer = papplClientGetPrinter(client);
+    const DriverInfo* driver = printer ? FindDriver(papplPrinterGetDriverName(printer)) : nullptr;
+    return driver ? driver->language : nullptr;
+}
+
 // Vendor attributes of the request named like a setting plus `suffix`
-// ("-default" for printer defaults) whose values the setting does not take.
-std::vector<Fault> VendorFaults(ipp_t* request, ipp_tag_t group, const char* suffix) {
+// ("-default" for printer defaults) whose values the setting does not take
+// (on printers of the language, when known).
+std::vector<Fault> VendorFaults(ipp_t* request, ipp_tag_t group, const char* suffix,
+                                const Language* language) {
     std::vector<Fault> faults;
     for (ipp_attribute_t* a = ippFirstAttribute(request); a; a = ippNextAttribute(request)) {
         const char* name = ippGetName(a);
         if (!name || (group != IPP_TAG_ZERO && ippGetGroupTag(a) != group)) continue;
         if (const VendorOption* option = FindVendorOption(name, suffix))
-            if (std::string error = AttributeError(*option, a); !error.empty())
+            if (std::string error = AttributeError(*option, a, language); !error.empty())
                 faults.push_back({a, error});
     }
     return faults;
@@ -54,9 +63,11 @@ const char* StringOf(ipp_t* request, const char* name) {
 
 bool CheckCreatePrinter(pappl_client_t* client) {
     ipp_t* request = papplClientGetRequest(client);
-    std::vector<Fault> faults = VendorFaults(request, IPP_TAG_PRINTER, "-default");
     ipp_attribute_t* driver = ippFindAttribute(request, "smi55357-driver", IPP_TAG_ZERO);
     const char* name = ippGetString(driver, 0, nullptr);
+    const DriverInfo* info = name ? FindDriver(name) : nullptr;
+    std::vector<Fault> faults =
+        VendorFaults(request, IPP_TAG_PRINTER, "-default", info ? info->language : nullptr);
     if (name && std::strcmp(name, "auto") && !FindDriver(name))
         faults.push_back({driver, std::string("There is no driver \"") + name +
                                       "\": \"thermal-printer-app drivers\" lists them."});
@@ -104,8 +115,8 @@ std::vector<Fault> RangeFaults(pappl_client_t* client) {
 }
 
 bool CheckDefaults(pappl_client_t* client) {
-    std::vector<Fault> faults =
-        VendorFaults(papplClientGetRequest(client), IPP_TAG_PRINTER, "-default");
+    std::vector<Fault> faults = VendorFaults(papplClientGetRequest(client), IPP_TAG_PRINTER,
+                                             "-default", PrinterLanguage(client));
     for (Fault& f : RangeFaults(client)) faults.push_back(std::move(f));
     return !faults.empty() && Answer(client, IPP_STATUS_ERROR_ATTRIBUTES_OR_VALUES, faults);
 }
@@ -132,7 +143,8 @@ std::vector<Fault> UnknownJobAttributes(ipp_t* request) {
 // may well send more than a printer knows) unless fidelity is asked for.
 bool CheckJobValues(pappl_client_t* client) {
     ipp_t* request = papplClientGetRequest(client);
-    const std::vector<Fault> values = VendorFaults(request, IPP_TAG_ZERO, "");
+    const std::vector<Fault> values =
+        VendorFaults(request, IPP_TAG_ZERO, "", PrinterLanguage(client));
     std::vector<Fault> faults = values;
     for (Fault& f : UnknownJobAttributes(request)) faults.push_back(std::move(f));
     if (faults.empty()) return false;

@@ -5,20 +5,19 @@
 #include "app/ipp/VendorOptions.h"
 
 namespace {
-std::string Allowed(const VendorOption& option) {
+std::string Allowed(const VendorOption& option, const Language* language) {
     if (option.keywords.empty())
         return "a whole number from " + std::to_string(option.min) + " to " +
                std::to_string(option.max);
-    std::string list = "one of ";
-    for (const VendorKeyword& k : option.keywords) {
-        if (&k != option.keywords.data()) list += ", ";
-        list += k.keyword;
-    }
+    std::string list;
+    for (const VendorKeyword& k : option.keywords)
+        if (TakesKeyword(k, language))
+            list += (list.empty() ? "one of " : ", ") + std::string(k.keyword);
     return list;
 }
 
-std::string Refusal(const VendorOption& option, std::string_view value) {
-    return std::string(option.name) + " takes " + Allowed(option) + ", not \"" +
+std::string Refusal(const VendorOption& option, std::string_view value, const Language* language) {
+    return std::string(option.name) + " takes " + Allowed(option, language) + ", not \"" +
            std::string(value) + "\".";
 }
 
@@ -30,9 +29,9 @@ bool InRange(const VendorOption& option, std::string_view value) {
            n <= option.max;
 }
 
-bool Listed(const VendorOption& option, std::string_view value) {
+bool Listed(const VendorOption& option, std::string_view value, const Language* language) {
     for (const VendorKeyword& k : option.keywords)
-        if (value == k.keyword) return true;
+        if (value == k.keyword && TakesKeyword(k, language)) return true;
     return false;
 }
 }  // namespace
@@ -45,17 +44,20 @@ const VendorOption* FindVendorOption(std::string_view name, std::string_view suf
     return nullptr;
 }
 
-std::string ValueError(const VendorOption& option, std::string_view value) {
-    const bool takes = option.keywords.empty() ? InRange(option, value) : Listed(option, value);
-    return takes ? std::string() : Refusal(option, value);
+std::string ValueError(const VendorOption& option, std::string_view value,
+                       const Language* language) {
+    const bool takes =
+        option.keywords.empty() ? InRange(option, value) : Listed(option, value, language);
+    return takes ? std::string() : Refusal(option, value, language);
 }
 
-std::string AttributeError(const VendorOption& option, ipp_attribute_t* attr) {
+std::string AttributeError(const VendorOption& option, ipp_attribute_t* attr,
+                           const Language* language) {
     char text[256];
     ippAttributeString(attr, text, sizeof text);
     const ipp_tag_t tag = ippGetValueTag(attr);
     const bool typed = option.keywords.empty() ? tag == IPP_TAG_INTEGER
                                                : tag == IPP_TAG_KEYWORD || tag == IPP_TAG_NAME;
-    if (ippGetCount(attr) != 1 || !typed) return Refusal(option, text);
-    return ValueError(option, text);
+    if (ippGetCount(attr) != 1 || !typed) return Refusal(option, text, language);
+    return ValueError(option, text, language);
 }

@@ -20,6 +20,26 @@ constexpr VendorKeyword kDithers[] = {
     {"ordered-16x16", "10", "Ordered 16×16"},
 };
 constexpr VendorKeyword kOnOff[] = {{"off", "0", "Off"}, {"on", "1", "On"}};
+constexpr VendorKeyword kCutModes[] = {
+    {"none", "0", "No cut"},
+    {"full-at-end", "1", "Full cut at the end of the job"},
+    {"partial-at-end", "2", "Partial cut at the end of the job"},
+    {"full-every-page", "3", "Full cut after every page"},
+    {"partial-every-page", "4", "Partial cut after every page"},
+};
+constexpr VendorKeyword kCashDrawer[] = {
+    {"none", "0", "No"},
+    {"before-job", "1", "Before the job"},
+    {"after-job", "2", "After the job"},
+};
+// The label printers' tear, cut and peel modes, each where the language has it.
+constexpr VendorKeyword kLabelModes[] = {
+    {"printer-setting", "Default", "Printer setting"},
+    {"tear-off", "1", "Stop at the tear bar", "tspl zpl"},
+    {"cut", "2", "Cut"},
+    {"peel-off", "3", "Peel off", "tspl zpl"},
+    {"partial-cut", "4", "Partial cut", "tspl"},
+};
 constexpr VendorKeyword kPrintMethod[] = {
     {"direct-thermal", "Direct", "Direct thermal"},
     {"thermal-transfer", "Transfer", "Thermal transfer (ribbon)"},
@@ -87,10 +107,34 @@ constexpr VendorOption kOptions[] = {
     {"thermal-auto-cut", "AutoCut", kOnOff, 0, 0, false, "Cut automatically"},
     {"thermal-cut-every", "CutEvery", {}, 1, 255, false, "Cut after every (labels)"},
     {"thermal-cut-at-end", "CutAtEnd", kOnOff, 0, 0, false, "Cut at the end of the job"},
+    {"thermal-cut", "CutMode", kCutModes, 0, 0, false, "Cut the paper"},
+    {"thermal-cash-drawer", "CashDrawer", kCashDrawer, 0, 0, false, "Open the cash drawer"},
+    {"thermal-label-mode", "PeelCutMode", kLabelModes, 0, 0, false, "After each label"},
     // Documents, not the printer: the page's inked area fitted to the label.
     {"thermal-fit-content", "FitContent", kOnOff, 0, 0, false,
      "Fit the printed area to the label (shipping labels on a full page)", "0"},
 };
+// Where the application's default differs from the PPD's: a receipt
+// printer cuts its receipt off at the end of the job. A partial cut leaves
+// a hinge of paper, so the receipt does not drop into the printer's mouth
+// and the roll stays threaded; the filter keeps the PPD's "no cut", which
+// is today's bytes for existing queues.
+struct AppDefault {
+    const char* language;
+    const char* ppdKeyword;
+    const char* choice;
+};
+constexpr AppDefault kAppDefaults[] = {{"escpos", "CutMode", "2"}};
+
+bool Named(const char* names, std::string_view name) {
+    std::string_view rest = names;
+    while (!rest.empty()) {
+        const size_t space = std::min(rest.find(' '), rest.size());
+        if (rest.substr(0, space) == name) return true;
+        rest.remove_prefix(std::min(space + 1, rest.size()));
+    }
+    return false;
+}
 }  // namespace
 
 std::span<const VendorOption> VendorOptions() {
@@ -103,11 +147,21 @@ bool AppliesTo(const VendorOption& option, const Language& language) {
     return LanguageDefault(language, option.ppdKeyword) != nullptr;
 }
 
-const char* DefaultChoice(const VendorOption& option, const Language& language) {
-    return option.appDefault ? option.appDefault : LanguageDefault(language, option.ppdKeyword);
+bool TakesKeyword(const VendorKeyword& keyword, const Language* language) {
+    return !keyword.languages || !language || Named(keyword.languages, language->name);
 }
 
-std::string ChoiceForValue(const VendorOption& option, std::string_view value) {
+const char* DefaultChoice(const VendorOption& option, const Language& language) {
+    if (option.appDefault) return option.appDefault;
+    for (const AppDefault& d : kAppDefaults)
+        if (std::string_view(d.ppdKeyword) == option.ppdKeyword &&
+            std::string_view(d.language) == language.name)
+            return d.choice;
+    return LanguageDefault(language, option.ppdKeyword);
+}
+
+std::string ChoiceForValue(const VendorOption& option, std::string_view value,
+                           const Language* language) {
     if (option.keywords.empty()) {
         int n = 0;
         auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
@@ -115,7 +169,7 @@ std::string ChoiceForValue(const VendorOption& option, std::string_view value) {
         return std::to_string(std::clamp(n, option.min, option.max));
     }
     for (const VendorKeyword& k : option.keywords)
-        if (value == k.keyword) return k.choice;
+        if (value == k.keyword && TakesKeyword(k, language)) return k.choice;
     return std::string();
 }
 

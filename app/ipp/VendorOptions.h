@@ -12,6 +12,9 @@ struct VendorKeyword {
     const char* keyword;
     const char* choice;
     const char* label;
+    // Names of the languages whose PPDs have the choice ("tspl zpl"); null
+    // for every language that has the option.
+    const char* languages = nullptr;
 };
 
 // A print option without a standard IPP attribute, offered as a vendor
@@ -31,11 +34,15 @@ struct VendorOption {
 
 std::span<const VendorOption> VendorOptions();
 bool AppliesTo(const VendorOption& option, const Language& language);
+// Whether printers of the language take the keyword; null: any language.
+bool TakesKeyword(const VendorKeyword& keyword, const Language* language);
 // The option's default choice for printers of the language.
 const char* DefaultChoice(const VendorOption& option, const Language& language);
 
-// The PPD choice for an IPP value (a keyword, or an integer as text that is
-// clamped to the range); empty when the value means nothing.
-std::string ChoiceForValue(const VendorOption& option, std::string_view value);
+// The PPD choice for an IPP value (a keyword the language takes, or an
+// integer as text that is clamped to the range); empty when the value
+// means nothing.
+std::string ChoiceForValue(const VendorOption& option, std::string_view value,
+                           const Language* language = nullptr);
 // The IPP value for a PPD choice, the reverse of ChoiceForValue.
 std::string ValueForChoice(const VendorOption& option, std::string_view choice);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/drivers/DriverCatalog.h"
 #include "app/ipp/SettingValues.h"
 #include "app/ipp/VendorOptions.h"
 
@@ -70,11 +71,16 @@ int ParseForm(std::string_view body, cups_option_t** form) {
     return count;
 }
 
-std::string Faults(int count, cups_option_t* form) {
+const Language* LanguageOf(pappl_printer_t* printer) {
+    const DriverInfo* driver = FindDriver(papplPrinterGetDriverName(printer));
+    return driver ? driver->language : nullptr;
+}
+
+std::string Faults(int count, cups_option_t* form, const Language* language) {
     std::string faults;
     for (int i = 0; i < count; i++)
         if (const VendorOption* option = FindVendorOption(form[i].name))
-            if (std::string error = ValueError(*option, form[i].value); !error.empty())
+            if (std::string error = ValueError(*option, form[i].value, language); !error.empty())
                 faults += error + " ";
     return faults;
 }
@@ -88,7 +94,8 @@ std::string CurrentDefault(pappl_printer_t* printer, const char* name) {
     return text;
 }
 
-void ShowSetting(pappl_client_t* client, const VendorOption& option, const std::string& value) {
+void ShowSetting(pappl_client_t* client, const VendorOption& option, const std::string& value,
+                 const Language* language) {
     papplClientHTMLPrintf(client, "<tr><th>%s:</th><td>",
                           papplClientGetLocString(client, option.name));
     if (option.keywords.empty()) {
@@ -100,6 +107,7 @@ void ShowSetting(pappl_client_t* client, const VendorOption& option, const std::
     }
     papplClientHTMLPrintf(client, "<select name=\"%s\">", option.name);
     for (const VendorKeyword& k : option.keywords) {
+        if (!TakesKeyword(k, language)) continue;
         const std::string key = std::string(option.name) + "." + k.keyword;
         papplClientHTMLPrintf(client, "<option value=\"%s\"%s>%s</option>", k.keyword,
                               value == k.keyword ? " selected" : "",
@@ -126,8 +134,10 @@ void ShowRefusal(pappl_client_t* client, pappl_printer_t* printer, const std::st
                                       form[i].name, form[i].value);
             continue;
         }
-        const bool good = ValueError(*option, form[i].value).empty();
-        ShowSetting(client, *option, good ? form[i].value : CurrentDefault(printer, option->name));
+        const Language* language = LanguageOf(printer);
+        const bool good = ValueError(*option, form[i].value, language).empty();
+        ShowSetting(client, *option, good ? form[i].value : CurrentDefault(printer, option->name),
+                    language);
     }
     papplClientHTMLPrintf(client,
                           "<tr><th></th><td><input type=\"submit\" value=\"%s\"></td></tr>\n"
@@ -139,13 +149,13 @@ void ShowRefusal(pappl_client_t* client, pappl_printer_t* printer, const std::st
 // Why a POST stores nothing: a setting outside its values, or a form that
 // could not be looked at first. Empty for a form PAPPL may store (or
 // refuse itself, as one without the session token).
-std::string Faults(pappl_client_t* client) {
+std::string Faults(pappl_client_t* client, pappl_printer_t* printer) {
     std::string body;
     if (!PeekBody(client, body)) return "The form could not be checked. ";
     cups_option_t* form = nullptr;
     const int count = ParseForm(body, &form);
     const std::string faults =
-        papplClientIsValidForm(client, count, form) ? Faults(count, form) : "";
+        papplClientIsValidForm(client, count, form) ? Faults(count, form, LanguageOf(printer)) : "";
     cupsFreeOptions(count, form);
     return faults;
 }
@@ -153,7 +163,7 @@ std::string Faults(pappl_client_t* client) {
 // A POST that must store nothing: answered here. False for every other
 // request, which PAPPL's page handles.
 bool Refused(pappl_client_t* client, pappl_printer_t* printer) {
-    const std::string faults = Faults(client);
+    const std::string faults = Faults(client, printer);
     if (faults.empty()) return false;
     cups_option_t* form = nullptr;
     const int count = papplClientGetForm(client, &form);

@@ -75,6 +75,9 @@ bool CEplDecoder::Line(size_t at, const std::string& line) {
             return true;
         case 'P':
             return Print(at, params);
+        case 'O':
+            m_ctx.Set("options", params.find('C') != std::string::npos ? "cutter" : params);
+            return true;
         default:
             break;
     }

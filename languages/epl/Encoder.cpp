@@ -10,6 +10,11 @@ namespace {
 constexpr uint32_t kMaxBandRows = 255;
 // Gap or mark length when the media setting gives none.
 constexpr int kDefaultGapMm = 3;
+// The hardware option that turns the cutter on: it cuts after every label.
+// The printer keeps it until told otherwise, so it is only ever sent on.
+constexpr const char* kCutterOn = "OC";
+// iPeelCutMode's cutter (see tagREGSTRUCT).
+constexpr int kCutterMode = 2;
 
 void AppendLine(std::string& page, const std::string& line) {
     page += line;
@@ -40,6 +45,7 @@ void CPrinterEPL::AppendSetup(std::string& page) const {
     AppendLine(page, LabelLength());
     if (reg.iDensity >= 0) AppendLine(page, "D" + std::to_string(std::min(reg.iDensity, 15)));
     if (reg.iSpeed > 0) AppendLine(page, "S" + std::to_string(std::min(reg.iSpeed, 6)));
+    if (reg.iPeelCutMode == kCutterMode) AppendLine(page, kCutterOn);
 }
 
 // Runs of inked rows, each cut into bands of at most 255 rows; white rows

@@ -8,7 +8,7 @@ std::vector<uint8_t> IdentifyEpl(const IdentifySettings&);
 namespace language_data {
 inline constexpr LanguageOption kEplOptions[] = {
     THERMAL_IMAGE_OPTIONS,   {"zeMediaTracking", "Gap"}, {"Rotate", "0"},
-    {"Darkness", "Default"}, {"zePrintRate", "Default"},
+    {"Darkness", "Default"}, {"zePrintRate", "Default"}, {"PeelCutMode", "Default"},
 };
 // Print speeds in inches per second.
 inline constexpr int kEplSpeeds[] = {1, 2, 3, 4, 5, 6};
@@ -26,6 +26,7 @@ inline constexpr LanguageRow<CPrinterEPL> kEplRow{
      .options = language_data::kEplOptions,
      .commandSets = language_data::kEplCommands,
      .label = true,
+     .cut = true,
      .darknessLevels = 16,
      .darknessConfigured = 50,
      .speeds = language_data::kEplSpeeds,

@@ -157,7 +157,7 @@ void CPrinterESCPOS::OnPaintBmp() {
     if (!GatherRows(rowBytes, rows)) return;
 
     pageBuffer.InitBuffer(0);
-    if (reg.iCashDrawer == 1) cmdOpenMoneyBox();
+    if (reg.iCashDrawer == 1 && pagesPainted == 0) cmdOpenMoneyBox();
     cmdInit();
     cmdAlignCenter();
     PrintRaster(rowBytes, static_cast<int>(image.GetHeight()), rows);
@@ -165,12 +165,13 @@ void CPrinterESCPOS::OnPaintBmp() {
     if (reg.iCutMode == 3) cmdCutPaper(0);
     if (reg.iCutMode == 4) cmdCutPaper(1);
     cmdEndPrint();
-    if (reg.iCashDrawer == 2) cmdOpenMoneyBox();
     FlushPage();
+    pagesPainted++;
 }
 
+// The job's last cut, then the drawer opens once the receipt is out.
 void CPrinterESCPOS::OnDestroy() {
-    if (reg.iCutMode != 1 && reg.iCutMode != 2) return;
-    cmdCutPaper(reg.iCutMode == 2 ? 1 : 0);
-    FlushPage();
+    if (reg.iCutMode == 1 || reg.iCutMode == 2) cmdCutPaper(reg.iCutMode == 2 ? 1 : 0);
+    if (reg.iCashDrawer == 2 && pagesPainted > 0) cmdOpenMoneyBox();
+    if (pageBuffer.GetBufferLength() > 0) FlushPage();
 }

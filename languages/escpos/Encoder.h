@@ -7,9 +7,10 @@
 #include "printers/MyBuffer.h"
 #include "render/BaseRender.h"
 
-// ESC/POS receipt printers. A page becomes: optional drawer pulse, init,
-// centring, the page as GS v 0 raster image(s), optional feed and cut,
-// optional drawer pulse; assembled in pageBuffer and written in one piece.
+// ESC/POS receipt printers. A page becomes: init, centring, the page as
+// GS v 0 raster image(s), optional feed and cut; assembled in pageBuffer
+// and written in one piece. The cash drawer opens once per job: before its
+// first page, or after its last page and cut.
 // The page sequence calls its steps virtually so that dialects can replace
 // single commands.
 class CPrinterESCPOS : public CBaseRender {
@@ -60,4 +61,5 @@ protected:
     void FlushPage();
 
     CMyBuffer pageBuffer;
+    int pagesPainted = 0;
 };

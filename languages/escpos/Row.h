@@ -8,8 +8,8 @@ std::vector<uint8_t> IdentifyEscPos(const IdentifySettings&);
 
 namespace language_data {
 inline constexpr LanguageOption kEscPosOptions[] = {
-    THERMAL_IMAGE_OPTIONS, {"FeedOffset", "0"}, {"Rotate", "0"},
-    {"BandHeight", "0"},   {"BlankFeed", "0"},  {"WhiteRunLimit", "0"},
+    THERMAL_IMAGE_OPTIONS, {"FeedOffset", "0"},    {"Rotate", "0"},  {"BandHeight", "0"},
+    {"BlankFeed", "0"},    {"WhiteRunLimit", "0"}, {"CutMode", "0"}, {"CashDrawer", "0"},
 };
 inline constexpr const char* kEscPosCommands[] = {"ESCPOS", "POS"};
 }  // namespace language_data

@@ -11,7 +11,7 @@ inline constexpr LanguageOption kTsplOptions[] = {
     THERMAL_IMAGE_OPTIONS,   {"MediaMethod", "Direct"}, {"zeMediaTracking", "Gap"},
     {"Darkness", "8"},       {"zePrintRate", "4"},      {"AutoDotted", "0"},
     {"ImageCompress", "0"},  {"Rotate", "0"},           {"AdjustHoriaontal", "0"},
-    {"AdjustVertical", "0"}, {"FeedOffset", "0"},
+    {"AdjustVertical", "0"}, {"FeedOffset", "0"},       {"PeelCutMode", "Default"},
 };
 // Print speeds in inches per second.
 inline constexpr int kTsplSpeeds[] = {1, 2, 3, 4, 5, 6, 8, 10, 12};

@@ -10,7 +10,7 @@ namespace language_data {
 inline constexpr LanguageOption kZplOptions[] = {
     THERMAL_IMAGE_OPTIONS,     {"zeMediaTracking", "Gap"}, {"Rotate", "0"},
     {"MediaMethod", "Direct"}, {"Darkness", "Default"},    {"zePrintRate", "Default"},
-    {"ImageCompress", "0"},
+    {"ImageCompress", "0"},    {"PeelCutMode", "Default"},
 };
 // Print speeds in inches per second.
 inline constexpr int kZplSpeeds[] = {2, 3, 4, 5, 6, 8, 10, 12};

@@ -22,9 +22,10 @@ here=$(dirname "$(readlink -f "$0")")
 . "$here/../../scripts/private-servers.sh"
 
 # printer | driver | PDF | language (as thermal-preview names it) | pages | width x height
+# (a receipt is as long as its content, not its 100 mm page)
 printers=(
     "label|tspl_203|label-4x6.pdf|TSPL|1|832 x 1218"
-    "receipt|escpos_58|receipt-2p.pdf|ESC/POS|2|384 x 799"
+    "receipt|escpos_58|receipt-2p.pdf|ESC/POS|2|384 x 733"
 )
 
 work=""
@@ -116,6 +117,7 @@ for line in "${printers[@]}"; do
         ;;
     ESC/POS)
         LC_ALL=C grep -aq $'\x1dv0' "$device" || fail "$name: no GS v 0 raster image"
+        [ "$(tail -c 3 "$device")" = $'\x1dV1' ] || fail "$name: no partial cut at the end"
         ;;
     esac
     count=$(grep -c '^page [0-9]*:' <<<"$summary")

@@ -26,6 +26,7 @@ jobs=(
     "cpcl4|cpcl-4in|label-4x6.pdf|1|zeMediaTracking=Continuous|CPCL|1|812|1218|form=0"
     "cpcl2|cpcl-2in|label-4x6.pdf|1|media=w144h72|CPCL|1|384|203|form=1"
     "escpos58|escpos58|receipt-2p.pdf|2|FeedOffset=10|ESCPOS|4|384|799|feed=79 cut=none"
+    "receipt58|escpos58|receipt-long.pdf|1|media=Custom.58x1000mm CropEdgeTop=-1 CropEdgeBottom=-1 CutMode=2 CashDrawer=2|ESCPOS|1|384|719|feed=0 cut=partial"
     "peri203|peri-203|receipt-2p.pdf|1|Darkness=3 ImageCompress=1|PERIPAGE|2|384|799|media=1 density=3 cutline=1 z=1"
     "papr203|papr-203|receipt-2p.pdf|1|zeMediaTracking=Gap|PAPERANG|2|384|-|after=locate"
     "zpl203|zpl-203|label-4x6.pdf|1|Darkness=20 zePrintRate=4 zeMediaTracking=BLine|ZPL|1|812|1218|tracking=M media=D darkness=20 speed=4 data=hex"

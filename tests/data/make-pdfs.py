@@ -116,6 +116,23 @@ def receipt_page(number, items):
     return c
 
 
+def long_receipt():
+    """A receipt 58 x 200 mm whose content is 90 mm of it, 25 mm from the
+    top: rules and bars only, on whole dots at 203 dpi (rows 200 to 918), so
+    that its printed length is exact."""
+    dot = 72.0 / 203
+    height = 566.93
+
+    def rows(x, width, top, count):
+        return "%.4f %.4f %.4f %.4f re f\n" % (
+            x, height - (top + count) * dot, width, count * dot)
+
+    c = "0 g\n" + rows(20, 124, 200, 4)
+    for i in range(16):
+        c += rows(24, 30 + 5 * i, 240 + 40 * i, 16)
+    return c + rows(20, 124, 915, 4)
+
+
 def main():
     folder = os.path.dirname(os.path.abspath(sys.argv[0]))
     with open(os.path.join(folder, "label-4x6.pdf"), "wb") as f:
@@ -127,6 +144,8 @@ def main():
     with open(os.path.join(folder, "receipt-2p.pdf"), "wb") as f:
         f.write(pdf([receipt_page(1, first), receipt_page(2, second)],
                     "164.4", "283.5"))
+    with open(os.path.join(folder, "receipt-long.pdf"), "wb") as f:
+        f.write(pdf([long_receipt()], "164.41", "566.93"))
 
 
 if __name__ == "__main__":

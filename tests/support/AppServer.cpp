@@ -401,3 +401,7 @@ std::string AppServer::Attribute(const std::string& printer, const std::string& 
     ippDelete(response);
     return text;
 }
+
+std::string AppDefaultPpdOptions(const std::string& driver) {
+    return driver.starts_with("escpos_") ? "CutMode=2" : "";
+}

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+// The filter's options that print what the application prints by default
+// on a printer of this driver: receipt printers cut at the end of the job.
+std::string AppDefaultPpdOptions(const std::string& driver);
+
 // build/thermal-printer-app run as a private server for one test: state,
 // spool and log in a fresh folder, listening on 127.0.0.1 on a free port,
 // taking file devices in the folder's out/ (or the given folder; "" for
