@@ -13,6 +13,7 @@
 #include "app/drivers/DriverSetup.h"
 #include "app/ipp/IppDispatch.h"
 #include "app/ipp/RequestChecks.h"
+#include "app/ipp/SpoolCleanup.h"
 #include "app/ipp/SpoolLimits.h"
 #include "app/ipp/StateFile.h"
 #include "app/web/AppFace.h"
@@ -100,8 +101,8 @@ void AddPrinterPages(pappl_printer_t* printer, void* data) {
     AddCalibratePage(printer);
 }
 
-// The application's drivers, checks, image readers and state file.
-void InstallHooks(pappl_system_t* system, DriverList& drivers) {
+// The application's drivers, checks, image readers, state file and spool.
+void InstallHooks(pappl_system_t* system, DriverList& drivers, const std::string& spoolDir) {
     InstallOperationCheck(system, CheckRequest, nullptr);
     papplSystemSetPrinterDrivers(system, static_cast<int>(drivers.size()), drivers.data(),
                                  AutoAddDriver, AddPrinterPages, SetUpDriver, nullptr);
@@ -112,7 +113,7 @@ void InstallHooks(pappl_system_t* system, DriverList& drivers) {
     AddImageFilters(system);
     AddAppFace(system);
     static const std::string statePath = StateFilePath(kName);
-    papplSystemLoadState(system, statePath.c_str());
+    if (papplSystemLoadState(system, statePath.c_str())) RemoveOrphanSpoolFiles(system, spoolDir);
     papplSystemSetSaveCallback(system, SaveStateAtomically, const_cast<char*>(statePath.c_str()));
 }
 }  // namespace
@@ -156,7 +157,7 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         papplSystemDelete(system);
         return nullptr;
     }
-    InstallHooks(system, *static_cast<DriverList*>(data));
+    InstallHooks(system, *static_cast<DriverList*>(data), spoolDir);
     LogBleAvailability(system);
     return system;
 }

@@ -133,13 +133,14 @@ TEST(AppHostile, DeepCollectionsAndLargeUploadsAreRefused) {
     EXPECT_EQ(PrintFile(app, PngOfSize(2 << 20)), IPP_STATUS_ERROR_REQUEST_ENTITY);
     EXPECT_EQ(SpooledDocuments(app).first, 0);
 
-    // Queued documents up to the spool's limit; the next is refused as busy.
+    // Queued documents up to the spool's limit; the next is refused: full.
     ASSERT_EQ(app.Command({"pause", "-d", kPrinter}), 0);
     const std::string document = PngOfSize(900 << 10);
     std::vector<int> statuses;
     for (int i = 0; i < 5; i++) statuses.push_back(PrintFile(app, document));
-    EXPECT_EQ(statuses, (std::vector<int>{IPP_STATUS_OK, IPP_STATUS_OK, IPP_STATUS_OK,
-                                          IPP_STATUS_ERROR_BUSY, IPP_STATUS_ERROR_BUSY}));
+    EXPECT_EQ(statuses,
+              (std::vector<int>{IPP_STATUS_OK, IPP_STATUS_OK, IPP_STATUS_OK,
+                                IPP_STATUS_ERROR_TOO_MANY_JOBS, IPP_STATUS_ERROR_TOO_MANY_JOBS}));
     EXPECT_EQ(SpooledDocuments(app), std::make_pair(3, uintmax_t{3} * (900 << 10)));
     EXPECT_EQ(Answers(app), IPP_STATUS_OK);
 }
