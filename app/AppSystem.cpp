@@ -76,6 +76,26 @@ bool ParsePort(const char* value, int& port) {
     return true;
 }
 
+// Where socket printing (-o server-options=raw-socket) listens: on the
+// addresses of listen-hostname, printer 1 on -o raw-socket-port (9100 by
+// default) and each next printer-id on the port after. False, with the
+// reason on standard error, for a port that is no port.
+bool ApplyRawSocket(pappl_system_t* system, int count, cups_option_t* options) {
+    int port = 0;
+    if (!ParsePort(Option("raw-socket-port", count, options), port)) {
+        std::fprintf(stderr, "%s: Bad 'raw-socket-port' value \"%s\" (a number from 1 to 65535).\n",
+                     kName, Option("raw-socket-port", count, options));
+        return false;
+    }
+#ifdef THERMAL_SYSTEM_PAPPL
+    // A system PAPPL listens on 9100 and up on every address.
+    (void)system;
+#else
+    papplSystemSetRawSocket(system, Option("listen-hostname", count, options), port);
+#endif
+    return true;
+}
+
 // The TCP listeners; false when none could be made, which leaves a server
 // that nobody can reach.
 bool Listen(pappl_system_t* system, int count, cups_option_t* options) {
@@ -146,7 +166,8 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
     }
     Configure(system, count, options);
     if (!ApplySpoolLimits(system, Option("max-job-size", count, options),
-                          Option("max-spool-size", count, options))) {
+                          Option("max-spool-size", count, options)) ||
+        !ApplyRawSocket(system, count, options)) {
         papplSystemDelete(system);
         return nullptr;
     }
