@@ -14,6 +14,7 @@
 #include "app/drivers/DriverSetup.h"
 #include "app/ipp/IppDispatch.h"
 #include "app/ipp/RequestChecks.h"
+#include "app/ipp/SpoolCleanup.h"
 #include "app/ipp/SpoolLimits.h"
 #include "app/ipp/StateFile.h"
 #include "app/web/AppFace.h"
@@ -76,6 +77,26 @@ bool ParsePort(const char* value, int& port) {
     return true;
 }
 
+// Where socket printing (-o server-options=raw-socket) listens: on the
+// addresses of listen-hostname, printer 1 on -o raw-socket-port (9100 by
+// default) and each next printer-id on the port after. False, with the
+// reason on standard error, for a port that is no port.
+bool ApplyRawSocket(pappl_system_t* system, int count, cups_option_t* options) {
+    int port = 0;
+    if (!ParsePort(Option("raw-socket-port", count, options), port)) {
+        std::fprintf(stderr, "%s: Bad 'raw-socket-port' value \"%s\" (a number from 1 to 65535).\n",
+                     kName, Option("raw-socket-port", count, options));
+        return false;
+    }
+#ifdef THERMAL_SYSTEM_PAPPL
+    // A system PAPPL listens on 9100 and up on every address.
+    (void)system;
+#else
+    papplSystemSetRawSocket(system, Option("listen-hostname", count, options), port);
+#endif
+    return true;
+}
+
 // The TCP listeners; false when none could be made, which leaves a server
 // that nobody can reach.
 bool Listen(pappl_system_t* system, int count, cups_option_t* options) {
@@ -101,8 +122,8 @@ void AddPrinterPages(pappl_printer_t* printer, void* data) {
     AddCalibratePage(printer);
 }
 
-// The application's drivers, checks, image readers and state file.
-void InstallHooks(pappl_system_t* system, DriverList& drivers) {
+// The application's drivers, checks, image readers, state file and spool.
+void InstallHooks(pappl_system_t* system, DriverList& drivers, const std::string& spoolDir) {
     InstallOperationCheck(system, CheckRequest, nullptr);
     papplSystemSetPrinterDrivers(system, static_cast<int>(drivers.size()), drivers.data(),
                                  AutoAddDriver, AddPrinterPages, SetUpDriver, nullptr);
@@ -116,7 +137,7 @@ void InstallHooks(pappl_system_t* system, DriverList& drivers) {
     papplSystemSetMIMECallback(system, RawFormatOfDocument, nullptr);
     AddAppFace(system);
     static const std::string statePath = StateFilePath(kName);
-    papplSystemLoadState(system, statePath.c_str());
+    if (papplSystemLoadState(system, statePath.c_str())) RemoveOrphanSpoolFiles(system, spoolDir);
     papplSystemSetSaveCallback(system, SaveStateAtomically, const_cast<char*>(statePath.c_str()));
 }
 }  // namespace
@@ -149,7 +170,8 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
     }
     Configure(system, count, options);
     if (!ApplySpoolLimits(system, Option("max-job-size", count, options),
-                          Option("max-spool-size", count, options))) {
+                          Option("max-spool-size", count, options)) ||
+        !ApplyRawSocket(system, count, options)) {
         papplSystemDelete(system);
         return nullptr;
     }
@@ -160,7 +182,7 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         papplSystemDelete(system);
         return nullptr;
     }
-    InstallHooks(system, *static_cast<DriverList*>(data));
+    InstallHooks(system, *static_cast<DriverList*>(data), spoolDir);
     SetBleSystem(system);
     LogBleAvailability(system);
     return system;

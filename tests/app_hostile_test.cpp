@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <future>
 #include <random>
 #include <string>
 #include <vector>
@@ -80,11 +81,12 @@ std::string PngOfSize(size_t size) {
     return path;
 }
 
-int PrintFile(AppServer& app, const std::string& file) {
-    ipp_t* request = app.NewRequest(IPP_OP_PRINT_JOB, kPrinter);
+int PrintFile(const AppServer& app, const std::string& file,
+              const std::string& printer = kPrinter) {
+    ipp_t* request = app.NewRequest(IPP_OP_PRINT_JOB, printer);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
                  "image/png");
-    ipp_t* response = app.Send(request, std::string("/ipp/print/") + kPrinter, file);
+    ipp_t* response = app.Send(request, "/ipp/print/" + printer, file);
     const int status = response ? ippGetStatusCode(response) : -1;
     ippDelete(response);
     return status;
@@ -133,15 +135,56 @@ TEST(AppHostile, DeepCollectionsAndLargeUploadsAreRefused) {
     EXPECT_EQ(PrintFile(app, PngOfSize(2 << 20)), IPP_STATUS_ERROR_REQUEST_ENTITY);
     EXPECT_EQ(SpooledDocuments(app).first, 0);
 
-    // Queued documents up to the spool's limit; the next is refused as busy.
+    // Queued documents up to the spool's limit; the next is refused: full.
     ASSERT_EQ(app.Command({"pause", "-d", kPrinter}), 0);
     const std::string document = PngOfSize(900 << 10);
     std::vector<int> statuses;
     for (int i = 0; i < 5; i++) statuses.push_back(PrintFile(app, document));
-    EXPECT_EQ(statuses, (std::vector<int>{IPP_STATUS_OK, IPP_STATUS_OK, IPP_STATUS_OK,
-                                          IPP_STATUS_ERROR_BUSY, IPP_STATUS_ERROR_BUSY}));
+    EXPECT_EQ(statuses,
+              (std::vector<int>{IPP_STATUS_OK, IPP_STATUS_OK, IPP_STATUS_OK,
+                                IPP_STATUS_ERROR_TOO_MANY_JOBS, IPP_STATUS_ERROR_TOO_MANY_JOBS}));
     EXPECT_EQ(SpooledDocuments(app), std::make_pair(3, uintmax_t{3} * (900 << 10)));
     EXPECT_EQ(Answers(app), IPP_STATUS_OK);
+}
+
+// The spool counts the documents of the jobs that exist: a deleted printer's
+// leave with it, files of no job leave at the next start, and of uploads at
+// once the earliest keep their room while the others hear the spool is full.
+TEST(AppHostile, TheSpoolHoldsOnlyTheJobsThatExist) {
+    std::signal(SIGPIPE, SIG_IGN);
+    AppServer app(AppServer::Options{{"max-job-size", "1M"}, {"max-spool-size", "3M"}});
+    for (const char* printer : {kPrinter, "other"}) {
+        ASSERT_TRUE(app.AddPrinter(printer, "tspl_203"));
+        ASSERT_EQ(app.Command({"pause", "-d", printer}), 0);
+    }
+    const std::string document = PngOfSize(900 << 10);
+    for (int i = 0; i < 3; i++) ASSERT_EQ(PrintFile(app, document), IPP_STATUS_OK);
+    ASSERT_EQ(app.Command({"delete", "-d", kPrinter}), 0);
+    EXPECT_EQ(SpooledDocuments(app).first, 0);
+
+    // Six uploads at once into the room of three.
+    std::vector<std::future<int>> uploads;
+    for (int i = 0; i < 6; i++)
+        uploads.push_back(
+            std::async(std::launch::async, [&] { return PrintFile(app, document, "other"); }));
+    int accepted = 0;
+    for (auto& upload : uploads) {
+        const int status = upload.get();
+        accepted += status == IPP_STATUS_OK;
+        if (status != IPP_STATUS_OK) {
+            EXPECT_EQ(status, IPP_STATUS_ERROR_TOO_MANY_JOBS);
+        }
+    }
+    EXPECT_GE(accepted, 1);
+    EXPECT_EQ(SpooledDocuments(app), std::make_pair(accepted, uintmax_t(accepted) * (900 << 10)));
+    EXPECT_NE(app.Log().find("The spool is full"), std::string::npos);
+
+    // A document of a printer that is gone, found at the start, goes.
+    const std::string spool = app.Dir() + "/thermal-printer-app.d/";
+    app.Restart(
+        [&](const std::string&) { WriteFileText(spool + "p00001j000000009-lost.png", "x"); });
+    EXPECT_FALSE(std::filesystem::exists(spool + "p00001j000000009-lost.png"));
+    EXPECT_EQ(SpooledDocuments(app).first, accepted);
 }
 
 // Valid requests with bytes changed, cut or repeated at random (seeded):

@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -27,12 +29,27 @@ std::string ConfigFolder() {
     return std::filesystem::temp_directory_path().string();
 }
 
+// Flushes a file or folder to the disk; false, with errno set, when it
+// cannot be.
 bool SyncPath(const std::string& path, int flags) {
     const int fd = open(path.c_str(), flags | O_CLOEXEC);
     if (fd < 0) return false;
     const bool synced = fsync(fd) == 0;
-    close(fd);
-    return synced;
+    const int error = errno;
+    if (close(fd) != 0 || !synced) {
+        if (!synced) errno = error;
+        return false;
+    }
+    return true;
+}
+
+// Logs why a save failed; false with errno kept, for PAPPL to tell the client.
+bool Failed(pappl_system_t* system, const char* what, const std::string& path) {
+    const int error = errno;
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to save the state: %s \"%s\": %s", what,
+             path.c_str(), std::strerror(error));
+    errno = error;
+    return false;
 }
 }  // namespace
 
@@ -49,17 +66,21 @@ std::string SpoolDirectoryPath(const std::string& baseName) {
 bool SaveStateAtomically(pappl_system_t* system, void* data) {
     const std::string path = static_cast<const char*>(data);
     const std::string temporary = path + ".new";
-    if (!papplSystemSaveState(system, temporary.c_str()) || !SyncPath(temporary, O_RDONLY)) {
-        papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to save the state to \"%s\".",
-                 temporary.c_str());
+    // PAPPL logs why its writing failed; the old file stays.
+    if (!papplSystemSaveState(system, temporary.c_str())) {
+        const int error = errno;
+        std::remove(temporary.c_str());
+        errno = error;
+        return false;
+    }
+    if (!SyncPath(temporary, O_RDONLY)) {
+        Failed(system, "cannot flush", temporary);
         std::remove(temporary.c_str());
         return false;
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to replace the state file \"%s\".",
-                 path.c_str());
-        return false;
-    }
-    SyncPath(std::filesystem::path(path).parent_path().string(), O_RDONLY | O_DIRECTORY);
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        return Failed(system, "cannot replace", path);
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    if (!SyncPath(folder, O_RDONLY | O_DIRECTORY)) return Failed(system, "cannot flush", folder);
     return true;
 }

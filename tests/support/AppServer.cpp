@@ -24,8 +24,7 @@
 
 #include "support/TempDir.h"
 
-namespace {
-int FreePort() {
+int AppServer::FreePort() {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -37,6 +36,7 @@ int FreePort() {
     return ntohs(a.sin_port);
 }
 
+namespace {
 bool Answers(int port) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -119,9 +119,11 @@ int Spawn(const std::string& dir, const std::vector<std::string>& args, const st
 }
 }  // namespace
 
-AppServer::AppServer(const Options& serverOptions)
+AppServer::AppServer(const Options& serverOptions,
+                     const std::function<void(const std::string&)>& prepare)
     : m_options(serverOptions), m_dir(TempDir::Shared().NewPath("app")) {
     mkdir(m_dir.c_str(), 0755);
+    if (prepare) prepare(m_dir);
     mkdir((m_dir + "/out").c_str(), 0755);
     m_port = FreePort();
     Start();

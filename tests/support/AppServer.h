@@ -22,7 +22,10 @@ public:
 
     // `serverOptions` add to or replace the server's `-o` options; `file:`
     // devices are allowed in its folder's "out" unless they say otherwise.
-    explicit AppServer(const Options& serverOptions = {});
+    // `prepare` may change the folder before the server first starts (mount
+    // a file system on it).
+    explicit AppServer(const Options& serverOptions = {},
+                       const std::function<void(const std::string& dir)>& prepare = {});
     ~AppServer();
     AppServer(const AppServer&) = delete;
     AppServer& operator=(const AppServer&) = delete;
@@ -84,6 +87,9 @@ public:
     // The server's child processes: their ids and command lines.
     std::map<int, std::string> Children() const;
     std::string PrinterUri(const std::string& printer) const;
+
+    // A TCP port on 127.0.0.1 that nothing listens on.
+    static int FreePort();
 
 private:
     void Start();
