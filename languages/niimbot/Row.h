@@ -1,0 +1,30 @@
+#pragma once
+
+#include "printers/LanguageRow.h"
+
+class CPrinterNiimbot;
+extern const StatusExchange kNiimbotStatus;
+
+namespace language_data {
+inline constexpr LanguageOption kNiimbotOptions[] = {
+    THERMAL_IMAGE_OPTIONS,
+    {"Rotate", "0"},
+    {"Darkness", "Default"},
+    {"zeMediaTracking", "Gap"},
+};
+inline constexpr const char* kNiimbotNames[] = {"NIIMBOT"};
+}  // namespace language_data
+
+// Darkness 0 to 4 is density 1 to 5; the D-series stops at 3
+// (languages/niimbot/Encoder.cpp). Default: the generation's usual density.
+inline constexpr LanguageRow<CPrinterNiimbot> kNiimbotRow{
+    {.modelNumber = 31,
+     .name = "niimbot",
+     .title = "NIIMBOT",
+     .rawFormat = "application/vnd.thermal-niimbot",
+     .options = language_data::kNiimbotOptions,
+     .deviceNames = language_data::kNiimbotNames,
+     .label = true,
+     .status = &kNiimbotStatus,
+     .darknessLevels = 5,
+     .darknessConfigured = 50}};
