@@ -138,3 +138,13 @@ TEST(PreviewRoundTripAfterEncoderMerge, Cat) {
     RoundTrip(29, PreviewLanguage::Cat, {{"FeedOffset", {"0"}, ""}}, true,
               {PatternPage(384, 37, 0), PatternPage(384, 5, 5)});
 }
+
+// NIIMBOT B-series (the generation of a model name without D11): rows are
+// the whole 384-dot head, identical rows repeat and white rows are runs.
+TEST(PreviewRoundTripAfterEncoderMerge, Niimbot) {
+    TestPage repeated = PatternPage(384, 9, 3);
+    for (unsigned y = 2; y < 6; y++)
+        for (unsigned x = 0; x < 384; x++) repeated.SetBit(x, y, x % 5 != 0);
+    RoundTrip(31, PreviewLanguage::Niimbot, {}, true,
+              {PatternPage(384, 37, 0), repeated, MakePage(384, 300, 0xFF, 1)});
+}

@@ -24,6 +24,7 @@ PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
     uint8_t b0 = data[0], b1 = size > 1 ? data[1] : 0;
     if (b0 == 0xA5) return PreviewLanguage::Paperang;
     if (b0 == 0x51 && b1 == 0x78) return PreviewLanguage::Cat;
+    if ((b0 == 0x55 && b1 == 0x55) || (b0 == 0x03 && b1 == 0x55)) return PreviewLanguage::Niimbot;
     if ((b0 == 0x10 && b1 == 0xFF) || (b0 == 0x1F && b1 == 0x00)) return PreviewLanguage::PeriPage;
     // Brother QL jobs start with an invalidate run of NULs or ESC @ ESC i;
     // DYMO jobs with ESC @ and the dot tab or line width.
