@@ -20,6 +20,12 @@ std::string QlReply(char one, char two, size_t size = 32) {
     return r;
 }
 
+// A NIIMBOT heartbeat answer (DD, 13 data bytes) with its check byte.
+std::string NiimbotHeartbeat(char lid, char battery, char paper, char check) {
+    return std::string("\x55\x55\xDD\x0D\x1E\xD8\x00\x6C\x00\x6C\x00\x00\x54", 13) + lid + battery +
+           paper + std::string("\x01", 1) + check + "\xAA\xAA";
+}
+
 // A cat printer's status answer packet around its status byte.
 std::string CatReply(char status, char crc) {
     return std::string("\x51\x78\xA3\x01\x01\x00", 6) + status + crc + "\xFF";
@@ -93,6 +99,23 @@ const ReplyCase kReplies[] = {
     {29, CatReply(0x00, 0x00) + CatReply(0x01, 0x07), true, "Out of paper."},
     {29, CatReply(0x01, 0x00), true, "No answer from the printer."},  // CRC wrong
     {29, CatReply(0x01, 0x07).substr(0, 8), false, "No answer from the printer."},
+    // NIIMBOT: the 13-byte heartbeat answer a B21 sent, lid at 9, battery at
+    // 10, paper at 11; a print error packet before it counts too.
+    {31, NiimbotHeartbeat(0, 3, 0, 0x40), true, "Ready."},
+    {31, NiimbotHeartbeat(1, 3, 0, 0x41), true, "Cover or print head open."},
+    {31, NiimbotHeartbeat(0, 3, 1, 0x41), true, "Out of paper."},
+    {31, NiimbotHeartbeat(0, 1, 0, 0x42), true, "Battery low."},
+    {31, std::string("\x55\x55\xDB\x01\x07\xDD\xAA\xAA", 8) + NiimbotHeartbeat(0, 3, 0, 0x40), true,
+     "Print head too hot."},
+    {31, std::string("\x55\x55\xDB\x01\x02\xD8\xAA\xAA", 8) + NiimbotHeartbeat(0, 3, 0, 0x40), true,
+     "Out of paper."},
+    // The answer to a page's progress query and a stray byte are skipped.
+    {31,
+     std::string("\x55\x55\xB3\x04\x00\x01\x64\x64\xB6\xAA\xAA\x00", 12) +
+         NiimbotHeartbeat(0, 3, 1, 0x41),
+     true, "Out of paper."},
+    {31, NiimbotHeartbeat(0, 3, 1, 0x40), false, "No answer from the printer."},  // check wrong
+    {31, NiimbotHeartbeat(0, 3, 0, 0x40).substr(0, 12), false, "No answer from the printer."},
 };
 
 TEST(StatusReply, RepliesBecomeConditions) {

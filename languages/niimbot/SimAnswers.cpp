@@ -1,0 +1,53 @@
+#include "languages/niimbot/NiimbotPacket.h"
+#include "tools/sim/LanguageAnswers.h"
+
+namespace {
+using namespace niimbot;
+
+std::vector<tagQuery> Queries() {
+    return {{{0x55, 0x55, 0xDC, 0x01, 0x01, 0xDC, 0xAA, 0xAA}, "DC heartbeat", true},
+            {{0x55, 0x55, 0xA3, 0x01, 0x01, 0xA3, 0xAA, 0xAA}, "A3 print status", true},
+            {{0x55, 0x55, 0xF3, 0x01, 0x01, 0xF3, 0xAA, 0xAA}, "F3 print end", true}};
+}
+
+// The heartbeat's 13-byte form as a B21 sent it: lid at 9 (0 closed),
+// battery at 10 (0 to 4), paper at 11 (0 loaded), paper tag at 12.
+std::string Heartbeat(const tagPrinterStatus& s, std::string& shown) {
+    uint8_t d[] = {0x1E, 0xD8, 0x00, 0x6C, 0x00, 0x6C, 0x00, 0x00, 0x54, 0x00, 0x03, 0x00, 0x01};
+    d[9] = s.coverOpen ? 1 : 0;
+    d[10] = s.batteryLow ? 1 : 3;
+    d[11] = s.paperOut ? 1 : 0;
+    std::string reply;
+    // A hot head shows only as a print error packet ahead of the answer.
+    if (s.headHot) AppendPacket(reply, kPrintError, {kErrOverheat});
+    AppendPacket(reply, kHeartbeatAnswer, d);
+    shown = std::string(s.headHot ? "DB 07, " : "") + "lid " + HexByte(d[9]) + " battery " +
+            HexByte(d[10]) + " paper " + HexByte(d[11]);
+    return reply;
+}
+
+// A3: page 1 printed and fed (100 %), the error byte set when the page could
+// not print; F3: 1, done (0 while the printer cannot print).
+std::string Reply(const tagQuery& q, const tagPrinterStatus& s, std::string& shown) {
+    const bool failed = s.paperOut || s.coverOpen;
+    std::string reply;
+    switch (q.bytes[2]) {
+        case kHeartbeat:
+            return Heartbeat(s, shown);
+        case kPrintStatus: {
+            const uint8_t done = failed ? 0 : 100;
+            AppendPacket(reply, kPrintStatusAnswer,
+                         {0x00, 0x01, done, done, 0x00, 0x00, failed ? uint8_t{1} : uint8_t{0},
+                          failed ? uint8_t{0} : uint8_t{2}, 0x00, 0x00});
+            shown = failed ? "page failed" : "page 1 done";
+            return reply;
+        }
+        default:
+            AppendPacket(reply, kPrintEndAnswer, {failed ? uint8_t{0} : uint8_t{1}});
+            shown = failed ? "not done" : "done";
+            return reply;
+    }
+}
+}  // namespace
+
+const tagStatusAnswers kNiimbotSimAnswers{PreviewLanguage::Niimbot, Queries, Reply};
