@@ -154,10 +154,12 @@ TEST(PrinterFace, TestPagePrintsAtTheDefaultMediaSize) {
         ASSERT_EQ(result.pages.size(), 1u) << result.error.message;
         const tagDecodedPage& decoded = result.pages[0];
         const auto [width, height] = PrintedSize(driver);
-        // TSPL pads its rows past the page's width.
+        // TSPL pads its rows past the page's width; a label turned onto a
+        // narrow head (NIIMBOT D-series) is as tall as the head.
         EXPECT_GE(decoded.width, width);
         EXPECT_LE(decoded.width, width + 32);
-        EXPECT_EQ(decoded.height, height);
+        EXPECT_GE(decoded.height, height);
+        EXPECT_LE(decoded.height, height + 7);
         auto known = golden.find(driver.name);
         if (known != golden.end()) {
             EXPECT_EQ(Digest(decoded), known->second);

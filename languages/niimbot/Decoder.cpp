@@ -1,8 +1,10 @@
 // NIIMBOT: packets 55 55 CMD LEN DATA CHK AA AA (languages/niimbot/NiimbotPacket.h).
 // A page runs from page start (03) to page end (E3); the page size (13)
 // gives its rows and columns, 84 packets runs of white rows, 85 packets a
-// bitmap row and how many rows it fills. Each picture is the label as it
-// comes out, turned as the head printed it. A Connect packet's 03 prefix is
+// bitmap row and how many rows it fills. Each picture is the label as
+// designed: a page on the D-series' 96-dot head with more rows than dots was
+// turned a quarter turn onto it and is turned back (a page designed 12 mm
+// wide and longer than 12 mm shows turned). A Connect packet's 03 prefix is
 // skipped.
 
 #include <string>
@@ -13,6 +15,8 @@
 
 namespace {
 using namespace niimbot;
+
+constexpr uint32_t kSidewaysHeadDots = 96;  // the D-series head
 
 class CNiimbotDecoder {
 public:
@@ -25,6 +29,7 @@ private:
     bool PageSize(size_t at, std::span<const uint8_t> data);
     bool Rows(size_t at, const Packet& p);
     bool EndPage(size_t at);
+    bool TurnBack(size_t at);
     bool Setting(const Packet& p);
 
     CDecodeContext& m_ctx;
@@ -145,8 +150,26 @@ bool CNiimbotDecoder::Rows(size_t at, const Packet& p) {
 bool CNiimbotDecoder::EndPage(size_t at) {
     if (!m_ctx.PageOpen()) return m_ctx.Fail(at, "page end (E3) without a page start");
     if (!m_ctx.CheckDrawn(m_ctx.Canvas().Resize(m_cols ? m_cols : 8, m_rows), at)) return false;
+    if (m_cols == kSidewaysHeadDots && m_rows > kSidewaysHeadDots && !TurnBack(at)) return false;
     m_ctx.EndPage();
     return true;
+}
+
+// Head row y, dot x is the page's dot (y, 95 - x): a quarter turn back.
+bool CNiimbotDecoder::TurnBack(size_t at) {
+    CPageCanvas& canvas = m_ctx.Canvas();
+    const uint32_t rows = canvas.Height(), dots = canvas.Width();
+    const std::vector<uint8_t> head = canvas.TakeBits();
+    const size_t headBytes = (dots + 7) / 8, pageBytes = (size_t{rows} + 7) / 8;
+    std::vector<uint8_t> page(pageBytes * dots, 0);
+    for (uint32_t y = 0; y < rows; y++)
+        for (uint32_t x = 0; x < dots; x++)
+            if ((head[y * headBytes + x / 8] >> (7 - x % 8)) & 1)
+                page[(dots - 1 - x) * pageBytes + y / 8] |= static_cast<uint8_t>(0x80 >> (y % 8));
+    m_ctx.Set("turned", "a quarter turn back, as designed");
+    return m_ctx.CheckDrawn(
+               canvas.Draw(0, 0, page.data(), static_cast<uint32_t>(pageBytes), dots, true), at) &&
+           m_ctx.CheckDrawn(canvas.Resize(rows, dots), at);
 }
 
 bool CNiimbotDecoder::Setting(const Packet& p) {
