@@ -6,6 +6,9 @@
 namespace {
 constexpr std::string_view kBaseSuffix = "-0000-1000-8000-00805f9b34fb";
 
+constexpr const char* kNiimbotService = "e7810a71-73ae-499d-8c15-faa9aef0c3f2";
+constexpr const char* kNiimbotCharacteristic = "bef8d6c9-9c21-4c9e-b632-bd58c1009f9f";
+
 struct KnownPair {
     const char* service;
     const char* write;
@@ -22,11 +25,20 @@ constexpr KnownPair kKnownPairs[] = {
     {"ff00", "ff02", "ff01", BleFraming::Plain},
     {"ff00", "ff02", "ff03", BleFraming::Plain},
     {"18f0", "2af1", "", BleFraming::Plain},
+    // NIIMBOT: one characteristic takes the writes and notifies the answers.
+    {kNiimbotService, kNiimbotCharacteristic, kNiimbotCharacteristic, BleFraming::Plain},
 };
 
 // Advertised names of cat printers (the MXW01 speaks another protocol).
 constexpr std::string_view kCatNames[] = {"GB01", "GB02", "GB03", "GT01", "MX05", "MX06",
                                           "MX08", "MX09", "MX10", "MX11", "YT01"};
+
+// NIIMBOT names start with the model: "D110_M-GC18062826", "B21-...".
+bool NamesModel(std::string_view upper, std::string_view model) {
+    if (!upper.starts_with(model)) return false;
+    return upper.size() == model.size() || upper[model.size()] == '_' ||
+           upper[model.size()] == '-' || upper[model.size()] == ' ';
+}
 
 std::string Lower(std::string_view s) {
     std::string out(s);
@@ -97,9 +109,12 @@ const char* SuggestBleDriver(std::string_view name, const std::vector<std::strin
     for (std::string_view cat : kCatNames)
         if (upper.starts_with(cat)) return "cat_203";
     if (upper.find("PAPERANG") != std::string::npos) return "paperang_203";
+    if (NamesModel(upper, "D11") || NamesModel(upper, "D110")) return "niimbot_d11_203";
+    if (NamesModel(upper, "B1") || NamesModel(upper, "B21")) return "niimbot_b21_203";
     for (const std::string& uuid : uuids) {
         const std::string u = FullUuid(uuid);
         if (u == FullUuid("ae30")) return "cat_203";
+        if (u == kNiimbotService) return "niimbot_b21_203";
         if (u == FullUuid("49535343-fe7d-4ae5-8fa9-9fafd205e455") || u == FullUuid("ff00") ||
             u == FullUuid("18f0"))
             return "escpos_58";

@@ -10,6 +10,7 @@ BleCharacteristic Char(const char* service, const char* uuid, std::vector<std::s
 const std::vector<std::string> kWnr = {"write-without-response"};
 const std::vector<std::string> kNotify = {"notify"};
 constexpr const char* kUart = "49535343-fe7d-4ae5-8fa9-9fafd205e455";
+constexpr const char* kNiimbot = "e7810a71-73ae-499d-8c15-faa9aef0c3f2";
 }  // namespace
 
 TEST(BleServices, ChoosesTheWriteAndNotifyCharacteristics) {
@@ -58,6 +59,12 @@ TEST(BleServices, ChoosesTheWriteAndNotifyCharacteristics) {
          "ae03",
          nullptr,
          BleFraming::Plain},
+        {"NIIMBOT: one characteristic writes and notifies",
+         {Char(kNiimbot, "bef8d6c9-9c21-4c9e-b632-bd58c1009f9f",
+               {"write-without-response", "notify"})},
+         "bef8d6c9-9c21-4c9e-b632-bd58c1009f9f",
+         "bef8d6c9-9c21-4c9e-b632-bd58c1009f9f",
+         BleFraming::Plain},
         {"nothing writable", {Char("1800", "2a00", {"read"})}, nullptr, nullptr, BleFraming::Plain},
     };
     for (const Row& r : rows) {
@@ -87,6 +94,11 @@ TEST(BleServices, SuggestsDriversFromNameAndServices) {
         {"MTP-II", {"ff00"}, "escpos_58"},
         {"BlueTooth Printer", {FullUuid("18f0")}, "escpos_58"},
         {"Headphones", {FullUuid("110b")}, nullptr},
+        {"D110_M-GC18062826", {kNiimbot}, "niimbot_d11_203"},
+        {"B21-C2B1234", {}, "niimbot_b21_203"},
+        {"B1_Label", {}, "niimbot_b21_203"},
+        {"B1000", {}, nullptr},  // not a model name
+        {"", {kNiimbot}, "niimbot_b21_203"},
     };
     for (const Row& r : rows) {
         const char* got = SuggestBleDriver(r.name, r.uuids);

@@ -44,6 +44,9 @@ KINDS = {
     'paperang': (UART, '49535343-6daa-4d02-abf6-19569aca69fe', '49535343-1e4d-4bd9-ba61-23c647249616'),
     'uart': (UART, '49535343-8841-43f4-a8d4-ecbe34729bb3', '49535343-1e4d-4bd9-ba61-23c647249616'),
     'ff00': ('ff00', 'ff02', 'ff01'),
+    # NIIMBOT: one characteristic for writes and notifications.
+    'niimbot': ('e7810a71-73ae-499d-8c15-faa9aef0c3f2', 'bef8d6c9-9c21-4c9e-b632-bd58c1009f9f',
+                'bef8d6c9-9c21-4c9e-b632-bd58c1009f9f'),
     'unknown': ('12345678-0000-4000-8000-00000000abcd', '12345678-0001-4000-8000-00000000abcd',
                 '12345678-0002-4000-8000-00000000abcd'),
 }
@@ -182,8 +185,10 @@ def add_printer(mock, desc):
     mtu = int(desc.get('mtu', 23))
     mock.AddObject(path + '/service0010', SERVICE_IFACE,
                    {'UUID': service, 'Primary': True, 'Device': dbus.ObjectPath(path)}, [])
-    for number, uuid, flags in (('0011', write, ['write-without-response', 'write']),
-                                ('0013', notify_uuid, ['notify'])):
+    chars = (('0011', write, ['write-without-response', 'write']), ('0013', notify_uuid, ['notify']))
+    if write == notify_uuid:
+        chars = (('0013', write, ['write-without-response', 'notify']),)
+    for number, uuid, flags in chars:
         mock.AddObject(f'{path}/service0010/char{number}', CHAR_IFACE,
                        {'UUID': uuid, 'Service': dbus.ObjectPath(path + '/service0010'),
                         'Flags': dbus.Array(flags, signature='s'), 'MTU': dbus.UInt16(mtu),
