@@ -48,6 +48,8 @@ head_dots() {
         brother-ql-300) echo "733 fit" ;;
         dymo-lw-300) echo "672 fit" ;;
         dymo-lw-4xl) echo "1248 fit" ;;
+        niimbot-d11-203) echo "600 fit" ;;  # turned onto the 96-dot head by the filter
+        niimbot-b21-203) echo "384 fit" ;;
         *) echo "" ;;
     esac
 }
