@@ -138,3 +138,8 @@ TEST(PreviewRoundTripAfterEncoderMerge, Cat) {
     RoundTrip(29, PreviewLanguage::Cat, {{"FeedOffset", {"0"}, ""}}, true,
               {PatternPage(384, 37, 0), PatternPage(384, 5, 5)});
 }
+
+// A cut after every page ends each page with ESC FF NUL.
+TEST(PreviewRoundTripAfterEncoderMerge, Star) {
+    RoundTrip(30, PreviewLanguage::Star, {{"CutMode", {"4"}, ""}});
+}
