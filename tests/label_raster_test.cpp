@@ -1,11 +1,13 @@
-// Golden bytes of the Brother QL and DYMO LabelWriter encoders, through the
-// filter with the real PPDs: one table per family of options and pages.
+// Golden bytes of the Brother QL, DYMO LabelWriter and Star raster encoders,
+// through the filter with the real PPDs: one table per family of options and
+// pages.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "languages/star/Row.h"
 #include "support/FilterRunner.h"
 #include "support/RasterWriter.h"
 
@@ -146,4 +148,43 @@ TEST(LabelRaster, DymoGoldenBytes) {
         SCOPED_TRACE(std::string(c.ppd) + " " + c.options);
         EXPECT_EQ(Print(c.ppd, c.pages, c.options), Concat(c.bytes));
     }
+}
+
+// The derived example of a tiny receipt: two rows, ten white rows as one
+// ESC * r Y, a third row; numbers as ASCII digits and NUL. The application
+// asks for the status (ESC ACK SOH) after the job. The cut and drawer
+// options change the end-of-job mode and add the drawer kick (FS).
+TEST(LabelRaster, StarGoldenBytes) {
+    TestPage receipt = MakePage(16, 13, 0xFF, 1, 203);
+    for (unsigned x : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u}) receipt.SetBit(x, 0, false);
+    for (unsigned x : {0u, 1u, 2u, 3u, 12u, 13u, 14u, 15u}) receipt.SetBit(x, 1, false);
+    for (unsigned x = 0; x < 16; x++) receipt.SetBit(x, 12, false);
+    const std::string start = "1B 2A 72 41 1B 2A 72 51 32 00 1B 2A 72 50 30 00";
+    const std::string rows = "62 02 00 FF 00 62 02 00 F0 0F 1B 2A 72 59 31 30 00 62 02 00 FF FF";
+    const std::string end = "1B 0C 04 1B 2A 72 42";
+    struct Case {
+        const char* ppd;
+        const char* options;
+        std::vector<TestPage> pages;
+        std::vector<std::string> bytes;
+    };
+    const Case cases[] = {
+        {"star58",
+         "CutMode=0 CashDrawer=2",
+         {receipt},
+         {start, "1B 2A 72 45 33 00", rows, end, "1C"}},
+        {"star80",
+         "CutMode=3 CashDrawer=1",
+         {receipt, receipt},
+         {"1C", start, "1B 2A 72 45 39 00 1B 2A 72 46 39 00", rows, "1B 0C 00", rows, end}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.ppd) + " " + c.options);
+        EXPECT_EQ(Print(c.ppd, c.pages, c.options), Concat(c.bytes));
+    }
+    std::vector<uint8_t> job = Print("star80", {receipt}, "");
+    job.insert(job.end(), kStarStatus.query.begin(), kStarStatus.query.end());
+    EXPECT_EQ(job, Hex("1B 2A 72 41 1B 2A 72 51 32 00 1B 2A 72 50 30 00 1B 2A 72 45 31 33 00 "
+                       "62 02 00 FF 00 62 02 00 F0 0F 1B 2A 72 59 31 30 00 62 02 00 FF FF "
+                       "1B 0C 04 1B 2A 72 42 1B 06 01"));
 }

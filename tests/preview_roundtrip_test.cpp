@@ -139,6 +139,9 @@ TEST(PreviewRoundTripAfterEncoderMerge, Cat) {
               {PatternPage(384, 37, 0), PatternPage(384, 5, 5)});
 }
 
+// A cut after every page ends each page with ESC FF NUL.
+TEST(PreviewRoundTripAfterEncoderMerge, Star) {
+    RoundTrip(30, PreviewLanguage::Star, {{"CutMode", {"4"}, ""}});
 // NIIMBOT B-series (the generation of a model name without D11): rows are
 // the whole 384-dot head, identical rows repeat and white rows are runs.
 TEST(PreviewRoundTripAfterEncoderMerge, Niimbot) {

@@ -72,6 +72,7 @@ TEST(PrinterFace, IdentifyFeedsPaperInEachLanguage) {
         {"zpl_203", Bytes("~PH\r\n")},
         {"epl_203", Bytes("\nN\nP1\n")},
         {"dymo_lw", {0x1B, 0x40, 0x1B, 0x45}},
+        {"star_80", Bytes(std::string("\x1b*rA\x1b*rE3\0\x1b*rY24\0\x1b\x0c\x04\x1b*rB", 24))},
         {"brother_ql", {}},  // it cannot feed without printing: no identify action
     };
     AppServer app;

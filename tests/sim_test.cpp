@@ -193,6 +193,11 @@ const SimCase kCases[] = {
      {{{}, Q({0x1B, 'A'}), "\x02"}},
      {"status query dymo ESC A -> 0x02"},
      0},
+    {"StarCoverOpenPaperOut",
+     {"--language", "star", "--paper-out-after", "0", "--cover-open", "60"},
+     {{{}, Q({0x1B, 0x06, 0x01}), std::string("\x23\x06\x28\x00\x00\x08\x00\x00\x00", 9)}},
+     {"status query star ESC ACK SOH -> 0x23 0x06 0x28 0x00 0x00 0x08 0x00 0x00 0x00"},
+     0},
     {"EscPosReady",
      {"--language", "escpos"},
      WithReplies(AllDleEot(), "\x12\x12\x12\x12"),
@@ -337,7 +342,7 @@ TEST(Simulator, TakesEveryCommandTheApplicationSends) {
             commands.push_back(
                 {&l, std::string("calibrate ") + c.sensing, Bytes(c.bytes.begin(), c.bytes.end())});
     }
-    ASSERT_EQ(commands.size(), 12u);  // 8 identify, 4 calibrations
+    ASSERT_EQ(commands.size(), 13u);  // 9 identify, 4 calibrations
     for (const Command& c : commands) {
         SCOPED_TRACE(std::string(c.language->name) + " " + c.what);
         const tagDecodeResult decoded = DecodeStream(c.bytes.data(), c.bytes.size(), {});

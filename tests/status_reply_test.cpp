@@ -31,6 +31,11 @@ std::string CatReply(char status, char crc) {
     return std::string("\x51\x78\xA3\x01\x01\x00", 6) + status + crc + "\xFF";
 }
 
+// A 9-byte Star automatic status with status bytes 1 to 4.
+std::string StarReply(char one, char two, char three, char four) {
+    return std::string("\x23\x06", 2) + one + two + three + four + std::string(3, '\0');
+}
+
 std::string ZplReply(const char* one, const char* two) {
     return std::string("\x02") + one + "\x03\r\n\x02" + two + "\x03\r\n\x02" + "1234,0\x03\r\n";
 }
@@ -99,6 +104,19 @@ const ReplyCase kReplies[] = {
     {29, CatReply(0x00, 0x00) + CatReply(0x01, 0x07), true, "Out of paper."},
     {29, CatReply(0x01, 0x00), true, "No answer from the printer."},  // CRC wrong
     {29, CatReply(0x01, 0x07).substr(0, 8), false, "No answer from the printer."},
+    // Star: automatic status, its length in header 1 (0x23: 9 bytes, 0x0F: 7).
+    {30, StarReply(0, 0, 0, 0), true, "Ready."},
+    {30, StarReply(0x08, 0, 0, 0x08), true, "Out of paper."},
+    {30, StarReply(0x28, 0, 0, 0), true, "Cover or print head open."},
+    {30, StarReply(0x08, 0x40, 0, 0), true, "Print head too hot."},
+    {30, StarReply(0x08, 0x08, 0, 0), true, "Printer error."},  // cutter
+    {30, StarReply(0, 0, 0, 0x04), true, "Paper nearly out."},
+    {30, StarReply(0x08, 0, 0, 0), true, "Offline or paused."},
+    {30, std::string("\x0f\x02\x00\x00\x00\x08\x00", 7), true, "Out of paper."},
+    {30, StarReply(0, 0, 0, 0x08).substr(0, 8), false, "No answer from the printer."},
+    {30, "\x11" + StarReply(0, 0, 0, 0x08), true, "Out of paper."},  // after XON
+    {30, "\x11", false, "No answer from the printer."},
+    {30, "\x12", true, "No answer from the printer."},  // not a header
     // NIIMBOT: the 13-byte heartbeat answer a B21 sent, lid at 9, battery at
     // 10, paper at 11; a print error packet before it counts too.
     {31, NiimbotHeartbeat(0, 3, 0, 0x40), true, "Ready."},
@@ -147,6 +165,7 @@ TEST(StatusReply, QueriesByModel) {
         {28,
          "\x1b"
          "A"},
+        {30, "\x1b\x06\x01"},
         {99, nullptr},
     };
     const std::string catQuery("\x51\x78\xA3\x00\x01\x00\x00\x00\xFF", 9);

@@ -42,8 +42,8 @@ head_dots() {
         tspl-300 | zpl-300) echo "1248 fit" ;;
         cpcl-2in) echo "384 fit" ;;
         cpcl-3in) echo "576 fit" ;;
-        escpos58 | papr-203 | peri-203 | cat-203) echo "384 fill" ;;
-        escpos80) echo "576 fill" ;;
+        escpos58 | star58 | papr-203 | peri-203 | cat-203) echo "384 fill" ;;
+        escpos80 | star80) echo "576 fill" ;;
         papr-300 | peri-300) echo "576 fill" ;;
         brother-ql-300) echo "733 fit" ;;
         dymo-lw-300) echo "672 fit" ;;

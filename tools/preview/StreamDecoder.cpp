@@ -36,6 +36,11 @@ PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
     // ESC @ ESC E alone is a DYMO form feed (ESC/POS's ESC E takes a value).
     if (size == 4 && b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && b3 == 0x45)
         return PreviewLanguage::Dymo;
+    // Star raster jobs enter raster mode (ESC * r A), after a drawer kick (FS).
+    const uint8_t* star = b0 == 0x1C ? data + 1 : data;
+    if (static_cast<size_t>(star - data) + 3 <= size && star[0] == 0x1B && star[1] == '*' &&
+        star[2] == 'r')
+        return PreviewLanguage::Star;
     if (b0 == 0x1B || b0 == 0x1D) return PreviewLanguage::ESCPOS;
     size_t i = 0;
     while (i < size && (data[i] == '\r' || data[i] == '\n' || data[i] == ' ')) i++;
