@@ -142,6 +142,8 @@ TEST(PreviewRoundTripAfterEncoderMerge, Cat) {
 // A cut after every page ends each page with ESC FF NUL.
 TEST(PreviewRoundTripAfterEncoderMerge, Star) {
     RoundTrip(30, PreviewLanguage::Star, {{"CutMode", {"4"}, ""}});
+}
+
 // NIIMBOT B-series (the generation of a model name without D11): rows are
 // the whole 384-dot head, identical rows repeat and white rows are runs.
 TEST(PreviewRoundTripAfterEncoderMerge, Niimbot) {
