@@ -659,4 +659,20 @@ TEST(AppLabels, APdfRendererEndsWithItsJobAndItsServer) {
     EXPECT_TRUE(EndsSoon(renderer));
     if (const int again = app.ActiveJob("lbl")) app.CancelJob("lbl", again);
 }
+
+// A PDF job past its whole-job time (here 1 s, pages of seconds each) ends
+// aborted, saying which limit, and the printer prints the next job.
+TEST(AppLabels, APdfJobPastItsTimeEndsAndThePrinterGoesOn) {
+    AppServer app(AppServer::Options{{"pdf-job-time", "1"}});
+    ASSERT_TRUE(app.AddPrinter("lbl", "tspl_203"));
+    const int slow = app.Print("lbl", SlowPdf(3), "application/pdf");
+    EXPECT_EQ(app.WaitForJob("lbl", slow), IPP_JSTATE_ABORTED);
+    EXPECT_NE(app.JobStateMessage("lbl", slow).find("longer than 1 second in all"),
+              std::string::npos)
+        << app.JobStateMessage("lbl", slow);
+    const int next =
+        app.Print("lbl", WritePdf({{kLabelW, kLabelH, LabelContent(kLabelH)}}), "application/pdf");
+    EXPECT_EQ(app.WaitForJob("lbl", next), IPP_JSTATE_COMPLETED)
+        << app.JobStateMessage("lbl", next);
+}
 }  // namespace
