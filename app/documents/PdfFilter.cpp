@@ -22,6 +22,7 @@ public:
     }
 
     void Prepare(int page, double xdpi, double ydpi) override { m_pdf.Prepare(page, xdpi, ydpi); }
+    std::string JobEnd() const override { return m_pdf.JobEnded(); }
 
 private:
     PdfProcess& m_pdf;

@@ -46,9 +46,9 @@ bool PdfProcess::Await(void* data, size_t bytes, double start, std::string& why)
         case Ended::Done:
             return true;
         case Ended::TimedOut:
-            why = jobEnd < stepEnd ? JobLimitReason()
-                                   : "The PDF file took longer than " + Seconds(m_times.page) +
-                                         " to read or draw a page; it was stopped.";
+            if (jobEnd < stepEnd) return why = m_jobEnded = JobLimitReason(), false;
+            why = "The PDF file took longer than " + Seconds(m_times.page) +
+                  " to read or draw a page; it was stopped.";
             return false;
         case Ended::Canceled:
             why = "Canceled.";
@@ -128,6 +128,7 @@ bool PdfProcess::Draw(int page, double xdpi, double ydpi, GrayImage& image, std:
         std::string ignored;
         if (!Collect(unused, ignored) && m_stopped) return why = ignored, false;
     }
+    if (!m_jobEnded.empty()) return why = m_jobEnded, false;
     // A page that stopped the renderer leaves the next ones to a new one.
     if (!m_child.Running() && (m_stopped || !Open(why))) return false;
     if (!m_pending && !Ask(page, xdpi, ydpi, region)) return why = kStopped, false;

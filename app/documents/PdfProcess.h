@@ -36,6 +36,9 @@ public:
     // is drawn while the one before is printed.
     void Prepare(int page, double xdpi, double ydpi);
     bool Canceled() const { return m_stopped; }
+    // Why the whole job is over its time (then every Draw fails with it),
+    // or empty.
+    const std::string& JobEnded() const { return m_jobEnded; }
 
 private:
     // A page asked for and not yet collected, and when it was asked for.
@@ -60,6 +63,7 @@ private:
     std::function<bool()> m_canceled;
     std::vector<PdfPageSize> m_sizes;
     bool m_stopped = false;
+    std::string m_jobEnded;
     std::optional<Pending> m_pending;
     RendererChild m_child;
 };
