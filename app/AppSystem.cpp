@@ -10,6 +10,7 @@
 #include "app/devices/BleDevice.h"
 #include "app/devices/DeviceRules.h"
 #include "app/documents/ImageFilters.h"
+#include "app/documents/PdfTimeLimits.h"
 #include "app/documents/RawLanguage.h"
 #include "app/drivers/DriverSetup.h"
 #include "app/ipp/IppDispatch.h"
@@ -123,7 +124,8 @@ void AddPrinterPages(pappl_printer_t* printer, void* data) {
 }
 
 // The application's drivers, checks, image readers, state file and spool.
-void InstallHooks(pappl_system_t* system, DriverList& drivers, const std::string& spoolDir) {
+void InstallHooks(pappl_system_t* system, DriverList& drivers, const std::string& spoolDir,
+                  const PdfTimeLimits* pdfTimes) {
     InstallOperationCheck(system, CheckRequest, nullptr);
     papplSystemSetPrinterDrivers(system, static_cast<int>(drivers.size()), drivers.data(),
                                  AutoAddDriver, AddPrinterPages, SetUpDriver, nullptr);
@@ -131,7 +133,7 @@ void InstallHooks(pappl_system_t* system, DriverList& drivers, const std::string
     // request; a timer every second makes `shutdown` end the server at once.
     papplSystemAddTimerCallback(
         system, 0, 1, [](pappl_system_t*, void*) { return true; }, nullptr);
-    AddImageFilters(system);
+    AddImageFilters(system, pdfTimes);
     // Documents sent without a format that are printer commands go to the
     // printer as they are.
     papplSystemSetMIMECallback(system, RawFormatOfDocument, nullptr);
@@ -150,6 +152,11 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         return nullptr;
     }
     if (!SetFileDeviceFolder(Option("file-device-folder", count, options))) return nullptr;
+    // The filters keep a pointer to them: one server a process.
+    static PdfTimeLimits pdfTimes;
+    if (!ReadPdfTimeLimits(Option("pdf-page-time", count, options),
+                           Option("pdf-job-time", count, options), pdfTimes))
+        return nullptr;
     if (!Option("private-server", count, options))
         if (const std::string busy = PortInUse(Option("listen-hostname", count, options), port);
             !busy.empty()) {
@@ -182,7 +189,7 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         papplSystemDelete(system);
         return nullptr;
     }
-    InstallHooks(system, *static_cast<DriverList*>(data), spoolDir);
+    InstallHooks(system, *static_cast<DriverList*>(data), spoolDir, &pdfTimes);
     SetBleSystem(system);
     LogBleAvailability(system);
     return system;

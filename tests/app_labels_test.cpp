@@ -603,11 +603,14 @@ TEST(AppLabels, HostilePdfsEndTheirJobWithAReason) {
 }  // namespace
 
 namespace {
-// Pages filled over and over, seconds each to draw.
-std::string SlowPdf(int pages) {
+// Pages filled over and over, seconds each to draw, after `quick` pages
+// drawn at once.
+std::string SlowPdf(int pages, int quick = 0) {
     std::string content = "0.5 g ";
     for (int i = 0; i < 500; i++) content += "0 0 288 432 re f\n";
-    return WritePdf(std::vector<PdfPage>(size_t(pages), PdfPage{kLabelW, kLabelH, content}));
+    std::vector<PdfPage> all(size_t(quick), PdfPage{kLabelW, kLabelH, LabelContent(kLabelH)});
+    all.resize(size_t(quick + pages), PdfPage{kLabelW, kLabelH, content});
+    return WritePdf(all);
 }
 
 // The server's PDF renderer once it has read the job's file (the job's
@@ -658,5 +661,23 @@ TEST(AppLabels, APdfRendererEndsWithItsJobAndItsServer) {
     app.Crash();
     EXPECT_TRUE(EndsSoon(renderer));
     if (const int again = app.ActiveJob("lbl")) app.CancelJob("lbl", again);
+}
+
+// A PDF job past its whole-job time (here 1 s: a quick page, then pages of
+// seconds each) ends aborted, saying which limit, however many pages it
+// printed; the printer prints the next job.
+TEST(AppLabels, APdfJobPastItsTimeEndsAndThePrinterGoesOn) {
+    AppServer app(AppServer::Options{{"pdf-job-time", "1"}});
+    ASSERT_TRUE(app.AddPrinter("lbl", "tspl_203"));
+    const int slow = app.Print("lbl", SlowPdf(3, 1), "application/pdf");
+    EXPECT_EQ(app.WaitForJob("lbl", slow), IPP_JSTATE_ABORTED);
+    const std::string message = app.JobStateMessage("lbl", slow);
+    EXPECT_NE(message.find("Printed 1 of 4 pages. The PDF file took longer than 1 second in all"),
+              std::string::npos)
+        << message;
+    const int next =
+        app.Print("lbl", WritePdf({{kLabelW, kLabelH, LabelContent(kLabelH)}}), "application/pdf");
+    EXPECT_EQ(app.WaitForJob("lbl", next), IPP_JSTATE_COMPLETED)
+        << app.JobStateMessage("lbl", next);
 }
 }  // namespace

@@ -71,14 +71,14 @@ bool PrintImage(pappl_job_t* job, pappl_device_t* device, DecodedImage& image) {
 // PAPPL looks for a filter to the driver's own format before its filters to
 // raster, so these are the ones that run. PAPPL keeps one filter per pair of
 // formats; families that share a format add it once.
-void AddImageFilters(pappl_system_t* system) {
+void AddImageFilters(pappl_system_t* system, const PdfTimeLimits* pdfTimes) {
     for (const DriverInfo& driver : Drivers()) {
         papplSystemAddMIMEFilter(system, "image/png", driver.language->rawFormat, FilterPng,
                                  nullptr);
         papplSystemAddMIMEFilter(system, "image/jpeg", driver.language->rawFormat, FilterJpeg,
                                  nullptr);
         papplSystemAddMIMEFilter(system, "application/pdf", driver.language->rawFormat, FilterPdf,
-                                 nullptr);
+                                 const_cast<PdfTimeLimits*>(pdfTimes));
     }
 }
 

@@ -7,9 +7,6 @@
 #include "app/drivers/JobFailure.h"
 
 namespace {
-// Time for reading the document, and for drawing each page.
-constexpr int kSecondsPerStep = 30;
-
 class PdfPages : public PageSource {
 public:
     explicit PdfPages(PdfProcess& pdf) : m_pdf(pdf) {}
@@ -25,6 +22,7 @@ public:
     }
 
     void Prepare(int page, double xdpi, double ydpi) override { m_pdf.Prepare(page, xdpi, ydpi); }
+    std::string JobEnd() const override { return m_pdf.JobEnded(); }
 
 private:
     PdfProcess& m_pdf;
@@ -42,8 +40,9 @@ PdfLimits LimitsFor(pappl_job_t* job) {
 }
 }  // namespace
 
-bool FilterPdf(pappl_job_t* job, pappl_device_t* device, void*) {
-    PdfProcess pdf(papplJobGetFilename(job), LimitsFor(job), kSecondsPerStep,
+bool FilterPdf(pappl_job_t* job, pappl_device_t* device, void* data) {
+    const PdfTimeLimits times = data ? *static_cast<const PdfTimeLimits*>(data) : PdfTimeLimits();
+    PdfProcess pdf(papplJobGetFilename(job), LimitsFor(job), times,
                    [job] { return papplJobIsCanceled(job); });
     std::string why;
     if (!pdf.Open(why)) {

@@ -1,5 +1,6 @@
 #include "app/documents/PdfProcess.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/documents/PdfWire.h"
@@ -10,24 +11,44 @@ constexpr const char* kStopped = "The PDF file could not be read: the reader sto
 std::string Why(const pdfwire::Reply& reply) {
     return std::string(reply.why, strnlen(reply.why, sizeof reply.why));
 }
+
+std::string Seconds(double seconds) {
+    const long whole = long(seconds);
+    return std::to_string(whole) + (whole == 1 ? " second" : " seconds");
+}
 }  // namespace
 
-PdfProcess::PdfProcess(std::string path, const PdfLimits& limits, int secondsPerStep,
+PdfProcess::PdfProcess(std::string path, const PdfLimits& limits, const PdfTimeLimits& times,
                        std::function<bool()> canceled)
     : m_path(std::move(path)),
       m_limits(limits),
-      m_seconds(secondsPerStep),
+      m_times(times),
+      m_jobBound(times.job > 0 ? times.job : 0),
       m_canceled(std::move(canceled)) {}
 
+std::string PdfProcess::JobLimitReason() const {
+    std::string pages;
+    if (Pages() > 0)
+        pages = " its " + std::to_string(Pages()) + (Pages() == 1 ? " page" : " pages");
+    return "The PDF file took longer than " + Seconds(m_jobBound) + " in all to read and draw" +
+           pages + " (the limit for a job: " + Seconds(m_times.page) + " a page, at most " +
+           Seconds(m_times.job) + "); it was stopped.";
+}
+
 bool PdfProcess::Await(void* data, size_t bytes, double start, std::string& why) {
-    const Ended ended = m_child.Receive(data, bytes, start + m_seconds, m_canceled);
+    const double now = RendererChild::Now();
+    const double stepEnd = start + m_times.page;
+    const double jobEnd = m_jobBound > 0 ? now + m_jobBound - m_waited : stepEnd;
+    const Ended ended = m_child.Receive(data, bytes, std::min(stepEnd, jobEnd), m_canceled);
+    m_waited += RendererChild::Now() - now;
     m_stopped = ended == Ended::Canceled;
     switch (ended) {
         case Ended::Done:
             return true;
         case Ended::TimedOut:
-            why = "The PDF file took longer than " + std::to_string(m_seconds) +
-                  " seconds to read or draw a page; it was stopped.";
+            if (jobEnd < stepEnd) return why = m_jobEnded = JobLimitReason(), false;
+            why = "The PDF file took longer than " + Seconds(m_times.page) +
+                  " to read or draw a page; it was stopped.";
             return false;
         case Ended::Canceled:
             why = "Canceled.";
@@ -47,7 +68,7 @@ bool PdfProcess::Open(std::string& why) {
     request.maxPages = m_limits.pages;
     request.side = m_limits.side;
     request.pixels = m_limits.pixels;
-    request.cpuSeconds = m_seconds * (m_limits.pages + 1);
+    request.pageSeconds = m_times.page;
     request.pathBytes = uint32_t(m_path.size());
     if (!m_child.Send(&request, sizeof request) || !m_child.Send(m_path.data(), m_path.size()))
         return why = kStopped, false;
@@ -61,7 +82,9 @@ bool PdfProcess::Open(std::string& why) {
     if (!reply.ok) return why = Why(reply), false;
     if (reply.count <= 0 || reply.count > m_limits.pages) return why = kStopped, false;
     m_sizes.resize(size_t(reply.count));
-    return Await(m_sizes.data(), m_sizes.size() * sizeof(PdfPageSize), start, why);
+    if (!Await(m_sizes.data(), m_sizes.size() * sizeof(PdfPageSize), start, why)) return false;
+    m_jobBound = m_times.JobBound(Pages());
+    return true;
 }
 
 bool PdfProcess::Ask(int page, double xdpi, double ydpi, const PixelRect& region) {
@@ -105,6 +128,7 @@ bool PdfProcess::Draw(int page, double xdpi, double ydpi, GrayImage& image, std:
         std::string ignored;
         if (!Collect(unused, ignored) && m_stopped) return why = ignored, false;
     }
+    if (!m_jobEnded.empty()) return why = m_jobEnded, false;
     // A page that stopped the renderer leaves the next ones to a new one.
     if (!m_child.Running() && (m_stopped || !Open(why))) return false;
     if (!m_pending && !Ask(page, xdpi, ydpi, region)) return why = kStopped, false;

@@ -7,16 +7,18 @@
 
 #include "app/documents/GrayImage.h"
 #include "app/documents/PdfReader.h"
+#include "app/documents/PdfTimeLimits.h"
 #include "app/documents/RendererChild.h"
 
 // A PDF file read and drawn by a renderer process of its own (see
 // PdfRenderer), so that a hostile file can cost the server neither a
 // crash, nor a hang, nor its memory: reading the file and drawing each page
 // have a time limit, after which the renderer is killed, and the pages have
-// a size limit. Every call asks `canceled` while it waits.
+// a size limit; so has the whole job (see PdfTimeLimits). Every call asks
+// `canceled` while it waits.
 class PdfProcess {
 public:
-    PdfProcess(std::string path, const PdfLimits& limits, int secondsPerStep,
+    PdfProcess(std::string path, const PdfLimits& limits, const PdfTimeLimits& times,
                std::function<bool()> canceled);
     PdfProcess(const PdfProcess&) = delete;
     PdfProcess& operator=(const PdfProcess&) = delete;
@@ -34,6 +36,9 @@ public:
     // is drawn while the one before is printed.
     void Prepare(int page, double xdpi, double ydpi);
     bool Canceled() const { return m_stopped; }
+    // Why the whole job is over its time (then every Draw fails with it),
+    // or empty.
+    const std::string& JobEnded() const { return m_jobEnded; }
 
 private:
     // A page asked for and not yet collected, and when it was asked for.
@@ -45,15 +50,20 @@ private:
     };
     bool Ask(int page, double xdpi, double ydpi, const PixelRect& region = {});
     bool Collect(GrayImage& image, std::string& why);
-    // Reads from the renderer within the time of the step begun at `start`.
+    // Reads from the renderer within the time of the step begun at `start`
+    // and what is left of the job's.
     bool Await(void* data, size_t bytes, double start, std::string& why);
+    std::string JobLimitReason() const;
 
     std::string m_path;
     PdfLimits m_limits;
-    int m_seconds;
+    PdfTimeLimits m_times;
+    double m_jobBound;    // seconds, 0 for none
+    double m_waited = 0;  // for the renderer, in all
     std::function<bool()> m_canceled;
     std::vector<PdfPageSize> m_sizes;
     bool m_stopped = false;
+    std::string m_jobEnded;
     std::optional<Pending> m_pending;
     RendererChild m_child;
 };

@@ -33,7 +33,7 @@ constexpr bool kAddressSanitizer = false;
 
 // Memory the renderer may take beyond what it starts with.
 constexpr uint64_t kDrawingMemory = uint64_t{1} << 30;
-// CPU time beyond the server's own limit, which comes first.
+// CPU time beyond the server's own limits, which come first.
 constexpr int kCpuSlack = 2;
 
 // The address space the process has now, from /proc/self/statm (pages).
@@ -61,9 +61,12 @@ bool TieToServer(const char* serverPid) {
     return true;
 }
 
-void LimitCpu(int seconds) {
-    if (seconds <= 0) return;
-    const rlimit cpu{rlim_t(seconds + kCpuSlack), rlim_t(seconds + kCpuSlack)};
+// A bound the server's own time limits keep it well within: each page
+// drawn twice at most (once to find its content), each in its time.
+void LimitCpu(int pageSeconds, int pages) {
+    if (pageSeconds <= 0) return;
+    const rlim_t seconds = rlim_t(pageSeconds) * (2 * rlim_t(pages) + 1) + kCpuSlack;
+    const rlimit cpu{seconds, seconds};
     setrlimit(RLIMIT_CPU, &cpu);
 }
 
@@ -76,7 +79,6 @@ bool Open(PdfReader& reader, const pdfwire::Request& request, PdfLimits& limits)
     if (request.pathBytes == 0 || request.pathBytes > pdfwire::kMaxPath) return false;
     std::string path(request.pathBytes, '\0');
     if (!pdfwire::ReadAll(kRendererFd, path.data(), path.size())) return false;
-    LimitCpu(request.cpuSeconds);
     limits = PdfLimits{request.maxPages, request.pixels, request.side};
     pdfwire::Reply reply;
     std::vector<PdfPageSize> sizes;
@@ -91,6 +93,7 @@ bool Open(PdfReader& reader, const pdfwire::Request& request, PdfLimits& limits)
             if (!reader.Size(i, sizes[size_t(i)], why)) sizes[size_t(i)] = PdfPageSize{};
     }
     if (!reply.ok) sizes.clear();
+    LimitCpu(request.pageSeconds, reply.count);
     return pdfwire::WriteAll(kRendererFd, &reply, sizeof reply) &&
            pdfwire::WriteAll(kRendererFd, sizes.data(), sizes.size() * sizeof(PdfPageSize));
 }

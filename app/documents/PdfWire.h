@@ -28,8 +28,8 @@ struct Request {
     int32_t maxPages = 0;  // Open: the limits (see PdfLimits)
     int32_t side = 0;
     uint64_t pixels = 0;
-    int32_t cpuSeconds = 0;  // Open: the renderer's CPU time in all; 0 for no limit
-    uint32_t pathBytes = 0;  // Open: the file's path follows
+    int32_t pageSeconds = 0;  // Open: the time for a page (CPU time: twice that a page)
+    uint32_t pathBytes = 0;   // Open: the file's path follows
 };
 
 struct Reply {

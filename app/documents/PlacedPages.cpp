@@ -190,8 +190,8 @@ bool PlacePageImage(PageJob& pj, PageSource& source, int page, GrayImage& printe
     return true;
 }
 
-// False when the printer failed or the job was cancelled; a page that
-// cannot be drawn is left out.
+// False when the printer failed, the job was cancelled or the source ended
+// it; a page that cannot be drawn is left out.
 bool PrintPage(PageJob& pj, PageSource& source, int page, RasterOutput& out, unsigned& number) {
     pappl_job_t* job = pj.job;
     GrayImage printed;
@@ -199,6 +199,10 @@ bool PrintPage(PageJob& pj, PageSource& source, int page, RasterOutput& out, uns
     std::string why;
     if (!PlacePageImage(pj, source, page, printed, p, why)) {
         if (papplJobIsCanceled(job)) return false;
+        if (const std::string end = source.JobEnd(); !end.empty())
+            return FailJob(job, PAPPL_JREASON_DOCUMENT_UNPRINTABLE_ERROR,
+                           "Printed %d of %d pages. %s", page - int(pj.leftOut.size()),
+                           source.Pages(), end.c_str());
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Page %d not printed: %s", page + 1, why.c_str());
         pj.leftOut.push_back({page, why});
         return true;

@@ -24,6 +24,9 @@ public:
     // The page Draw will be asked for next, to start on while the one
     // before prints.
     virtual void Prepare(int, double, double) {}
+    // Why the whole job must end now (a bound on the document's time
+    // passed), or empty: then a page that cannot be drawn is left out.
+    virtual std::string JobEnd() const { return {}; }
 };
 
 // Prints every page of the document, each on its own label and `copies`
@@ -32,5 +35,5 @@ public:
 // driver's raster callbacks as 8-bit gray pages. A page that cannot be
 // drawn is left out and the next one printed; the job's message then names
 // the pages left out and why (the job is aborted when none printed). A
-// failing printer stops the job.
+// failing printer, or a source that says the job must end, stops the job.
 bool PrintPlacedPages(pappl_job_t* job, pappl_device_t* device, PageSource& source);
