@@ -34,11 +34,11 @@ void ShowUsage(void*) {
         "Options:\n"
         "  -a               Cancel all jobs (cancel).\n"
         "  -d PRINTER       Specify printer.\n"
-        "  -j JOB-ID        Specify job ID (cancel).\n"
+        "  -j JOB-ID        Specify job ID (cancel, status).\n"
         "  -m DRIVER-NAME   Specify driver (add/modify).\n"
         "  -n COPIES        Specify number of copies (submit).\n"
         "  -o NAME=VALUE    Specify option (add,modify,server,submit).\n"
         "  -u URI           Specify ipp: or ipps: printer/server.\n"
-        "  -v DEVICE-URI    Specify socket:, usb:, serial: or file: device (add/modify).\n",
+        "  -v DEVICE-URI    Specify socket:, usb:, serial:, ble: or file: device (add/modify).\n",
         stdout);
 }

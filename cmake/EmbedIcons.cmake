@@ -1,15 +1,20 @@
-# Turns the PNG icons in app/web/icons/ into byte arrays (app/web/AppIcons.h names
-# them), remade when an icon changes.
+# Turns the PNG icons in app/web/icons/ (FAMILY-SIZE.png, made by
+# thermal-make-icons) into byte arrays and the table app/web/AppIcons.h
+# names, remade when an icon changes.
 set(ICON_SOURCE ${CMAKE_BINARY_DIR}/generated/AppIconData.cpp)
-set(ICON_TEXT "// Made by cmake/EmbedIcons.cmake from app/web/icons/.\n#include \"app/web/AppIcons.h\"\n")
-foreach(size 48 128 512)
-  set(png ${PROJECT_SOURCE_DIR}/app/web/icons/printer-${size}.png)
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${png})
-  file(READ ${png} hex HEX)
-  string(LENGTH "${hex}" digits)
-  math(EXPR bytes "${digits} / 2")
-  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," hex "${hex}")
-  string(APPEND ICON_TEXT "const unsigned char kIcon${size}[${bytes}] = {${hex}};\n"
-         "const size_t kIcon${size}Size = ${bytes};\n")
+set(ICON_TEXT "// Made by cmake/EmbedIcons.cmake from app/web/icons/.\n#include \"app/web/AppIcons.h\"\n\nnamespace {\n")
+set(ICON_TABLE "const AppIcon kAppIcons[3][3] = {\n")
+foreach(family label receipt mini)
+  string(APPEND ICON_TABLE "    {")
+  foreach(size 48 128 512)
+    set(png ${PROJECT_SOURCE_DIR}/app/web/icons/${family}-${size}.png)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${png})
+    file(READ ${png} hex HEX)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," hex "${hex}")
+    string(APPEND ICON_TEXT "const unsigned char ${family}${size}[] = {${hex}};\n")
+    string(APPEND ICON_TABLE "{${family}${size}, sizeof ${family}${size}}, ")
+  endforeach()
+  string(APPEND ICON_TABLE "},\n")
 endforeach()
+string(APPEND ICON_TEXT "}  // namespace\n\n${ICON_TABLE}};\n")
 file(CONFIGURE OUTPUT ${ICON_SOURCE} CONTENT "${ICON_TEXT}" @ONLY)

@@ -145,6 +145,18 @@ TEST(AppHostile, DeepCollectionsAndLargeUploadsAreRefused) {
                                 IPP_STATUS_ERROR_TOO_MANY_JOBS, IPP_STATUS_ERROR_TOO_MANY_JOBS}));
     EXPECT_EQ(SpooledDocuments(app), std::make_pair(3, uintmax_t{3} * (900 << 10)));
     EXPECT_EQ(Answers(app), IPP_STATUS_OK);
+
+    // `submit` names the refusal and fails; the job it left says why.
+    std::string said, jobs;
+    EXPECT_EQ(
+        app.Command({"submit", "-d", kPrinter, "-o", "document-format=image/png", document}, &said),
+        1);
+    const std::string full = "The spool is full: queued documents fill the 3 MiB it holds.";
+    EXPECT_EQ(said, "thermal-printer-app: Unable to print '" + document + "': " + full +
+                        " Try again when jobs have printed.\n");
+    app.Command({"jobs", "-d", kPrinter}, &jobs);
+    EXPECT_NE(jobs.find(" aborted ", 0), std::string::npos) << jobs;
+    EXPECT_NE(jobs.find("\n    " + full), std::string::npos) << jobs;
 }
 
 // The spool counts the documents of the jobs that exist: a deleted printer's

@@ -74,6 +74,16 @@ Outcome SendDocument(AppServer& app, const std::string& format, const std::strin
     return Answer(app.Send(request, std::string("/ipp/print/") + kPrinter, file));
 }
 
+// Set-Printer-Attributes with the default medium's offset member.
+Outcome SetMediaOffset(AppServer& app, const char* member, int hundredths) {
+    ipp_t* request = app.NewRequest(IPP_OP_SET_PRINTER_ATTRIBUTES, kPrinter);
+    ipp_t* col = ippNew();
+    ippAddInteger(col, IPP_TAG_ZERO, IPP_TAG_INTEGER, member, hundredths);
+    ippAddCollection(request, IPP_TAG_PRINTER, "media-col-default", col);
+    ippDelete(col);
+    return Answer(app.Send(request, std::string("/ipp/print/") + kPrinter));
+}
+
 // The Printing Defaults form with one field changed: 0 when it was saved,
 // 1 when it came back refused, with the page's banner.
 Outcome WebForm(AppServer& app, const std::string& name, const std::string& value) {
@@ -132,12 +142,23 @@ TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
     };
     const Row rows[] = {
         {"modify: two defaults outside their values",
-         modify("-o thermal-threshold=999 -o thermal-dither=bogus"), 1,
+         modify("-o thermal-print-method=ink -o thermal-dither=bogus"), 1,
          "Unable to modify printer: thermal-dither takes one of threshold, floyd-steinberg, "
          "bayer-4x4, burkes, stucki, jarvis-judice-ninke, sierra, stevenson-arce, ordered-4x4, "
-         "bayer-8x8, ordered-16x16, not \"bogus\". thermal-threshold takes a whole number from 64 "
-         "to 240, not \"999\".",
-         "thermal-threshold"},
+         "bayer-8x8, ordered-16x16, not \"bogus\". thermal-print-method takes one of "
+         "direct-thermal, thermal-transfer, not \"ink\".",
+         "thermal-dither"},
+        {"Set-Printer-Attributes: a media offset past the driver's range",
+         [](AppServer& a) { return SetMediaOffset(a, "media-left-offset", 3000); }, kBadValue,
+         "media-left-offset takes 0mm to 24mm, not 30mm. [media-col-default]"},
+        {"Set-Printer-Attributes: the tear offset, in millimetres",
+         [](AppServer& a) {
+             ipp_t* request = a.NewRequest(IPP_OP_SET_PRINTER_ATTRIBUTES, kPrinter);
+             ippAddInteger(request, IPP_TAG_PRINTER, IPP_TAG_INTEGER,
+                           "label-tear-offset-configured", -350);
+             return Answer(a.Send(request, std::string("/ipp/print/") + kPrinter));
+         },
+         kBadValue, "label-tear-offset takes -3mm to 10mm, not -3.5mm."},
         {"modify: a range value that is no number", modify("-o thermal-brightness=abc"), 1,
          "thermal-brightness takes a whole number from -100 to 100, not \"abc\"",
          "thermal-brightness"},
@@ -207,6 +228,10 @@ TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
         {"submit: a value the setting does not take is reported",
          command("submit -d shelf -o thermal-dither=floyd " + pwg), 0,
          "Ignored thermal-dither=floyd"},
+        {"submit: a medium other than the loaded one is told",
+         command("submit -d shelf -o media=oe_2x1-label_2x1in " + pwg), 0,
+         "The job asks for oe_2x1-label_2x1in (51 x 25 mm) but the printer has labels loaded "
+         "(oe_4x6-label_4x6in, 102 x 152 mm): its pages print as they are."},
         {"Print-Job: values inside",
          [&](AppServer& a) {
              return Job(a, IPP_OP_PRINT_JOB, "image/pwg-raster", "thermal-dither", "sierra", pwg);

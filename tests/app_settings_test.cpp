@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/AppServer.h"
+#include "support/TempDir.h"
 
 namespace {
 // One option as `options` shows it: its current value, the other values it
@@ -133,34 +134,84 @@ TEST(AppSettings, EveryShownOptionIsTakenAndKeptWithThePause) {
     EXPECT_TRUE(app.Alive());
 }
 
-// What `status` and `modify` say about names that are not there and
-// values out of range; nothing changes.
-TEST(AppSettings, UnknownPrintersAndOptionNamesAreErrors) {
+// What the command line says of printers, jobs and names that are not
+// there and of numbers out of range (at the range's edges, past 32 bits,
+// below zero, lengths in the units typed): each is refused with its range
+// and nothing changes, before anything is sent.
+TEST(AppSettings, UnknownNamesAndNumbersOutOfRangeAreRefused) {
     AppServer app;
     ASSERT_TRUE(app.AddPrinter("label", "tspl_203"));
+    const std::string file = app.Dir() + "/empty.pwg";
+    const std::string app_ = "thermal-printer-app: ";  // how each message starts
+    const std::string threshold = app_ + "thermal-threshold takes a whole number from 64 to 240, ";
     const struct {
         std::vector<std::string> args;
-        std::string says;
+        std::string says;  // how its output starts
+        int exit = 1;
     } rows[] = {
         {{"status", "-d", "nosuch"},
-         "thermal-printer-app: There is no printer \"nosuch\" (\"thermal-printer-app printers\" "
-         "lists them).\n"},
+         app_ + "There is no printer \"nosuch\" (\"thermal-printer-app printers\" lists them).\n"},
+        {{"jobs", "-d", "nosuch"}, app_ + "There is no printer \"nosuch\""},
+        {{"cancel", "-d", "nosuch"}, app_ + "There is no printer \"nosuch\""},
+        {{"cancel", "-d", "label", "-j", "99"}, app_ + "There is no job 99 on \"label\""},
+        {{"status", "-d", "label", "-j", "99"}, app_ + "There is no job 99 on \"label\""},
+        {{"add", "-d", "", "-m", "tspl_203", "-v", "file://" + app.DevicePath("label")},
+         app_ + "Unable to add printer: A printer needs a name (\"-d NAME\")"},
         {{"modify", "-d", "label", "-o", "thermal-dithr=stucki"},
-         "thermal-printer-app: Unknown option \"thermal-dithr\": printer \"label\" takes copies, "
-         "label-tear-offset, media, "},
+         app_ + "Unknown option \"thermal-dithr\": printer \"label\" takes copies, "
+                "label-tear-offset, media, "},
         {{"modify", "-d", "nosuch", "-o", "thermal-dither=stucki"},
-         "thermal-printer-app: Unable to modify printer: printer-uri"},
-        {{"modify", "-d", "label", "-o", "printer-darkness=150"},
-         "thermal-printer-app: Unable to modify printer: printer-darkness-configured takes a whole "
-         "number from 0 to 100, not \"150\"."},
+         app_ + "Unable to modify printer: printer-uri"},
+        {{"modify", "-d", "label", "-o", "thermal-threshold=64"}, "", 0},
+        {{"modify", "-d", "label", "-o", "thermal-threshold=63"}, threshold + "not \"63\"."},
+        {{"modify", "-d", "label", "-o", "thermal-threshold=4294967446"},
+         threshold + "not \"4294967446\"."},
+        {{"modify", "-d", "label", "-o", "thermal-threshold=-4294967146"},
+         threshold + "not \"-4294967146\"."},
+        {{"modify", "-d", "label", "-o", "thermal-threshold-default=99999999999999999999"},
+         threshold + "not \"99999999999999999999\"."},
+        {{"submit", "-d", "label", "-o", "thermal-threshold=4294967446", file},
+         threshold + "not \"4294967446\"."},
+        {{"modify", "-d", "label", "-o", "thermal-brightness=-101"},
+         app_ + "thermal-brightness takes a whole number from -100 to 100, not \"-101\"."},
+        {{"modify", "-d", "label", "-o", "printer-darkness=101"},
+         app_ + "printer-darkness takes a whole number from 0 to 100, not \"101\"."},
+        {{"modify", "-d", "label", "-o", "copies-default=0"},
+         app_ + "copies-default takes a whole number from 1 to 999, not \"0\"."},
+        {{"modify", "-d", "label", "-o", "media-left-offset=24mm"}, "", 0},
+        {{"modify", "-d", "label", "-o", "media-left-offset=30mm"},
+         app_ + "media-left-offset takes 0mm to 24mm, not \"30mm\"."},
+        {{"modify", "-d", "label", "-o", "media-left-offset=1in"},
+         app_ + "media-left-offset takes 0in to 0.94in, not \"1in\"."},
+        {{"modify", "-d", "label", "-o", "media-top-offset=-0.1cm"},
+         app_ + "media-top-offset takes 0cm to 2.4cm, not \"-0.1cm\"."},
+        {{"modify", "-d", "label", "-o", "media-top-offset=2401"},
+         app_ + "media-top-offset takes 0 to 2400 hundredths of a millimetre (0mm to 24mm), "
+                "not \"2401\"."},
+        {{"modify", "-d", "label", "-o", "media-top-offset=3xx"},
+         app_ + "media-top-offset takes 0mm to 24mm (a number with mm, cm or in), not \"3xx\"."},
         {{"modify", "-d", "label", "-o", "label-tear-offset=20mm"},
-         "thermal-printer-app: Unable to modify printer: label-tear-offset-configured takes a "
-         "whole number from -300 to 1000, not \"2000\"."},
+         app_ + "label-tear-offset takes -3mm to 10mm, not \"20mm\"."},
+        {{"modify", "-d", "label", "-o", "print-speed=13in"},
+         app_ + "print-speed takes 1in to 12in a second, not \"13in\"."},
     };
+    WriteFileText(file, "");
     for (const auto& row : rows) {
         std::string said;
-        EXPECT_EQ(app.Command(row.args, &said), 1) << row.args[0];
+        EXPECT_EQ(app.Command(row.args, &said), row.exit) << row.args[0] << " " << said;
         EXPECT_EQ(said.substr(0, row.says.size()), row.says) << said;
     }
     EXPECT_EQ(app.Attribute("label", "thermal-dither-default"), "burkes");
+    EXPECT_EQ(app.Attribute("label", "thermal-threshold-default"), "64");
+    std::string shown, printers, status;
+    app.Command({"options", "-d", "label"}, &shown);
+    EXPECT_NE(shown.find("-o media-left-offset=24mm (default)"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("-o media-top-offset=0in (default)"), std::string::npos) << shown;
+    app.Command({"printers"}, &printers);
+    EXPECT_EQ(printers, "label\n");
+    EXPECT_EQ(app.Command({"jobs", "-d", "label"}, &shown), 0);
+    EXPECT_EQ(shown, "");
+    // Before any printer changed, the server's state dates from its start.
+    EXPECT_EQ(app.Command({"status"}, &status), 0);
+    EXPECT_EQ(status.find("1970"), std::string::npos) << status;
 }

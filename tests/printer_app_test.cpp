@@ -685,9 +685,10 @@ TEST_F(PrinterApp, PaperangJobsUseThePrintersChecksumSeed) {
               0);
 }
 
-// A device that refuses bytes aborts the job with a message; one that cannot
-// be opened holds the job until it is back. Raw printer streams pass through
-// untouched.
+// A device that refuses bytes aborts the job with a message, which `jobs`,
+// `status -j` and the web job list show; one that cannot be opened holds the
+// job, the printer offline (not paused) and the job saying what it waits
+// for, until it is back. Raw printer streams pass through untouched.
 TEST(PrinterAppDevices, FailingAndMissingDevices) {
     AppServer app(AppServer::Options{{"file-device-folder", "/dev"}});
     const std::vector<uint8_t> label =
@@ -701,7 +702,18 @@ TEST(PrinterAppDevices, FailingAndMissingDevices) {
     // A page small enough to stay in PAPPL's write buffer until the flush.
     id = app.Print("full", WritePwg({SamplePage(812, 16, 203)}), "image/pwg-raster");
     EXPECT_EQ(app.WaitForJob("full", id), IPP_JSTATE_ABORTED);
-    EXPECT_EQ(app.JobStateMessage("full", id), "Unable to write print data to the device.");
+    const std::string why = "Unable to write print data to the device.";
+    EXPECT_EQ(app.JobStateMessage("full", id), why);
+    std::string listed, one;
+    EXPECT_EQ(app.Command({"jobs", "-d", "full"}, &listed), 0);
+    EXPECT_NE(listed.find(std::to_string(id) + " aborted"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("\n    " + why + "\n"), std::string::npos) << listed;
+    EXPECT_EQ(app.Command({"status", "-d", "full", "-j", std::to_string(id)}, &one), 0);
+    EXPECT_TRUE(one.starts_with("Job " + std::to_string(id) + " (")) << one;
+    EXPECT_NE(one.find("): aborted since "), std::string::npos) << one;
+    EXPECT_TRUE(one.ends_with("\n    " + why + "\n")) << one;
+    EXPECT_NE(app.Fetch("/full/jobs").find("<span class=\"job-message\">" + why),
+              std::string::npos);
 
     const std::string dir = TempDir::Shared().NewPath("device");
     std::filesystem::create_directories(dir);
@@ -712,9 +724,15 @@ TEST(PrinterAppDevices, FailingAndMissingDevices) {
     id = app.Print("gone", raw, "application/vnd.thermal-tspl");
     ASSERT_GT(id, 0);
     EXPECT_TRUE(WaitUntil([&] { return app.PrinterState("gone") == IPP_PSTATE_STOPPED; }, 10000));
+    EXPECT_EQ(app.Attribute("gone", "printer-state-reasons"), "offline");
+    EXPECT_TRUE(app.JobStateMessage("gone", id)
+                    .starts_with("Waiting for the printer: it does not "
+                                 "answer at file://"));
     std::filesystem::create_directories(dir);
     WriteFileText(dir + "/label.prn", "");
     EXPECT_EQ(app.WaitForJob("gone", id, 20000), IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(app.JobStateMessage("gone", id), "Job completed.");
+    EXPECT_EQ(app.Attribute("gone", "printer-state-reasons"), "none");
     EXPECT_TRUE(ReadFileBytes(dir + "/label.prn") == label);
     EXPECT_TRUE(app.Alive());
 }

@@ -147,7 +147,8 @@ TEST(PrinterFace, TestPagePrintsAtTheDefaultMediaSize) {
         ASSERT_TRUE(app.AddPrinter(driver.name, driver.name));
         const std::string page =
             app.SubmitForm("/" + std::string(driver.name) + "/", {{"action", "print-test-page"}});
-        EXPECT_NE(page.find("Test page printed."), std::string::npos);
+        EXPECT_NE(page.find("Test page queued: the job list below shows when it has printed."),
+                  std::string::npos);
         EXPECT_EQ(app.WaitForJob(driver.name, 1), IPP_JSTATE_COMPLETED);
         const std::vector<uint8_t> bytes = app.DeviceBytes(driver.name);
         tagDecodeOptions options;
@@ -241,20 +242,40 @@ TEST(PrinterFace, TestPageRulersPrintWholeOnEveryMedium) {
     }
 }
 
-TEST(PrinterFace, ServesOurIconsAndName) {
+// Each printer has its family's icon (a label printer's is also the
+// application's), and the pages say what they are about: the device a
+// printer prints to, the port of a network printer, and room below the
+// fixed footer.
+TEST(PrinterFace, ServesOurIconsNameAndWords) {
     AppServer app;
     ASSERT_TRUE(app.AddPrinter("label", "tspl_203"));
-    const std::string small = SourceFile("app/web/icons/printer-48.png");
-    const std::string medium = SourceFile("app/web/icons/printer-128.png");
-    const std::string large = SourceFile("app/web/icons/printer-512.png");
-    ASSERT_FALSE(small.empty());
-    const std::pair<const char*, std::string> rows[] = {
-        {"/navicon.png", small},       {"/favicon.png", medium},
-        {"/label/icon-sm.png", small}, {"/label/icon-md.png", medium},
-        {"/label/icon-lg.png", large},
+    ASSERT_TRUE(app.AddPrinter("till", "escpos_58"));
+    ASSERT_TRUE(app.AddPrinter("pocket", "cat_203"));
+    auto icon = [](const char* family, int size) {
+        return SourceFile("app/web/icons/" + std::string(family) + "-" + std::to_string(size) +
+                          ".png");
+    };
+    ASSERT_FALSE(icon("label", 48).empty());
+    const std::pair<std::string, std::string> rows[] = {
+        {"/navicon.png", icon("label", 48)},         {"/favicon.png", icon("label", 128)},
+        {"/label/icon-sm.png", icon("label", 48)},   {"/label/icon-md.png", icon("label", 128)},
+        {"/label/icon-lg.png", icon("label", 512)},  {"/till/icon-sm.png", icon("receipt", 48)},
+        {"/till/icon-lg.png", icon("receipt", 512)}, {"/pocket/icon-md.png", icon("mini", 128)},
     };
     for (const auto& [path, body] : rows) EXPECT_EQ(app.Fetch(path), body) << path;
+    EXPECT_NE(icon("label", 128), icon("receipt", 128));
+    EXPECT_NE(icon("receipt", 128), icon("mini", 128));
     const std::string home = app.Fetch("/");
     EXPECT_NE(home.find("<title>Thermal Printer App</title>"), std::string::npos);
     EXPECT_NE(home.find("Thermal Printer App</span>"), std::string::npos);
+
+    const std::pair<std::string, std::string> words[] = {
+        {"/label/", "Device: <code>file://" + app.DevicePath("label") + "</code>"},
+        {"/addprinter",
+         "<input type=\"number\" name=\"port\" id=\"port\" min=\"1\" "
+         "max=\"65535\" placeholder=\"9100\""},
+        {"/style.css", "padding-bottom: 32px;"},
+    };
+    for (const auto& [path, text] : words)
+        EXPECT_NE(app.Fetch(path).find(text), std::string::npos) << path << ": " << text;
 }

@@ -30,13 +30,15 @@ void WarnAboutBattery(pappl_job_t* job, const PrinterConditions& conditions) {
     const char* message = papplJobGetMessage(job);
     if (message && std::string(message).find("battery") != std::string::npos) return;
     papplLogJob(job, PAPPL_LOGLEVEL_WARN, "The printer's battery is low.");
-    papplJobSetMessage(job, "Printing; the printer's battery is low.");
+    papplJobSetMessage(job, "The printer's battery is low.");
 }
 }  // namespace
 
 bool WaitForPrinter(pappl_job_t* job, CStatusLink& link) {
     if (!link.CanAsk()) return true;
     PrinterConditions conditions = AskAndShow(job, link);
+    const char* told = papplJobGetMessage(job);
+    const std::string before = told ? told : "";  // said again once the wait is over
     std::string shown;
     while (conditions.BlocksPrinting()) {
         const std::string message = conditions.Message();
@@ -60,7 +62,8 @@ bool WaitForPrinter(pappl_job_t* job, CStatusLink& link) {
                     conditions.Message().c_str());
     else
         papplLogJob(job, PAPPL_LOGLEVEL_WARN, "The printer stopped answering; printing goes on.");
-    papplJobSetMessage(job, "Printing.");
+    // An empty message leaves the job's state to speak ("Job printing.").
+    papplJobSetMessage(job, "%s", before.c_str());
     WarnAboutBattery(job, conditions);
     return true;
 }

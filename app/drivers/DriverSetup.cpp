@@ -98,7 +98,7 @@ void SetCallbacks(const Language& language, pappl_pr_driver_data_t& d) {
         d.identify_cb = IdentifyPrinter;
         d.identify_supported = d.identify_default = kIdentifyActions;
     }
-    SetPrinterIcons(d);
+    SetPrinterIcons(d, language);
 }
 
 pappl_media_tracking_t TrackingOf(const Language& language) {

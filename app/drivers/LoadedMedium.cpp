@@ -25,6 +25,29 @@ bool Continuous(const pappl_media_col_t& m) {
     return std::strcmp(m.type, "labels") != 0;
 }
 
+// A size (millimetres; length 0 for any) against the loaded medium.
+struct Comparison {
+    bool differs = false;
+    bool fit = false;              // wider than the loaded medium, or longer than its labels
+    double width = 0, length = 0;  // the loaded medium; length 0: continuous
+};
+
+Comparison Compare(const pappl_media_col_t& loaded, double width, double length) {
+    Comparison c;
+    c.width = loaded.size_width / 100.0;
+    c.length = Continuous(loaded) ? 0 : loaded.size_length / 100.0;
+    const bool wider = width > c.width + kSlackMm;
+    const bool longer = c.length > 0 && length > c.length + kSlackMm;
+    const bool other = c.length > 0 && std::abs(length - c.length) > kSlackMm;
+    c.fit = wider || longer;
+    c.differs = c.fit || other || std::abs(width - c.width) > kSlackMm;
+    return c;
+}
+
+std::string LoadedText(const pappl_media_col_t& loaded, const Comparison& c) {
+    return std::string(c.length > 0 ? "labels" : "paper") + " loaded (" + loaded.size_name + ", " +
+           SizeText(c.width, c.length) + ")";
+}
 }  // namespace
 
 MediumCheck CheckLoadedMedium(pappl_job_t* job, const cups_page_header2_t& page) {
@@ -38,24 +61,30 @@ MediumCheck CheckLoadedMedium(pappl_job_t* job, const cups_page_header2_t& page)
         return check;
     const double pageWidth = page.cupsWidth * 25.4 / page.HWResolution[0];
     const double pageLength = page.cupsHeight * 25.4 / page.HWResolution[1];
-    const double width = loaded.size_width / 100.0;
-    const double length = Continuous(loaded) ? 0 : loaded.size_length / 100.0;
-    const bool wider = pageWidth > width + kSlackMm;
-    const bool longer = length > 0 && pageLength > length + kSlackMm;
-    const bool other = length > 0 && std::abs(pageLength - length) > kSlackMm;
-    if (!wider && !longer && !other && std::abs(pageWidth - width) <= kSlackMm) return check;
-    check.fit = wider || longer;
+    const Comparison c = Compare(loaded, pageWidth, pageLength);
+    if (!c.differs) return check;
+    check.fit = c.fit;
     check.width =
         static_cast<uint32_t>(loaded.size_width * page.HWResolution[0] / kHundredthsPerInch);
     check.height =
-        length > 0
+        c.length > 0
             ? static_cast<uint32_t>(loaded.size_length * page.HWResolution[1] / kHundredthsPerInch)
             : 0;
     check.message = "The page (" + SizeText(pageWidth, pageLength) + ") is not the size of the " +
-                    (length > 0 ? "labels" : "paper") + " loaded (" + loaded.size_name + ", " +
-                    SizeText(width, length) +
-                    "): " + (check.fit ? "printed shrunk to fit them." : "printed as it is.");
+                    LoadedText(loaded, c) + ": " +
+                    (check.fit ? "printed shrunk to fit them." : "printed as it is.");
     return check;
+}
+
+std::string AskedMediumMessage(const pappl_media_col_t& loaded, const char* asked, int width,
+                               int length) {
+    if (loaded.size_width <= 0 || width <= 0) return std::string();
+    const Comparison c = Compare(loaded, width / 100.0, length / 100.0);
+    if (!c.differs) return std::string();
+    return std::string("The job asks for ") + asked + " (" +
+           SizeText(width / 100.0, length / 100.0) + ") but the printer has " +
+           LoadedText(loaded, c) + ": " +
+           (c.fit ? "its pages are shrunk to fit them." : "its pages print as they are.");
 }
 
 bool ShrinkToFit(CRasterImage& image, uint32_t width, uint32_t height, uint32_t keep) {

@@ -23,6 +23,13 @@ struct MediumCheck {
 
 MediumCheck CheckLoadedMedium(pappl_job_t* job, const cups_page_header2_t& page);
 
+// What a job that asks for a medium (its name, its size in hundredths of a
+// millimetre; length 0 for any) is told when it is submitted: the medium
+// loaded, and whether its pages will be shrunk onto it. Empty when the
+// medium asked for is the loaded one.
+std::string AskedMediumMessage(const pappl_media_col_t& loaded, const char* asked, int width,
+                               int length);
+
 // Shrinks an 8-bit gray image (255 white) to fit width x height (height 0:
 // the width only), averaging the pixels each target pixel covers, centred
 // on white, and keeps the middle `keep` columns (the head's width); false

@@ -3,7 +3,6 @@
 #include <cups/cups.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <string_view>
 
@@ -19,11 +18,7 @@ std::string OptionsError(const char* text) {
     for (int i = 0; i < count && error.empty(); i++) {
         const VendorOption* option = FindVendorOption(options[i].name);
         if (!option) option = FindVendorOption(options[i].name, "-default");
-        char* end = nullptr;
-        std::strtol(options[i].value, &end, 10);
-        const bool number = *options[i].value && !*end;
-        if (option && option->keywords.empty() && !number)
-            error = ValueError(*option, options[i].value);
+        if (option && option->keywords.empty()) error = ValueError(*option, options[i].value);
     }
     cupsFreeOptions(count, options);
     return error;

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-// Why the command line cannot go ahead: a -o value that is no number for a
-// thermal-* setting that takes numbers ("-o thermal-threshold=dark", also
-// as "thermal-threshold-default"). PAPPL's subcommands drop such a value
-// without a word instead of sending it; the server checks all the others.
-// Empty when there is none.
+// Why the command line cannot go ahead: a -o value that is no whole number
+// within the range of a thermal-* setting that takes numbers
+// ("-o thermal-threshold=dark", "=4294967446", also as
+// "thermal-threshold-default"), before anything is sent: PAPPL's
+// subcommands would drop or wrap it. Empty when there is none.
 std::string CommandLineError(int argc, char* argv[]);
 
 // What `submit` leaves out without a word: -o options that are no job

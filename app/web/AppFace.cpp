@@ -1,18 +1,29 @@
 #include "app/web/AppFace.h"
 
 #include "app/web/AppIcons.h"
+#include "printers/Languages.h"
+
+namespace {
+// Label printers are the languages' own; of the roll printers, those with a
+// cutter are receipt printers and the others pocket-sized mini printers.
+IconFamily FamilyOf(const Language& language) {
+    if (language.label) return kLabelIcon;
+    return language.cut ? kReceiptIcon : kMiniIcon;
+}
+}  // namespace
 
 void AddAppFace(pappl_system_t* system) {
-    papplSystemAddResourceData(system, "/favicon.png", "image/png", kIcon128, kIcon128Size);
-    papplSystemAddResourceData(system, "/navicon.png", "image/png", kIcon48, kIcon48Size);
+    const AppIcon& tab = kAppIcons[kLabelIcon][kIcon128];
+    const AppIcon& header = kAppIcons[kLabelIcon][kIcon48];
+    papplSystemAddResourceData(system, "/favicon.png", "image/png", tab.data, tab.size);
+    papplSystemAddResourceData(system, "/navicon.png", "image/png", header.data, header.size);
     papplSystemAddLink(system, kAppTitle, "/", PAPPL_LOPTIONS_NAVIGATION);
 }
 
-void SetPrinterIcons(pappl_pr_driver_data_t& data) {
-    data.icons[0].data = kIcon48;
-    data.icons[0].datalen = kIcon48Size;
-    data.icons[1].data = kIcon128;
-    data.icons[1].datalen = kIcon128Size;
-    data.icons[2].data = kIcon512;
-    data.icons[2].datalen = kIcon512Size;
+void SetPrinterIcons(pappl_pr_driver_data_t& data, const Language& language) {
+    const AppIcon* icons = kAppIcons[FamilyOf(language)];
+    for (int size : {kIcon48, kIcon128, kIcon512}) {
+        data.icons[size].data = icons[size].data;
+        data.icons[size].datalen = icons[size].size;
+    }
 }
