@@ -172,6 +172,9 @@ TEST(AppSettings, UnknownNamesAndNumbersOutOfRangeAreRefused) {
          threshold + "not \"99999999999999999999\"."},
         {{"submit", "-d", "label", "-o", "thermal-threshold=4294967446", file},
          threshold + "not \"4294967446\"."},
+        {{"submit", "-d", "label", "-o", "page-ranges=2-4294967297", file},
+         app_ + "page-ranges takes pages as FIRST-LAST from 1 to 2147483647 (\"2-5\", \"3-\"), "
+                "not \"2-4294967297\"."},
         {{"modify", "-d", "label", "-o", "thermal-brightness=-101"},
          app_ + "thermal-brightness takes a whole number from -100 to 100, not \"-101\"."},
         {{"modify", "-d", "label", "-o", "printer-darkness=101"},

@@ -278,4 +278,15 @@ TEST(PrinterFace, ServesOurIconsNameAndWords) {
     };
     for (const auto& [path, text] : words)
         EXPECT_NE(app.Fetch(path).find(text), std::string::npos) << path << ": " << text;
+    // A network printer added with its port in the port field.
+    AppServer::Options form = {{"printer_name", "net"},
+                               {"device_uri", "socket"},
+                               {"hostname", "127.0.0.1"},
+                               {"port", "99999"},
+                               {"driver_name", "tspl_203"}};
+    EXPECT_NE(app.SubmitForm("/addprinter", form).find("Bad port number"), std::string::npos);
+    form["port"] = "9101";
+    app.SubmitForm("/addprinter", form);
+    EXPECT_NE(app.Fetch("/net/").find("Device: <code>socket://127.0.0.1:9101/</code>"),
+              std::string::npos);
 }
