@@ -337,7 +337,7 @@ std::string TheCommandLineTells(AppServer& server) {
         return "autoadd: " + autoadd;
     server.Command({"--help"}, &help);
     if (help.find("  calibrate ") == std::string::npos ||
-        help.find("socket:, usb:, serial: or file:") == std::string::npos)
+        help.find("socket:, usb:, serial:, ble: or file:") == std::string::npos)
         return "--help: " + help;
     if (options.find("-o thermal-dither=burkes (default)") == std::string::npos ||
         options.find("-o thermal-threshold=64 to 240") == std::string::npos)

@@ -1,18 +1,17 @@
 #include "app/ipp/RequestChecks.h"
 
-#include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/devices/DeviceRules.h"
 #include "app/documents/DocumentFormats.h"
 #include "app/drivers/DriverCatalog.h"
-#include "app/drivers/LoadedMedium.h"
+#include "app/ipp/AskedMedium.h"
 #include "app/ipp/CalibrateOperation.h"
 #include "app/ipp/JobAttributeNames.h"
 #include "app/ipp/OperationAuthority.h"
+#include "app/ipp/SettingRanges.h"
 #include "app/ipp/SettingValues.h"
 
 namespace {
@@ -90,87 +89,10 @@ bool CheckCreatePrinter(pappl_client_t* client) {
     return !faults.empty() && Answer(client, IPP_STATUS_ERROR_ATTRIBUTES_OR_VALUES, faults);
 }
 
-// A length in hundredths of a millimetre as people write it: "-3mm", "2.5mm".
-std::string Millimetres(int hundredths) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", hundredths / 100.0);
-    std::string mm = text;
-    mm.erase(mm.find_last_not_of('0') + 1);
-    if (mm.back() == '.') mm.pop_back();
-    return (mm == "-0" ? "0" : mm) + "mm";
-}
-
-// A printer setting PAPPL stores without checking its range, under the name
-// `options` shows; a length is told in millimetres.
-struct SettingRange {
-    const char* name;   // attribute, or member of media-col-default
-    const char* shown;  // as `options` and the web pages name it
-    int min, max;
-    bool zero;    // 0 (the printer's own) taken too
-    bool length;  // in hundredths of a millimetre
-};
-
-std::optional<Fault> RangeFault(ipp_attribute_t* attr, ipp_attribute_t* reported,
-                                const SettingRange& r) {
-    const int value = ippGetInteger(attr, 0);
-    if (ippGetValueTag(attr) == IPP_TAG_INTEGER && ippGetCount(attr) == 1 &&
-        ((value >= r.min && value <= r.max) || (r.zero && value == 0)))
-        return std::nullopt;
-    char text[256];
-    ippAttributeString(attr, text, sizeof text);
-    const bool number = ippGetValueTag(attr) == IPP_TAG_INTEGER && ippGetCount(attr) == 1;
-    if (r.length)
-        return Fault{reported, std::string(r.shown) + " takes " + Millimetres(r.min) + " to " +
-                                   Millimetres(r.max) + ", not " +
-                                   (number ? Millimetres(value) : "\"" + std::string(text) + "\"") +
-                                   "."};
-    return Fault{reported, std::string(r.shown) + " takes a whole number from " +
-                               std::to_string(r.min) + " to " + std::to_string(r.max) + ", not \"" +
-                               text + "\"."};
-}
-
-// The printer settings PAPPL stores without checking their range:
-// darkness, speed, tear offset and the media offsets, each within what the
-// driver takes.
-std::vector<Fault> RangeFaults(pappl_client_t* client) {
-    std::vector<Fault> faults;
-    pappl_printer_t* printer = papplClientGetPrinter(client);
-    if (!printer) return faults;
-    pappl_pr_driver_data_t d;
-    papplPrinterGetDriverData(printer, &d);
-    const SettingRange ranges[] = {
-        {"printer-darkness-configured", "printer-darkness", 0, 100, false, false},
-        {"print-darkness-default", "print-darkness", -100, 100, false, false},
-        {"print-speed-default", "print-speed", d.speed_supported[0], d.speed_supported[1], true,
-         false},
-        {"label-tear-offset-configured", "label-tear-offset", d.tear_offset_supported[0],
-         d.tear_offset_supported[1], false, true},
-    };
-    ipp_t* request = papplClientGetRequest(client);
-    for (const SettingRange& r : ranges) {
-        ipp_attribute_t* attr = ippFindAttribute(request, r.name, IPP_TAG_ZERO);
-        if (!attr || ippGetGroupTag(attr) != IPP_TAG_PRINTER) continue;
-        if (auto fault = RangeFault(attr, attr, r)) faults.push_back(*fault);
-    }
-    const SettingRange offsets[] = {
-        {"media-left-offset", "media-left-offset", d.left_offset_supported[0],
-         d.left_offset_supported[1], false, true},
-        {"media-top-offset", "media-top-offset", d.top_offset_supported[0],
-         d.top_offset_supported[1], false, true},
-    };
-    ipp_attribute_t* media =
-        ippFindAttribute(request, "media-col-default", IPP_TAG_BEGIN_COLLECTION);
-    for (const SettingRange& r : offsets)
-        if (ipp_attribute_t* member =
-                ippFindAttribute(ippGetCollection(media, 0), r.name, IPP_TAG_ZERO))
-            if (auto fault = RangeFault(member, media, r)) faults.push_back(*fault);
-    return faults;
-}
-
 bool CheckDefaults(pappl_client_t* client) {
     std::vector<Fault> faults = VendorFaults(papplClientGetRequest(client), IPP_TAG_PRINTER,
                                              "-default", PrinterLanguage(client));
-    for (Fault& f : RangeFaults(client)) faults.push_back(std::move(f));
+    for (SettingFault& f : OutOfRangeSettings(client)) faults.push_back({f.attr, f.message});
     return !faults.empty() && Answer(client, IPP_STATUS_ERROR_ATTRIBUTES_OR_VALUES, faults);
 }
 
@@ -207,46 +129,6 @@ bool CheckJobValues(pappl_client_t* client) {
     Answer(client, IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED, faults);
     for (const Fault& f : faults) ippDeleteAttribute(request, f.attr);
     return false;
-}
-
-// The medium a job asks for: its name and size in hundredths of a
-// millimetre, from "media" or "media-col"; false when it asks for none.
-bool AskedMedium(ipp_t* request, std::string& name, int& width, int& length) {
-    const char* keyword =
-        ippGetString(ippFindAttribute(request, "media", IPP_TAG_ZERO), 0, nullptr);
-    ipp_t* col = ippGetCollection(ippFindAttribute(request, "media-col", IPP_TAG_ZERO), 0);
-    if (!keyword && col)
-        keyword = ippGetString(ippFindAttribute(col, "media-size-name", IPP_TAG_ZERO), 0, nullptr);
-    if (const pwg_media_t* pwg = keyword ? pwgMediaForPWG(keyword) : nullptr) {
-        name = keyword;
-        width = pwg->width;
-        length = pwg->length;
-        return true;
-    }
-    ipp_t* size = ippGetCollection(ippFindAttribute(col, "media-size", IPP_TAG_ZERO), 0);
-    width = ippGetInteger(ippFindAttribute(size, "x-dimension", IPP_TAG_INTEGER), 0);
-    length = ippGetInteger(ippFindAttribute(size, "y-dimension", IPP_TAG_INTEGER), 0);
-    name = "a medium";
-    return width > 0;
-}
-
-// A job for another medium than the loaded one is told so when it is
-// submitted, in the status message of a successful answer (`submit` prints
-// it); the job's own message says how each page printed.
-void TellAskedMedium(pappl_client_t* client) {
-    std::string name;
-    int width = 0, length = 0;
-    pappl_printer_t* printer = papplClientGetPrinter(client);
-    if (!printer || !AskedMedium(papplClientGetRequest(client), name, width, length)) return;
-    pappl_pr_driver_data_t d;
-    papplPrinterGetDriverData(printer, &d);
-    const std::string told = AskedMediumMessage(d.media_ready[0], name.c_str(), width, length);
-    if (told.empty()) return;
-    const char* said = ippGetString(
-        ippFindAttribute(papplClientGetResponse(client), "status-message", IPP_TAG_TEXT), 0,
-        nullptr);
-    papplClientRespondIPP(client, IPP_STATUS_OK, "%s%s%s", said ? said : "", said ? " " : "",
-                          told.c_str());
 }
 
 bool CheckFormat(pappl_client_t* client) {
