@@ -145,9 +145,7 @@ class Bench:
         self.submitters.append(proc)
 
     def job_states(self, name):
-        # A job's message, when it has one, is on an indented line under it.
-        rows = [line.split() for line in self.app("jobs", "-d", name)[1].splitlines()
-                if not line.startswith(" ")]
+        rows = [line.split() for line in self.app("jobs", "-d", name)[1].splitlines()]
         return [row[1] for row in rows if len(row) > 1]
 
     def wait_jobs(self, name, count, seconds=90):
