@@ -40,6 +40,6 @@ void TellAskedMedium(pappl_client_t* client) {
     const char* said = ippGetString(
         ippFindAttribute(papplClientGetResponse(client), "status-message", IPP_TAG_TEXT), 0,
         nullptr);
-    papplClientRespondIPP(client, IPP_STATUS_OK, "%s%s%s", said ? said : "", said ? " " : "",
+    papplClientRespondIPP(client, IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED, "%s%s%s", said ? said : "", said ? " " : "",
                           told.c_str());
 }
