@@ -180,7 +180,7 @@ const char* AutoAddDriver(const char*, const char* deviceUri, const char* device
             papplLog(system, PAPPL_LOGLEVEL_INFO, "Driver \"%s\" found for %s.", driver,
                      uri.c_str());
         else
-            papplLog(system, PAPPL_LOGLEVEL_ERROR,
+            papplLog(system, PAPPL_LOGLEVEL_INFO,
                      "Could not tell which language the printer at %s speaks: %s.", uri.c_str(),
                      detail.c_str());
     }

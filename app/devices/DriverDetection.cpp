@@ -53,8 +53,9 @@ const char* DetectDriver(const std::string& uri, const std::string& id, std::str
     }
     if (const char* driver = DriverForDeviceId(id)) return driver;
     if (scheme == "usb") return FromDeviceId(id.empty() ? OwnDeviceId(uri) : id, detail);
-    if (scheme == "socket" || scheme == "serial" || scheme == "dnssd" || scheme == "snmp")
-        return ByProbe(uri, scheme, detail);
+    // DNS-SD and SNMP entries are not asked: opening them may take PAPPL
+    // far longer than the queries may.
+    if (scheme == "socket" || scheme == "serial") return ByProbe(uri, scheme, detail);
     detail = scheme == "file" ? "a file does not answer" : "its device ID names no language";
     return nullptr;
 }
