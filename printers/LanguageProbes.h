@@ -8,10 +8,11 @@
 // Which language a printer on a two-way link speaks, learnt by asking: each
 // language's status query in turn, until one is answered as that language
 // answers it. A status query prints nothing on a printer of its language;
-// the order keeps the bytes of the queries asked before it from printing on
-// the others (LanguageProbes.cpp says why). Languages without a status query
-// (CPCL, EPL2, Paperang) are never recognised this way, and a PeriPage
-// printer answers the ESC/POS query: it is taken for an ESC/POS printer.
+// the order (each row's probeOrder, with why) keeps the bytes of the queries
+// asked before it from printing on the others. Languages without a status
+// query (CPCL, EPL2, Paperang) are never recognised this way, and a
+// PeriPage printer answers the ESC/POS query: it is taken for an ESC/POS
+// printer.
 
 // The languages asked, in the order they are asked.
 std::span<const Language* const> ProbedLanguages();
