@@ -21,9 +21,8 @@ constexpr std::array<const Language*, Probed()> Order() {
     std::array<const Language*, Probed()> order{};
     for (const Language& l : kLanguages) {
         if (l.probeOrder <= 0) continue;
-        if (!l.status || static_cast<size_t>(l.probeOrder) > order.size() ||
-            order[l.probeOrder - 1])
-            throw "each probed language needs a status query and a place of its own";
+        if (static_cast<size_t>(l.probeOrder) > order.size() || order[l.probeOrder - 1])
+            throw "each probed language needs a place of its own";
         order[l.probeOrder - 1] = &l;
     }
     return order;

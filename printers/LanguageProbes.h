@@ -14,7 +14,8 @@
 // PeriPage printer answers the ESC/POS query: it is taken for an ESC/POS
 // printer.
 
-// The languages asked, in the order they are asked.
+// The languages asked, in the order they are asked (a row with a place but
+// no status query is never asked).
 std::span<const Language* const> ProbedLanguages();
 
 // True when `reply` holds a whole answer to the language's status query.

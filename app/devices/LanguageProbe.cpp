@@ -133,6 +133,7 @@ ProbeResult Probe(CProbeLink& link) {
     std::vector<std::string> asked;
     for (const Language* language : ProbedLanguages()) {
         if (Clock::now() >= end) break;
+        if (!language->status) continue;
         Reply reply;
         std::string problem;
         if (!link.Ask(*language, reply, problem)) return {nullptr, problem};
