@@ -189,6 +189,7 @@ pappl_system_t* CreateAppSystem(int count, cups_option_t* options, void* data) {
         papplSystemDelete(system);
         return nullptr;
     }
+    SetAutoAddLog(system);
     InstallHooks(system, *static_cast<DriverList*>(data), spoolDir, &pdfTimes);
     SetBleSystem(system);
     LogBleAvailability(system);

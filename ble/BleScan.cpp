@@ -4,11 +4,21 @@
 #include <chrono>
 #include <thread>
 
+#include "ble/BleLink.h"
 #include "ble/BluezBus.h"
 
 namespace {
 constexpr const char* kAdapter = "org.bluez.Adapter1";
 constexpr int kCallMs = 5000;
+
+// The driver the device's name and services suggest, or null.
+const char* DriverOf(const BluezObjects& objects, const std::string& address) {
+    const BleDeviceInfo* device = objects.Device(address);
+    if (!device) return nullptr;
+    std::vector<std::string> services = device->uuids;
+    for (const BleCharacteristic& c : objects.Below(device->path)) services.push_back(c.service);
+    return SuggestBleDriver(device->name, services);
+}
 
 GVariant* LowEnergyOnly() {
     GVariantBuilder filter;
@@ -48,4 +58,18 @@ std::vector<BlePrinterSeen> ScanBlePrinters(std::string& error) {
         return a.address < b.address;
     });
     return seen;
+}
+
+const char* SuggestBleDriverFor(const std::string& address, std::string& error) {
+    std::unique_ptr<CBluezBus> bus = CBluezBus::Connect(error);
+    BluezObjects objects;
+    if (!bus || !bus->Objects(objects, error)) return nullptr;
+    if (const char* driver = DriverOf(objects, address)) return driver;
+    // BlueZ lists a printer's GATT services once it has been connected.
+    const std::unique_ptr<CBleLink> link = CBleLink::Open(address, error);
+    if (!link) return nullptr;
+    if (!bus->Objects(objects, error)) return nullptr;
+    if (const char* driver = DriverOf(objects, address)) return driver;
+    error = "neither its name nor its services are those of a printer family the drivers know";
+    return nullptr;
 }

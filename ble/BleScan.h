@@ -20,3 +20,10 @@ inline constexpr int kBleScanMs = 2000;
 // The printers BlueZ sees after a scan of kBleScanMs on every adapter, in
 // address order; empty with one sentence in `error` when BLE is unavailable.
 std::vector<BlePrinterSeen> ScanBlePrinters(std::string& error);
+
+// The driver suggested for one printer (AA:BB:CC:DD:EE:FF) by its name and
+// its services: those it advertised and the GATT services BlueZ lists below
+// it. When they name none, it connects to the printer to read its GATT
+// services (within CBleLink's limits) and disconnects. Null, with the
+// reason in `error`, when nothing names a driver.
+const char* SuggestBleDriverFor(const std::string& address, std::string& error);

@@ -42,6 +42,9 @@ struct Language {
     std::span<const char* const> deviceNames{};
     bool label = false;                      // label printer (else receipt/roll printer)
     const StatusExchange* status = nullptr;  // how the printer is asked how it is; null: it is not
+    // Its place among the status queries asked to learn which language a
+    // printer speaks (printers/LanguageProbes.h), 1 first; 0: never asked.
+    int probeOrder = 0;
     Compression compression = Compression::None;
     bool cut = false;                  // the encoder can send cutter commands
     int darknessLevels = 0;            // 0: no darkness setting

@@ -1,8 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <future>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/devices/AutoAdd.h"
+#include "app/drivers/DriverCatalog.h"
+#include "support/AppServer.h"
+#include "support/PrinterSim.h"
+#include "support/RasterWriter.h"
+#include "support/TempDir.h"
 
 // Device IDs as USB printers report them, and the driver each one gets.
 TEST(AutoAdd, PicksTheDriverFromTheDeviceId) {
@@ -51,4 +61,127 @@ TEST(AutoAdd, PicksTheDriverFromTheDeviceId) {
         EXPECT_EQ(std::string(driver ? driver : "(none)"), c.driver ? c.driver : "(none)");
     }
     EXPECT_EQ(AutoAddDriver(nullptr, nullptr, nullptr, nullptr), nullptr);
+}
+
+namespace {
+std::string PrinterName(const char* language) {
+    std::string name = std::string("auto_") + (language ? language : "none");
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+
+std::string Refusal(const std::string& uri) {
+    return "Could not tell which language the printer at " + uri + " speaks; choose its driver.";
+}
+
+std::string MakeAndModel(const char* driver) {
+    const DriverInfo* info = FindDriver(driver);
+    return info ? info->makeAndModel : "";
+}
+}  // namespace
+
+// "Auto-Detect Driver" for network printers, on the command line and the
+// web page: a simulator of every language it plays is asked what it speaks,
+// and the printer gets the driver its answer names (and prints with it), or
+// is not created, with one sentence, for the languages that have no status
+// query and where nothing listens. The adds run at once, as each may wait
+// for every language's query.
+TEST(AutoAdd, AsksNetworkPrintersWhichLanguageTheySpeak) {
+    if (!PrinterSim::Built()) GTEST_SKIP() << "no simulator";
+    struct Row {
+        const char* language;  // the simulator's; null: nothing listens
+        const char* driver;    // null: refused
+    };
+    const Row rows[] = {
+        {"escpos", "escpos_58"},      {"peripage", "escpos_58"}, {"tspl", "tspl_203"},
+        {"brother-ql", "brother_ql"}, {"dymo", "dymo_lw"},       {"zpl", "zpl_203"},
+        {"cat", "cat_203"},           {"cpcl", nullptr},         {"epl", nullptr},
+        {"paperang", nullptr},        {nullptr, nullptr},
+    };
+    ASSERT_EQ(std::size(rows), Languages().size() + 1);
+    AppServer app;
+    std::vector<std::unique_ptr<PrinterSim>> sims;
+    std::vector<std::string> uris;
+    std::vector<std::vector<std::string>> adds;
+    for (const Row& row : rows) {
+        if (row.language)
+            sims.push_back(
+                std::make_unique<PrinterSim>(std::vector<std::string>{"--language", row.language}));
+        uris.push_back(row.language ? sims.back()->Uri() : "socket://127.0.0.1:1");
+        adds.push_back({"add", "-d", PrinterName(row.language), "-m", "auto", "-v", uris.back()});
+    }
+    const auto results = app.Commands(adds);
+    for (size_t i = 0; i < std::size(rows); i++) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(PrinterName(row.language));
+        const std::string name = PrinterName(row.language);
+        EXPECT_EQ(results[i].first, row.driver ? 0 : 1) << results[i].second;
+        if (row.driver) {
+            EXPECT_EQ(app.Attribute(name, "printer-make-and-model"), MakeAndModel(row.driver));
+        } else {
+            EXPECT_NE(results[i].second.find(Refusal(uris[i])), std::string::npos)
+                << results[i].second;
+            EXPECT_EQ(app.Attribute(name, "printer-name"), "none");
+        }
+    }
+    // The driver found prints (a printer stored with "auto" failed every job).
+    const std::string page = app.Dir() + "/page.pwg";
+    WriteFileBytes(page, MakePwgRaster({MakePage(812, 40, 0, 8, 203)}));
+    const int job = app.Print("auto_tspl", page, "image/pwg-raster");
+    EXPECT_EQ(app.WaitForJob("auto_tspl", job), IPP_JSTATE_COMPLETED);
+    EXPECT_TRUE(WaitUntil([&] { return sims[2]->Pages() == 1; }, 10000)) << sims[2]->Events();
+    // The web page's "Network Printer" with "Auto-Detect Driver", both forms
+    // at once (each page lists the devices it finds, which takes a while).
+    auto web = [&](const std::string& name, const std::string& uri) {
+        return std::async(std::launch::async, [&app, name, uri] {
+            return app.SubmitForm("/addprinter", {{"printer_name", name},
+                                                  {"device_uri", "socket"},
+                                                  {"hostname", uri.substr(uri.find("127."))},
+                                                  {"driver_name", "auto"}});
+        });
+    };
+    auto zpl = web("web_zpl", uris[5]), epl = web("web_epl", uris[8]);
+    zpl.get();
+    EXPECT_EQ(app.Attribute("web_zpl", "printer-make-and-model"), MakeAndModel("zpl_203"));
+    EXPECT_NE(epl.get().find(Refusal(uris[8] + "/")), std::string::npos);
+    EXPECT_EQ(app.Attribute("web_epl", "printer-name"), "none");
+    app.Restart([](const std::string& state) {
+        const std::vector<uint8_t> bytes = ReadFileBytes(state);
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_NE(text.find("driver=\"zpl_203\""), std::string::npos) << text;
+        EXPECT_EQ(text.find("driver=\"auto\""), std::string::npos) << text;
+    });
+}
+
+// A state saved with the driver "auto" (by an older release): repaired at
+// load when the printer's device ID tells its driver, else the printer is
+// kept stopped, taking no jobs, and says why.
+TEST(AutoAdd, RepairsOrMarksASavedAutoDriver) {
+    AppServer app;
+    ASSERT_TRUE(app.AddPrinter("shelf", "tspl_203"));
+    const std::string good = "file://" + app.DevicePath("old_good");
+    const std::string bad = "file://" + app.DevicePath("old_bad");
+    WriteFileText(app.DevicePath("old_good"), "");
+    WriteFileText(app.DevicePath("old_bad"), "");
+    app.Restart([&](const std::string& state) {
+        std::ofstream out(state, std::ios::app);
+        out << "<Printer did=\"MFG:EPSON;CMD:ESCPOS;MDL:TM-T20II (80mm);\" driver=\"auto\" "
+               "id=\"7\" "
+               "name=\"old_good\" uri=\""
+            << good << "\">\n</Printer>\n"
+            << "<Printer did=\"MFG:Unknown;MDL:Thing;\" driver=\"auto\" id=\"8\" name=\"old_bad\" "
+               "uri=\""
+            << bad << "\">\n</Printer>\n";
+    });
+    EXPECT_EQ(app.Attribute("old_good", "printer-make-and-model"), MakeAndModel("escpos_80"));
+    EXPECT_EQ(app.Attribute("old_good", "printer-is-accepting-jobs"), "true");
+    EXPECT_NE(app.Attribute("old_bad", "printer-state-message").find(Refusal(bad).substr(0, 60)),
+              std::string::npos);
+    EXPECT_EQ(app.Attribute("old_bad", "printer-is-accepting-jobs"), "false");
+    EXPECT_EQ(app.PrinterState("old_bad"), IPP_PSTATE_STOPPED);
+    app.Restart([](const std::string& state) {
+        const std::vector<uint8_t> bytes = ReadFileBytes(state);
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_NE(text.find("driver=\"escpos_80\" id=\"7\""), std::string::npos) << text;
+    });
 }

@@ -265,6 +265,21 @@ const SimCase kCases[] = {
      {{{}, kTsplStatus, "\x00"s}},
      {"status query tspl ESC ! ? -> 0x00"},
      0},
+    // Another language's queries first, as when the application asks which
+    // language the printer speaks: skipped, then the query is answered.
+    {"DymoAnswersAfterOtherLanguagesQueries",
+     {"--language", "dymo"},
+     {{Q({0x10, 4, 1, 0x1B, '!', '?', 0x1B, 'i', 'S'}), Q({0x1B, 'A'}), "\x02"}},
+     {"stream error at byte 0: unknown command 10", "status query dymo ESC A -> 0x02"},
+     0},
+    {"TsplAnswersAfterOtherLanguagesQueriesOverPty",
+     {"--language", "tspl"},
+     {{kDleEot[1], kTsplStatus, "\x00"s}},
+     {"stream error at byte 0: expected a command line ended by CR LF: stream ends inside a "
+      "command line",
+      "status query tspl ESC ! ? -> 0x00"},
+     0,
+     true},
     {"LoadPaperPrintsAgain",
      {"--language", "escpos", "--paper-out-after", "0"},
      {{{}, kDleEot[4], "\x72"}, {EscPosPage(SampleBitmap(0)), kDleEot[4], "\x12", true}},

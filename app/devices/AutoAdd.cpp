@@ -3,17 +3,20 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "app/devices/BleDevice.h"
+#include "app/devices/DriverDetection.h"
 #include "app/drivers/DriverCatalog.h"
 #include "printers/Languages.h"
 
 namespace {
+// Set once before the server takes requests.
+std::atomic<pappl_system_t*> g_log{nullptr};
 
 std::string Upper(std::string_view text) {
     std::string s(text);
@@ -159,9 +162,27 @@ const char* DriverForDeviceId(std::string_view deviceId) {
     const DriverInfo* driver = DriverFor(*language, Is300Dpi(model), WidthMm(model));
     return driver ? driver->name : nullptr;
 }
+const char* DriverForLanguage(const Language& language) {
+    const DriverInfo* driver = DriverFor(language, false, 0);
+    return driver ? driver->name : nullptr;
+}
+
+void SetAutoAddLog(pappl_system_t* system) {
+    g_log = system;
+}
+
 const char* AutoAddDriver(const char*, const char* deviceUri, const char* deviceId, void*) {
-    // A Bluetooth LE printer's driver is the one its scan suggested.
-    if (deviceId && deviceUri && std::string_view(deviceUri).starts_with("ble:"))
-        return BleDriverOfDeviceId(deviceId);
-    return deviceId ? DriverForDeviceId(deviceId) : nullptr;
+    const std::string uri = deviceUri ? deviceUri : "";
+    std::string detail;
+    const char* driver = DetectDriver(uri, deviceId ? deviceId : "", detail);
+    if (pappl_system_t* system = g_log.load(); system && !uri.empty()) {
+        if (driver)
+            papplLog(system, PAPPL_LOGLEVEL_INFO, "Driver \"%s\" found for %s.", driver,
+                     uri.c_str());
+        else
+            papplLog(system, PAPPL_LOGLEVEL_INFO,
+                     "Could not tell which language the printer at %s speaks: %s.", uri.c_str(),
+                     detail.c_str());
+    }
+    return driver;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/devices/SerialUri.h"
+#include "ble/BleServices.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -20,17 +21,58 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+struct UriParts {
+    std::string scheme, host, resource;
+    int port = 0;
+};
+
+http_uri_status_t SeparateUri(const std::string& uri, UriParts& parts) {
+    char scheme[32], userpass[256], host[256], resource[1024];
+    const http_uri_status_t status =
+        httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), scheme, sizeof scheme, userpass,
+                        sizeof userpass, host, sizeof host, &parts.port, resource, sizeof resource);
+    parts.scheme = scheme;
+    parts.host = host;
+    parts.resource = resource;
+    return status;
+}
+
 // The path of a file: URI without its options ("?ext=..."), or empty.
 std::string FilePath(const std::string& uri) {
-    char scheme[32], userpass[256], host[256], resource[1024];
-    int port = 0;
-    if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), scheme, sizeof scheme, userpass,
-                        sizeof userpass, host, sizeof host, &port, resource,
-                        sizeof resource) < HTTP_URI_STATUS_OK ||
-        std::strcmp(scheme, "file"))
+    UriParts parts;
+    if (SeparateUri(uri, parts) < HTTP_URI_STATUS_OK || parts.scheme != "file")
         return std::string();
-    std::string path = resource;
-    return path.substr(0, path.find('?'));
+    return parts.resource.substr(0, parts.resource.find('?'));
+}
+
+// The form a scheme's URIs need, as the refusal names it.
+struct SchemeForm {
+    const char* scheme;
+    const char* form;
+    bool (*fits)(const std::string& uri, const UriParts& parts);
+};
+
+constexpr SchemeForm kForms[] = {
+    {"socket", "socket://HOST or socket://HOST:PORT (port 9100 when none is given)",
+     [](const std::string& uri, const UriParts& p) {
+         return uri.starts_with("socket://") && !p.host.empty() && p.port > 0;
+     }},
+    {"file", "file:///PATH, with the file's full path",
+     [](const std::string&, const UriParts& p) {
+         return (p.host.empty() || p.host == "localhost") && p.resource.starts_with("/");
+     }},
+    {"ble", "ble://AA-BB-CC-DD-EE-FF, the printer's Bluetooth address",
+     [](const std::string& uri, const UriParts&) { return !BleAddressOf(uri).empty(); }},
+    {"usb", "usb://MAKE/MODEL?serial=NUMBER, as \"thermal-printer-app devices\" lists it",
+     [](const std::string&, const UriParts& p) {
+         return !p.host.empty() && p.resource.size() > 1;
+     }},
+};
+
+const SchemeForm* FormOf(const std::string& scheme) {
+    for (const SchemeForm& f : kForms)
+        if (scheme == f.scheme) return &f;
+    return nullptr;
 }
 
 bool Inside(const std::string& path, const std::string& folder) {
@@ -78,23 +120,30 @@ bool SetFileDeviceFolder(const char* folder) {
     return true;
 }
 
-std::string DeviceUriError(const std::string& uri) {
+std::string DeviceUriFormError(const std::string& uri) {
     if (uri.starts_with("serial:")) {
         SerialSettings settings;
         std::string error;
         return ParseSerialUri(uri, settings, error) ? std::string() : error;
     }
-    char scheme[32], userpass[256], host[256], resource[1024];
-    int port = 0;
-    const http_uri_status_t status =
-        httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), scheme, sizeof scheme, userpass,
-                        sizeof userpass, host, sizeof host, &port, resource, sizeof resource);
-    if (status < HTTP_URI_STATUS_OK)
-        return "The device URI " + Quoted(uri) + " is malformed: " + httpURIStatusString(status) +
-               ".";
-    if (!std::strcmp(scheme, "file")) return FileError(uri, FilePath(uri));
+    UriParts parts;
+    const bool wellFormed = SeparateUri(uri, parts) >= HTTP_URI_STATUS_OK;
+    if (const SchemeForm* form = FormOf(parts.scheme);
+        form && (!wellFormed || !form->fits(uri, parts)))
+        return "The device URI " + Quoted(uri) + " is not of the form " + form->form + ".";
+    if (wellFormed) return std::string();
+    return "The device URI " + Quoted(uri) +
+           " is malformed: " + httpURIStatusString(SeparateUri(uri, parts)) + ".";
+}
+
+std::string DeviceUriError(const std::string& uri) {
+    if (std::string error = DeviceUriFormError(uri); !error.empty()) return error;
+    if (uri.starts_with("serial:")) return std::string();
+    UriParts parts;
+    SeparateUri(uri, parts);
+    if (parts.scheme == "file") return FileError(uri, FilePath(uri));
     if (papplDeviceIsSupported(uri.c_str())) return std::string();
-    return "The device URI " + Quoted(uri) + " has the scheme " + Quoted(scheme) +
+    return "The device URI " + Quoted(uri) + " has the scheme " + Quoted(parts.scheme) +
            ", which no device of this application has (\"thermal-printer-app devices\" "
            "lists the printers it finds).";
 }

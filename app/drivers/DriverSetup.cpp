@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/devices/DeviceRules.h"
@@ -13,6 +14,7 @@
 #include "app/devices/SerialDevice.h"
 #include "app/drivers/DriverCatalog.h"
 #include "app/drivers/DriverMargins.h"
+#include "app/drivers/NoDriver.h"
 #include "app/drivers/RasterJob.h"
 #include "app/ipp/PaperangSeed.h"
 #include "app/ipp/VendorOptions.h"
@@ -200,6 +202,11 @@ void AddVendorOptions(const Language& language, pappl_pr_driver_data_t& d, ipp_t
 bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* deviceUri, const char*,
                  pappl_pr_driver_data_t* data, ipp_t** attributes, void*) {
     if (SerialUriRefused(system, deviceUri) || FileDeviceRefused(system, deviceUri)) return false;
+    // Only a printer of the saved state comes here with "auto" (PAPPL).
+    if (driverName && std::string_view(driverName) == "auto") {
+        SetUpNoDriver(*data);
+        return true;
+    }
     const DriverInfo* driver = FindDriver(driverName ? driverName : "");
     if (!driver) return false;
     pappl_pr_driver_data_t& d = *data;

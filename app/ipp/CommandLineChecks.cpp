@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "app/devices/DeviceRules.h"
 #include "app/ipp/JobAttributeNames.h"
 #include "app/ipp/SettingValues.h"
 #include "app/ipp/VendorOptions.h"
@@ -47,6 +48,22 @@ void AddUnknownOptions(const char* text, std::vector<std::string>& warnings) {
     cupsFreeOptions(count, options);
 }
 
+// The value of -v, or null; options that take a value may share one dash
+// ("-dv NAME URI"), as PAPPL reads them.
+const char* DeviceUriArgument(int argc, char* argv[]) {
+    constexpr std::string_view kTakeValues = "dhjmnotuv";
+    for (int i = 1; i < argc; i++) {
+        const std::string_view arg = argv[i];
+        if (!arg.starts_with('-') || arg.starts_with("--")) continue;
+        for (char letter : arg.substr(1)) {
+            if (kTakeValues.find(letter) == std::string_view::npos || i + 1 >= argc) continue;
+            if (letter == 'v') return argv[i + 1];
+            i++;
+        }
+    }
+    return nullptr;
+}
+
 // The values of the -o options of the command line.
 std::vector<const char*> OptionTexts(int argc, char* argv[]) {
     std::vector<const char*> texts;
@@ -69,6 +86,13 @@ std::vector<std::string> CommandLineWarnings(int argc, char* argv[]) {
 }
 
 std::string CommandLineError(int argc, char* argv[]) {
+    if (argc > 1 && std::string_view(argv[1]) == "modify")
+        if (const char* uri = DeviceUriArgument(argc, argv)) {
+            if (std::string error = DeviceUriFormError(uri); !error.empty()) return error;
+            return "A printer's device cannot be changed: delete the printer and add it again "
+                   "with -v " +
+                   std::string(uri) + ".";
+        }
     for (const char* text : OptionTexts(argc, argv))
         if (std::string error = OptionsError(text); !error.empty()) return error;
     return std::string();

@@ -16,12 +16,16 @@ inline constexpr const char* kCatNames[] = {"GB01", "GB02", "GB03", "GT01", "MX0
 }  // namespace language_data
 
 // Darkness 0-6 is the energy command, 50 % of it level 3 (languages/cat/Encoder.h).
-inline constexpr LanguageRow<CPrinterCat> kCatRow{{.modelNumber = 29,
-                                                   .name = "cat",
-                                                   .title = "Cat printer",
-                                                   .rawFormat = "application/vnd.thermal-cat",
-                                                   .options = language_data::kCatOptions,
-                                                   .deviceNames = language_data::kCatNames,
-                                                   .status = &kCatStatus,
-                                                   .darknessLevels = 7,
-                                                   .darknessConfigured = 50}};
+inline constexpr LanguageRow<CPrinterCat> kCatRow{
+    {.modelNumber = 29,
+     .name = "cat",
+     .title = "Cat printer",
+     .rawFormat = "application/vnd.thermal-cat",
+     .options = language_data::kCatOptions,
+     .deviceNames = language_data::kCatNames,
+     .status = &kCatStatus,
+     // Asked last: the packet starts with the printable "Qx", and cat printers
+     // are reached over Bluetooth LE, whose services name them anyway.
+     .probeOrder = 6,
+     .darknessLevels = 7,
+     .darknessConfigured = 50}};

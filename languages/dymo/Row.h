@@ -14,15 +14,18 @@ inline constexpr LanguageOption kDymoOptions[] = {
 };
 }  // namespace language_data
 
-inline constexpr LanguageRow<CPrinterDymo> kDymoRow{{.modelNumber = 28,
-                                                     .name = "dymo",
-                                                     .title = "DYMO",
-                                                     .rawFormat = "application/vnd.thermal-dymo",
-                                                     .options = language_data::kDymoOptions,
-                                                     .label = true,
-                                                     .status = &kDymoStatus,
-                                                     .compression = Compression::Always,
-                                                     .darknessLevels = 4,
-                                                     .darknessConfigured = 67,
-                                                     .doubleLines = true,
-                                                     .identify = IdentifyDymo}};
+inline constexpr LanguageRow<CPrinterDymo> kDymoRow{
+    {.modelNumber = 28,
+     .name = "dymo",
+     .title = "DYMO",
+     .rawFormat = "application/vnd.thermal-dymo",
+     .options = language_data::kDymoOptions,
+     .label = true,
+     .status = &kDymoStatus,
+     // Asked fourth, after Brother QL (whose ESC i S is harmless here).
+     .probeOrder = 4,
+     .compression = Compression::Always,
+     .darknessLevels = 4,
+     .darknessConfigured = 67,
+     .doubleLines = true,
+     .identify = IdentifyDymo}};

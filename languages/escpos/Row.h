@@ -22,5 +22,9 @@ inline constexpr LanguageRow<CPrinterESCPOS> kEscPosRow{
      .options = language_data::kEscPosOptions,
      .commandSets = language_data::kEscPosCommands,
      .status = &kEscPosStatus,
+     // First when a printer is asked which language it speaks: DLE EOT is control
+     // bytes only, and the queries after it would cut (ESC i) or print (~HS) on
+     // a receipt printer.
+     .probeOrder = 1,
      .cut = true,
      .identify = IdentifyEscPos}};

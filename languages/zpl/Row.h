@@ -28,6 +28,9 @@ inline constexpr LanguageRow<CPrinterZPL> kZplRow{
      .commandSets = language_data::kZplCommands,
      .label = true,
      .status = &kZplStatus,
+     // Asked late: ~HS is printable, harmless once ESC/POS and TSPL are ruled
+     // out; ZPL ignores what came before outside its label formats.
+     .probeOrder = 5,
      .compression = Compression::OnRequest,
      .cut = true,
      .darknessLevels = 31,

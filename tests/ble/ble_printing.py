@@ -406,7 +406,17 @@ def discovery(bench):
     check(wait_until(lambda: "[Printer web_ble] Driver supports raw printing of "
                              "'application/vnd.thermal-escpos'" in bench.log(), 10),
           "the web form did not add it with its driver")
-    return "listed with their drivers; added from the web page"
+    bench.submit("web_ble")
+    check(bench.wait_jobs("web_ble", 1) == ["completed"], "the printer the web form added failed")
+    # On the command line: a name that says nothing, a GATT service that does,
+    # and one that names no printer.
+    bench.add("auto_gatt", "auto", "ble://AA-BB-CC-00-00-06")
+    check('Driver "escpos_58" found for ble://AA-BB-CC-00-00-06' in bench.log(),
+          "the GATT service did not choose the driver")
+    rc, out = bench.app("add", "-d", "auto_none", "-m", "auto", "-v", "ble://AA-BB-CC-00-00-07")
+    check(rc == 1 and "Could not tell which language the printer at ble://AA-BB-CC-00-00-07 "
+          "speaks; choose its driver." in out, "auto for an unknown service: %d %s" % (rc, out))
+    return "listed with their drivers; added from the web page and with auto"
 
 
 def without_bluez(bench):

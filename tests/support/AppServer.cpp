@@ -229,6 +229,24 @@ int AppServer::Command(const std::vector<std::string>& args, std::string* output
     return status;
 }
 
+std::vector<std::pair<int, std::string>> AppServer::Commands(
+    const std::vector<std::vector<std::string>>& each) {
+    std::vector<std::pair<pid_t, std::string>> running;
+    for (const std::vector<std::string>& args : each) {
+        const std::string file = TempDir::Shared().NewPath("command") + ".log";
+        running.emplace_back(Spawn(m_dir, args, file, false), file);
+    }
+    std::vector<std::pair<int, std::string>> results;
+    for (const auto& [pid, file] : running) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        const std::vector<uint8_t> bytes = ReadFileBytes(file);
+        results.emplace_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                             std::string(bytes.begin(), bytes.end()));
+    }
+    return results;
+}
+
 bool AppServer::AddPrinter(const std::string& name, const std::string& driver,
                            const std::string& deviceUri) {
     std::string uri = deviceUri;

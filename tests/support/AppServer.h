@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The filter's options that print what the application prints by default
@@ -46,6 +47,9 @@ public:
     // Runs a subcommand of the application against this server; with
     // `output`, what it printed.
     int Command(const std::vector<std::string>& args, std::string* output = nullptr);
+    // Runs several subcommands at once; each one's exit status and output.
+    std::vector<std::pair<int, std::string>> Commands(
+        const std::vector<std::vector<std::string>>& each);
     // Starts the server again taking file devices in another folder.
     void RestartWithFileDeviceFolder(const std::string& folder);
 

@@ -39,8 +39,10 @@ void CJobStream::Scan(const uint8_t* data, size_t size, std::string& replies) {
         if (!query) continue;
         Append(data + start, i - start);
         start = i;
-        if (!m_queries.AtCommandStart(m_job, *query)) continue;
-        Judge(Mode::Flush);
+        const QueryPlace place = m_queries.Place(m_job, *query);
+        if (place == QueryPlace::InsideCommand) continue;
+        // Skipped bytes are dropped, as the printer drops them.
+        Judge(place == QueryPlace::AfterJunk ? Mode::Close : Mode::Flush);
         replies += m_hooks.query(*query);
         i += query->bytes.size() - 1;
         start = i + 1;

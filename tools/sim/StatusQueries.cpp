@@ -36,11 +36,28 @@ const tagQuery* CQueryRecogniser::Match(const uint8_t* data, size_t size, bool& 
 // past the query. (Raster data that ends in the query's bytes right where
 // the stream pauses passes that test too; the printer then answers once
 // more than asked.)
-bool CQueryRecogniser::AtCommandStart(std::vector<uint8_t>& before, const tagQuery& query) const {
-    if (m_answers && m_answers->anywhere) return true;
+//
+// Bytes before the query that the decoder refuses whatever follows them (a
+// failure before the query, the same with one padding byte as with two) are
+// no command of the language: a printer skips them and takes the query.
+QueryPlace CQueryRecogniser::Place(std::vector<uint8_t>& before, const tagQuery& query) const {
+    if (m_answers && m_answers->anywhere) return QueryPlace::AtCommand;
     const size_t at = before.size();
-    before.insert(before.end(), query.bytes.begin(), query.bytes.end());
-    const uint8_t pad = query.decoderTakesIt ? 0xFF : 0x00;
+    const tagDecodeError junk = FailureWhateverFollows(before, {}, 0x00);
+    if (junk.failed && junk.offset < at) return QueryPlace::AfterJunk;
+    const tagDecodeError one =
+        FailureWhateverFollows(before, query.bytes, query.decoderTakesIt ? 0xFF : 0x00);
+    const size_t expected = query.decoderTakesIt ? at + query.bytes.size() : at;
+    return one.failed && one.offset == expected ? QueryPlace::AtCommand : QueryPlace::InsideCommand;
+}
+
+// Decodes `before` and `then`, followed by one, then two, `pad` bytes: the
+// failure when both runs fail alike, else none. `before` is left as it was.
+tagDecodeError CQueryRecogniser::FailureWhateverFollows(std::vector<uint8_t>& before,
+                                                        const std::vector<uint8_t>& then,
+                                                        uint8_t pad) const {
+    const size_t at = before.size();
+    before.insert(before.end(), then.begin(), then.end());
     before.insert(before.end(), {pad, pad});
     tagDecodeOptions options;
     options.language = m_language;
@@ -49,6 +66,5 @@ bool CQueryRecogniser::AtCommandStart(std::vector<uint8_t>& before, const tagQue
     before.resize(at);
     const bool same =
         one.failed && two.failed && one.offset == two.offset && one.message == two.message;
-    const size_t expected = query.decoderTakesIt ? at + query.bytes.size() : at;
-    return same && one.offset == expected;
+    return same ? one : tagDecodeError{};
 }

@@ -16,6 +16,14 @@ struct tagQuery {
 
 struct tagStatusAnswers;
 
+// Where a query's bytes lie in the stream.
+enum class QueryPlace {
+    InsideCommand,  // data of a command: no query
+    AtCommand,      // where a command may start
+    AfterJunk,      // after bytes that are no command at all, which a
+                    // printer skips (another language's status query, say)
+};
+
 // Finds the status queries of one language in a job's bytes, only where a
 // command may start.
 class CQueryRecogniser {
@@ -30,9 +38,12 @@ public:
     // Does the query, following the bytes `before`, start a command of its
     // own rather than lie in an earlier command's data? `before` is used as
     // scratch space and left as it was.
-    bool AtCommandStart(std::vector<uint8_t>& before, const tagQuery& query) const;
+    QueryPlace Place(std::vector<uint8_t>& before, const tagQuery& query) const;
 
 private:
+    tagDecodeError FailureWhateverFollows(std::vector<uint8_t>& before,
+                                          const std::vector<uint8_t>& then, uint8_t pad) const;
+
     PreviewLanguage m_language;
     const tagStatusAnswers* m_answers;  // null: the language has no queries
     std::vector<tagQuery> m_queries;
