@@ -170,7 +170,7 @@ TEST(FilterJob, SigtermBeforeAnyPageMeansNoPages) {
     FilterProcess filter(WritePpd(20), "");
     std::vector<uint8_t> raster = LabelRaster(1);
     filter.Write(raster, 0, 4);  // just the sync word
-    usleep(200000);
+    ASSERT_TRUE(filter.WaitUntilCatching(SIGTERM));
     filter.Signal(SIGTERM);
     filter.Write(raster, 4, raster.size());
     FilterResult r = filter.Wait();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "support/TempDir.h"
@@ -126,6 +127,20 @@ void FilterProcess::Write(const std::vector<uint8_t>& bytes, size_t from, size_t
 
 void FilterProcess::Signal(int sig) {
     kill(m_pid, sig);
+}
+
+bool FilterProcess::WaitUntilCatching(int sig, int timeoutMs) {
+    const std::string path = "/proc/" + std::to_string(m_pid) + "/status";
+    for (int waited = 0; waited <= timeoutMs; waited += 10) {
+        std::ifstream status(path);
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("SigCgt:", 0) == 0 &&
+                (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1) & 1))
+                return true;
+        usleep(10000);
+    }
+    return false;
 }
 
 void FilterProcess::CloseInput() {

@@ -43,6 +43,8 @@ public:
     ~FilterProcess();
     void Write(const std::vector<uint8_t>& bytes, size_t from, size_t to);
     void Signal(int sig);
+    // Waits (bounded) until the filter has a handler for the signal.
+    bool WaitUntilCatching(int sig, int timeoutMs = 10000);
     void CloseInput();
     FilterResult Wait();
     // Waits until the filter's stderr contains the text (or times out).
