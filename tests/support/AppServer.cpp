@@ -265,8 +265,11 @@ std::vector<uint8_t> AppServer::DeviceBytes(const std::string& printer) const {
     return ReadFileBytes(DevicePath(printer));
 }
 
+// The server starts a new log at 1 MiB and keeps the last one as ".O".
 std::string AppServer::Log() const {
-    std::vector<uint8_t> bytes = ReadFileBytes(m_dir + "/server.log");
+    std::vector<uint8_t> bytes = ReadFileBytes(m_dir + "/server.log.O");
+    const std::vector<uint8_t> current = ReadFileBytes(m_dir + "/server.log");
+    bytes.insert(bytes.end(), current.begin(), current.end());
     return std::string(bytes.begin(), bytes.end());
 }
 
