@@ -255,7 +255,8 @@ TEST(PreviewStream, DetectsOrForcesTheLanguageAndSummarises) {
         << text;
 }
 
-// Streams as other label drivers write them: TSPL lines ended by LF alone,
+// Streams as other label drivers write them: TSPL lines ended by LF alone or
+// the next command straight after the BITMAP data,
 // ZPL settings before the first format, graphics stored with ~DG and
 // recalled with ^XG (here twice enlarged, cut at the label's bottom edge).
 TEST(PreviewForeignStreams, DecodeToTheirDots) {
@@ -265,6 +266,7 @@ TEST(PreviewForeignStreams, DecodeToTheirDots) {
         uint32_t rowBytes, rows;
         Bytes bits;
         const char* error;  // a part of the message, or null
+        size_t pages = 1;   // each with the same bits
     };
     const Row rows[] = {
         {"SIZE 1 mm,1 mm\nCLS\nBITMAP 0,0,1,1,0,\x0F\nPRINT 1\n",
@@ -273,6 +275,14 @@ TEST(PreviewForeignStreams, DecodeToTheirDots) {
          1,
          {0xF0},
          nullptr},
+        {"SIZE 1 mm,1 mm\r\nCLS\r\nBITMAP 0,0,1,1,0,\x0FPRINT 1,1\r\n"
+         "CLS\r\nBITMAP 0,0,1,1,0,\x0F\r\nPRINT 1,1\r\nCLS\r\nBITMAP 0,0,1,1,0,\x0FPRINT 1\r\n",
+         PreviewLanguage::TSPL,
+         1,
+         1,
+         {0xF0},
+         nullptr,
+         3},
         {"~SD15\r\n^MMT\r\n~DGR:LOGO.GRF,4,1,F0800080\r\n^XA^PW16^LL8^FO2,1^XGR:LOGO.GRF,2,2^FS^XZ",
          PreviewLanguage::ZPL,
          2,
@@ -294,7 +304,8 @@ TEST(PreviewForeignStreams, DecodeToTheirDots) {
             continue;
         }
         ASSERT_FALSE(r.error.failed) << r.error.message;
-        ASSERT_EQ(r.pages.size(), 1u);
-        ExpectPage(r.pages[0], {row.rowBytes, row.rows, row.bits});
+        ASSERT_EQ(r.pages.size(), row.pages);
+        for (const tagDecodedPage& page : r.pages)
+            ExpectPage(page, {row.rowBytes, row.rows, row.bits});
     }
 }

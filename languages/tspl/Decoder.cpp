@@ -47,6 +47,7 @@ public:
 
 private:
     bool Bitmap(size_t& pos);
+    bool DataEnd(size_t pos);
     bool BitmapData(size_t at, int64_t x, int64_t y, int64_t widthBytes, int64_t height,
                     int64_t mode, int64_t length);
     void Line(const std::string& line);
@@ -130,7 +131,18 @@ bool CTsplDecoder::Bitmap(size_t& pos) {
     }
     if (!BitmapData(pos, field[0], field[1], field[2], field[3], field[4], length)) return false;
     pos += field[4] == 3 ? static_cast<size_t>(length) : static_cast<size_t>(field[2] * field[3]);
-    return ExpectLineEnd(m_ctx, pos, "the BITMAP data");
+    return DataEnd(pos);
+}
+
+// Printers take the next command straight after the BITMAP data, and some
+// writers leave out the CR LF there; the next command starts at pos either
+// way. Strict decoding notes the missing line end on the page.
+bool CTsplDecoder::DataEnd(size_t pos) {
+    if (m_ctx.Left(pos) == 0 || StartsWith(m_ctx, pos, "\n") || StartsWith(m_ctx, pos, "\r\n"))
+        return true;
+    if (m_ctx.Options().strict)
+        m_ctx.Add("warning", "no CR LF after the BITMAP data (byte " + std::to_string(pos) + ")");
+    return true;
 }
 
 bool CTsplDecoder::BitmapData(size_t at, int64_t x, int64_t y, int64_t widthBytes, int64_t height,

@@ -23,7 +23,8 @@ std::string Usage() {
            "                       [--seed 0xHEX] [--strict] [-o PREFIX] [FILE|-]\n"
            "Decodes a printer stream (FILE or standard input) and writes PREFIX-<n>.png\n"
            "per page (default prefix: FILE without its extension, or \"preview\").\n"
-           "--strict makes a Paperang or Z64 checksum mismatch an error.\n";
+           "--strict makes a Paperang or Z64 checksum mismatch an error and notes a\n"
+           "TSPL BITMAP without CR LF after its data as a warning.\n";
 }
 
 struct tagArguments {
