@@ -82,6 +82,15 @@ std::string ThinLinePng(uint32_t w, uint32_t h, uint32_t x) {
     return WritePng(w, h, pixels);
 }
 
+// White with a black frame `inset` pixels in from the edges, 4 thick.
+std::string FramePng(int w, int h, int inset) {
+    std::vector<uint8_t> pixels(size_t(w) * h, 255);
+    for (const auto& r : Frame(w, h, inset, 4))
+        for (int y = r[1]; y < r[1] + r[3]; y++)
+            for (int x = r[0]; x < r[0] + r[2]; x++) pixels[size_t(y) * w + x] = 0;
+    return WritePng(w, h, pixels);
+}
+
 // One printer per driver the rows use, on one server; a document in, its
 // job's end state and the pages the printer received out.
 class LabelRunner {
@@ -111,6 +120,14 @@ public:
         return r;
     }
     AppServer& App() { return m_app; }
+    // Loads the medium in the driver's printer (added if new).
+    void Load(const std::string& driver, const char* media) {
+        if (!m_added.count(driver)) m_added[driver] = m_app.AddPrinter(driver, driver);
+        ipp_t* request = m_app.NewRequest(IPP_OP_SET_PRINTER_ATTRIBUTES, driver);
+        for (const char* attr : {"media-default", "media-ready"})
+            ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, attr, nullptr, media);
+        ippDelete(m_app.Send(request, "/ipp/print/" + driver));
+    }
 
 private:
     AppServer m_app;
@@ -146,7 +163,9 @@ TEST(AppLabels, DocumentsLandWhereTheLabelWantsThem) {
         Box ink;
         int slack;
         int blackX = -1, blackY = -1;
+        const char* message = nullptr;  // a part of the job's message
     };
+    Runner().Load("brother_ql", "om_dk-11209-small-address_62x29mm");
     const Row rows[] = {
         {"4x6 PDF on TSPL: 1:1", "tspl_203", label, {}, 1, frame, 1, 64, 64},
         {"4x6 PDF on ZPL: 1:1", "zpl_203", label, {}, 1, frame, 1, 64, 64},
@@ -165,13 +184,39 @@ TEST(AppLabels, DocumentsLandWhereTheLabelWantsThem) {
          1,
          frame,
          1},
-        {"4x6 PDF with print-scaling=fit: inside the margins",
+        {"4x6 PDF with print-scaling=fit: 1:1, the head prints to the edges",
          "tspl_203",
          label,
          {{"print-scaling", "fit"}},
          1,
-         Box{28, 32, 783, 1186},
-         2},
+         frame,
+         1},
+        // 62 x 29 mm pictures at 300 dpi: the head prints 696 of the label's
+        // 732 dots and 271 of its 342 lines, centred.
+        {"DK-11209 picture framed inside the head's reach: 1:1",
+         "brother_ql",
+         FramePng(732, 342, 40),
+         {},
+         1,
+         Box{22, 5, 673, 266},
+         0},
+        {"DK-11209 picture framed at its edge: fitted, its frame whole",
+         "brother_ql",
+         FramePng(732, 342, 0),
+         {},
+         1,
+         Box{59, 1, 636, 270},
+         1,
+         -1,
+         -1,
+         "Page 1 fitted to the printable area"},
+        {"the same with print-scaling=fit",
+         "brother_ql",
+         FramePng(732, 342, 0),
+         {{"print-scaling", "fit"}},
+         1,
+         Box{59, 1, 636, 270},
+         1},
         {"three 4x6 pages: three labels", "tspl_203", threePages, {}, 3, frame, 1},
         {"6x4 PDF on a 4x6 label: turned", "tspl_203", landscape, {}, 1, frame, 1, 64, 64},
         {"6x4 PDF, orientation-requested=reverse-landscape",
@@ -208,9 +253,13 @@ TEST(AppLabels, DocumentsLandWhereTheLabelWantsThem) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        const LabelRunner::Result r =
-            Runner().Print(row.driver, row.file, "application/pdf", row.options);
+        const LabelRunner::Result r = Runner().Print(
+            row.driver, row.file, row.file.ends_with(".png") ? "image/png" : "application/pdf",
+            row.options);
         EXPECT_EQ(r.state, IPP_JSTATE_COMPLETED) << r.message;
+        if (row.message) {
+            EXPECT_NE(r.message.find(row.message), std::string::npos) << r.message;
+        }
         ASSERT_EQ(r.pages.size(), row.pages);
         for (const tagDecodedPage& page : r.pages) {
             const Box b = InkBox(page);
@@ -510,11 +559,11 @@ TEST(AppLabels, RasterPagesArePlacedWhenAsked) {
     };
     const Row rows[] = {
         {"label-size page as it comes", label, {}, Box{20, 20, 791, 1197}, 0},
-        {"label-size page, print-scaling=fit",
+        {"label-size page, print-scaling=fit: 1:1",
          label,
          {{"print-scaling", "fit"}},
-         Box{28, 32, 783, 1186},
-         2},
+         Box{20, 20, 791, 1197},
+         0},
         {"Letter page, fit-content: the ruled label dot for dot",
          letter,
          {{"thermal-fit-content", "on"}},

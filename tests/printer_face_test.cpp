@@ -193,8 +193,11 @@ int TopTicks(const tagDecodedPage& page) {
     return 0;
 }
 
+// The last of an integer attribute's values (the margin a printer that also
+// prints borderless lists after 0).
 int IntegerAttribute(const AppServer& app, const std::string& printer, const char* name) {
-    return std::atoi(app.Attribute(printer, name).c_str());
+    const std::string values = app.Attribute(printer, name);
+    return std::atoi(values.c_str() + values.find_last_of(',') + 1);
 }
 
 // On every driver and every medium it lists, loaded, the test page (drawn inside

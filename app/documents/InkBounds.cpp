@@ -35,6 +35,13 @@ PixelRect InkBounds(const GrayImage& image) {
     return PixelRect{left, top, right - left + 1, bottom - top + 1};
 }
 
+bool InkOutside(const GrayImage& image, const PixelRect& area) {
+    const PixelRect ink = InkBounds(image);
+    return ink.width > 0 &&
+           (ink.x < area.x || ink.y < area.y || ink.x + ink.width > area.x + area.width ||
+            ink.y + ink.height > area.y + area.height);
+}
+
 PixelRect PaperRows(const GrayImage& image) {
     int top = 0, bottom = image.height;
     while (top < bottom && BlankRow(image.Row(top), image.width)) top++;

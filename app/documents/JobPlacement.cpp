@@ -2,6 +2,7 @@
 
 #include "app/documents/PageLimits.h"
 #include "app/drivers/DriverCatalog.h"
+#include "app/drivers/DriverMargins.h"
 #include "app/ipp/JobChoices.h"
 
 namespace {
@@ -50,6 +51,17 @@ bool OnRoll(const DriverInfo& driver, const pappl_pr_options_t& o) {
            o.media.tracking == PAPPL_MEDIA_TRACKING_CONTINUOUS;
 }
 
+// The head's reach on a label: what the printer leaves of the page, centred,
+// at the job's resolution.
+void SetCut(const DriverInfo& driver, const pappl_pr_options_t& o, PlacementMedium& m) {
+    const MediumCut cut = CutOfMedium(driver, o.media.size_width, o.media.size_length);
+    const int across = static_cast<int>(cut.across * m.xdpi / driver.dpi);
+    const int along = m.roll ? 0 : static_cast<int>(cut.along * m.ydpi / driver.dpi);
+    m.cutLeft = across / 2;
+    m.cutRight = across - m.cutLeft;
+    m.cutTop = along / 2;
+    m.cutBottom = along - m.cutTop;
+}
 }  // namespace
 
 PlacementMedium JobMedium(const DriverInfo& driver, const pappl_pr_options_t& o) {
@@ -65,6 +77,7 @@ PlacementMedium JobMedium(const DriverInfo& driver, const pappl_pr_options_t& o)
     m.top = Dots(o.media.top_margin, ydpi);
     m.bottom = Dots(o.media.bottom_margin, ydpi);
     m.roll = OnRoll(driver, o);
+    SetCut(driver, o, m);
     if (m.roll) m.length = static_cast<int>(LargestMedium(driver).length * ydpi / driver.dpi);
     return m;
 }

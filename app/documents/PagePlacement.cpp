@@ -36,6 +36,16 @@ Inches Printable(const PlacementMedium& m) {
             std::max(m.length - m.top - m.bottom, 1) / m.ydpi};
 }
 
+// A document fitted because its ink reaches where the head does not is
+// kept inside the head's reach as well as the margins.
+PlacementMedium WithinHead(PlacementMedium m) {
+    m.left = std::max(m.left, m.cutLeft);
+    m.right = std::max(m.right, m.cutRight);
+    m.top = std::max(m.top, m.cutTop);
+    m.bottom = std::max(m.bottom, m.cutBottom);
+    return m;
+}
+
 // The largest scale at which the document fits the printable area; on a
 // roll only the width binds, up to the longest page.
 double FitScale(Inches doc, const PlacementMedium& m) {
@@ -71,24 +81,30 @@ bool FitsPrintable(Inches doc, const PlacementMedium& m) {
     return doc.width <= area.width * (1 + kSameSize) && doc.height <= area.height * (1 + kSameSize);
 }
 
-// auto: a document of the label's size as it is, any other fitted; on a
-// roll (where fitting would blow a small logo up to the paper's width),
-// only one too wide is fitted. auto-fit: only one too large is fitted.
-Scaling Resolve(Scaling s, bool fitContent, Inches doc, const PlacementMedium& m) {
-    if (fitContent) {
+// auto and fit: a document of the label's size as it is (fit would shrink
+// it by the margins' few per cent), unless its ink reaches where the head
+// does not; any other fitted. On a roll (where fitting would blow a small
+// logo up to the paper's width), auto fits only one too wide. auto-fit:
+// only one too large is fitted.
+Scaling Resolve(const PlacementRequest& r, Inches doc, const PlacementMedium& m) {
+    if (r.fitContent) {
         const double fit = FitScale(doc, m);
         const bool fills = fit >= 1 && fit * kFillsLabel <= 1;
         return SameSize(doc, m) || fills ? Scaling::None : Scaling::Fit;
     }
-    switch (s) {
+    const bool asItIs = SameSize(doc, m) && !r.edgesInked;
+    switch (r.scaling) {
         case Scaling::Auto:
-            if (SameSize(doc, m)) return Scaling::None;
+            if (asItIs) return Scaling::None;
             if (m.roll) return FitsPrintable(doc, m) ? Scaling::None : Scaling::Fit;
             return Scaling::Fit;
+        case Scaling::Fit:
+            return asItIs ? Scaling::None : Scaling::Fit;
         case Scaling::AutoFit:
-            return SameSize(doc, m) || FitsPrintable(doc, m) ? Scaling::None : Scaling::Fit;
+            if (r.edgesInked) return Scaling::Fit;
+            return asItIs || FitsPrintable(doc, m) ? Scaling::None : Scaling::Fit;
         default:
-            return s;
+            return r.scaling;
     }
 }
 
@@ -101,11 +117,13 @@ int Centre(int room, int size) {
 }
 }  // namespace
 
-Placement PlacePage(const PlacementRequest& r, const PlacementMedium& m) {
+Placement PlacePage(const PlacementRequest& r, const PlacementMedium& medium) {
+    const PlacementMedium m = r.edgesInked ? WithinHead(medium) : medium;
     Placement p;
     p.turns = ChooseTurns(r, m);
     const Inches doc = Turned(r, p.turns);
-    const Scaling s = Resolve(r.scaling, r.fitContent, doc, m);
+    const Scaling s = Resolve(r, doc, m);
+    p.fitsIfInked = s == Scaling::None && r.scaling != Scaling::None && !r.fitContent && !m.roll;
     p.scale = s == Scaling::Fit ? FitScale(doc, m) : s == Scaling::Fill ? FillScale(doc, m) : 1.0;
     p.document.width = Dots(doc.width * p.scale, m.xdpi);
     p.document.height = Dots(doc.height * p.scale, m.ydpi);
@@ -133,4 +151,9 @@ bool MadeForMedium(int width, int height, const PlacementMedium& m) {
     const Inches upright{width / m.xdpi, height / m.ydpi};
     const Inches turned{height / m.xdpi, width / m.ydpi};
     return SameSize(upright, m) || (!m.roll && SameSize(turned, m));
+}
+
+PixelRect HeadArea(const PlacementMedium& m) {
+    return {m.cutLeft, m.cutTop, m.width - m.cutLeft - m.cutRight,
+            m.length - m.cutTop - m.cutBottom};
 }

@@ -109,6 +109,7 @@ struct PageJob {
     PlacementMedium medium;
     PlacementRequest request;
     std::vector<LeftOut> leftOut;
+    std::vector<int> fitted;  // label-sized pages fitted to keep their edges
 };
 
 bool MuchLarger(const PlacementRequest& r, const PlacementMedium& m) {
@@ -164,15 +165,36 @@ void PrepareNext(PageJob& pj, PageSource& source, int page) {
     source.Prepare(page + 1, pj.medium.xdpi * p.scale, pj.medium.ydpi * p.scale);
 }
 
-// The page turned, scaled and placed on the label; false with the reason
-// when it cannot be drawn.
-bool PlacePageImage(PageJob& pj, PageSource& source, int page, GrayImage& printed, Placement& p,
-                    std::string& why) {
+// "Page 2", "Pages 2, 5 and 9", at most a few numbers then how many more.
+std::string PageList(const std::vector<int>& pages) {
+    constexpr size_t kNamed = 8;
+    std::string text = pages.size() == 1 ? "Page " : "Pages ";
+    for (size_t i = 0; i < pages.size() && i < kNamed; i++) {
+        if (i > 0) text += i + 1 == pages.size() ? " and " : ", ";
+        text += std::to_string(pages[i] + 1);
+    }
+    if (pages.size() > kNamed) text += " and " + std::to_string(pages.size() - kNamed) + " more";
+    return text;
+}
+
+// A label-sized page printed 1:1 would lose the ink at its edges where the
+// head does not reach: it is fitted instead, and the job says so.
+void TellFitted(PageJob& pj, int page) {
+    papplLogJob(pj.job, PAPPL_LOGLEVEL_INFO,
+                "Page %d has ink where the head does not reach: fitted to the printable area.",
+                page + 1);
+    pj.fitted.push_back(page);
+    papplJobSetMessage(pj.job,
+                       "%s fitted to the printable area: at the label's size, the ink at the "
+                       "edges would not print.",
+                       PageList(pj.fitted).c_str());
+}
+
+// The page placed as the request says, drawn and put on the printed page.
+bool DrawPlaced(PageJob& pj, PageSource& source, int page, const PlacementRequest& request,
+                GrayImage& content, const PixelRect& area, GrayImage& printed, Placement& p,
+                std::string& why) {
     const PlacementMedium& m = pj.medium;
-    PlacementRequest request = pj.request;
-    GrayImage content;
-    PixelRect area;
-    if (!Measure(pj, source, page, request, content, area, why)) return false;
     p = PlacePage(request, m);
     papplLogJob(pj.job, PAPPL_LOGLEVEL_DEBUG,
                 "Page %d: %.2fx%.2f in, %d quarter turns, scale %.3f, at %d,%d size %dx%d on a "
@@ -183,9 +205,28 @@ bool PlacePageImage(PageJob& pj, PageSource& source, int page, GrayImage& printe
                                           : source.Draw(page, m.xdpi * p.scale, m.ydpi * p.scale,
                                                         {}, content, why);
     if (!drawn) return false;
-    PrepareNext(pj, source, page);
     printed = GrayImage(p.pageWidth, p.pageLength);
     DrawScaled(TurnImage(content, p.turns), p.document, printed);
+    return true;
+}
+
+// The page turned, scaled and placed on the label; false with the reason
+// when it cannot be drawn.
+bool PlacePageImage(PageJob& pj, PageSource& source, int page, GrayImage& printed, Placement& p,
+                    std::string& why) {
+    const PlacementMedium& m = pj.medium;
+    PlacementRequest request = pj.request;
+    GrayImage content;
+    PixelRect area;
+    if (!Measure(pj, source, page, request, content, area, why) ||
+        !DrawPlaced(pj, source, page, request, content, area, printed, p, why))
+        return false;
+    if (p.fitsIfInked && InkOutside(printed, HeadArea(m))) {
+        request.edgesInked = true;
+        if (!DrawPlaced(pj, source, page, request, content, area, printed, p, why)) return false;
+        TellFitted(pj, page);
+    }
+    PrepareNext(pj, source, page);
     if (m.roll) TrimBlankPaper(pj.job, page, printed);
     return true;
 }
@@ -213,18 +254,6 @@ bool PrintPage(PageJob& pj, PageSource& source, int page, RasterOutput& out, uns
         papplJobSetImpressionsCompleted(job, 1);
     }
     return true;
-}
-
-// "Page 2", "Pages 2, 5 and 9", at most a few numbers then how many more.
-std::string PageList(const std::vector<int>& pages) {
-    constexpr size_t kNamed = 8;
-    std::string text = pages.size() == 1 ? "Page " : "Pages ";
-    for (size_t i = 0; i < pages.size() && i < kNamed; i++) {
-        if (i > 0) text += i + 1 == pages.size() ? " and " : ", ";
-        text += std::to_string(pages[i] + 1);
-    }
-    if (pages.size() > kNamed) text += " and " + std::to_string(pages.size() - kNamed) + " more";
-    return text;
 }
 
 // The pages left out, grouped by reason: "Page 3 not printed: why. Pages
@@ -265,7 +294,7 @@ bool PrintPlacedPages(pappl_job_t* job, pappl_device_t* device, PageSource& sour
     pappl_pr_options_t* options =
         papplJobCreatePrintOptions(job, static_cast<unsigned>(source.Pages()), false);
     papplJobSetImpressions(job, source.Pages());
-    PageJob pj{job, *options, JobMedium(*driver, *options), JobRequest(job, *options), {}};
+    PageJob pj{job, *options, JobMedium(*driver, *options), JobRequest(job, *options), {}, {}};
     bool printed = true;
     {
         RasterOutput out(job, device, options);

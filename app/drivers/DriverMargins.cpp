@@ -22,22 +22,6 @@ int MarginFor(int cut, int dpi) {
     const int side = cut - cut / 2;
     return (side * kHundredthsPerInch + dpi - 1) / dpi;
 }
-
-struct Cut {
-    int across = 0;  // dots of the page's width not printed
-    int along = 0;   // lines of the page's length not printed
-};
-
-// What the printer leaves of a page of this medium: a Brother QL prints its
-// medium's printed width and a die-cut label's printed length, centred;
-// the others print up to their head's width, centred.
-Cut CutOf(const DriverInfo& driver, const pwg_media_t& size) {
-    const int width = Dots(size.width, driver.dpi);
-    if (driver.language->modelNumber != 27) return {width - driver.headDots, 0};
-    const QlMedia& m = QlMediaForPage(size.width / 100.0, size.length / 100.0, true);
-    const int length = Dots(size.length, driver.dpi);
-    return {width - m.dots, m.DieCut() ? length - m.lengthDots : 0};
-}
 }  // namespace
 
 DriverMargins MarginsOf(const DriverInfo& driver) {
@@ -45,11 +29,33 @@ DriverMargins MarginsOf(const DriverInfo& driver) {
     auto widen = [&](const char* name) {
         const pwg_media_t* size = name ? pwgMediaForPWG(name) : nullptr;
         if (!size) return;
-        const Cut cut = CutOf(driver, *size);
+        const MediumCut cut = CutOfMedium(driver, size->width, size->length);
         margins.leftRight = std::max(margins.leftRight, MarginFor(cut.across, driver.dpi));
         margins.bottomTop = std::max(margins.bottomTop, MarginFor(cut.along, driver.dpi));
     };
     for (const char* name : driver.media) widen(name);
     widen(driver.rollMax);
     return margins;
+}
+
+// What the printer leaves of a page of this medium: a Brother QL prints its
+// medium's printed width and a die-cut label's printed length, centred;
+// the others print up to their head's width, centred.
+MediumCut CutOfMedium(const DriverInfo& driver, int widthHundredths, int lengthHundredths) {
+    const int width = Dots(widthHundredths, driver.dpi);
+    if (driver.language->modelNumber != 27) return {std::max(width - driver.headDots, 0), 0};
+    const QlMedia& m = QlMediaForPage(widthHundredths / 100.0, lengthHundredths / 100.0, true);
+    const int length = Dots(lengthHundredths, driver.dpi);
+    return {std::max(width - m.dots, 0), m.DieCut() ? std::max(length - m.lengthDots, 0) : 0};
+}
+
+bool PrintsToEdges(const DriverInfo& driver) {
+    auto reached = [&](const char* name) {
+        const pwg_media_t* size = name ? pwgMediaForPWG(name) : nullptr;
+        if (!size) return true;
+        const MediumCut cut = CutOfMedium(driver, size->width, size->length);
+        return cut.across == 0 && cut.along == 0;
+    };
+    return std::all_of(driver.media.begin(), driver.media.end(), reached) &&
+           reached(driver.rollMax);
 }

@@ -12,3 +12,17 @@ struct DriverMargins {
 };
 
 DriverMargins MarginsOf(const DriverInfo& driver);
+
+// Whether the head prints every medium of the driver to its edges: such a
+// printer also offers its media borderless (zero margins).
+bool PrintsToEdges(const DriverInfo& driver);
+
+// What the printer leaves unprinted of a page of this size (hundredths of
+// millimetres), in the driver's dots: the page is centred on the head, so
+// the far side loses the odd dot.
+struct MediumCut {
+    int across = 0;  // dots of the page's width not printed
+    int along = 0;   // lines of the page's length not printed
+};
+
+MediumCut CutOfMedium(const DriverInfo& driver, int widthHundredths, int lengthHundredths);

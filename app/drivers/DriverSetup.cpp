@@ -43,8 +43,13 @@ bool RenameToListedSize(const DriverInfo& driver, pappl_media_col_t& media) {
 
 // Media saved by an older release may carry margins smaller than the
 // driver's today, which would leave content where the printer cannot print:
-// they get the driver's margins.
-bool WidenMargins(const DriverMargins& margins, pappl_media_col_t& media) {
+// they get the driver's margins. Borderless media stay so on a printer that
+// prints to the edges.
+bool WidenMargins(const DriverInfo& driver, pappl_media_col_t& media) {
+    const bool borderless =
+        !media.left_margin && !media.right_margin && !media.top_margin && !media.bottom_margin;
+    if (borderless && PrintsToEdges(driver)) return false;
+    const DriverMargins margins = MarginsOf(driver);
     bool widened = false;
     for (int* side : {&media.left_margin, &media.right_margin}) {
         if (*side >= margins.leftRight) continue;
@@ -61,7 +66,7 @@ bool WidenMargins(const DriverMargins& margins, pappl_media_col_t& media) {
 
 bool RefreshSavedMedia(const DriverInfo& driver, pappl_media_col_t& media) {
     const bool renamed = RenameToListedSize(driver, media);
-    return WidenMargins(MarginsOf(driver), media) || renamed;
+    return WidenMargins(driver, media) || renamed;
 }
 
 // PAPPL calls the status callback once a printer is loaded from the state
@@ -117,6 +122,7 @@ void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
     const DriverMargins margins = MarginsOf(driver);
     d.left_right = margins.leftRight;
     d.bottom_top = margins.bottomTop;
+    d.borderless = PrintsToEdges(driver);
     d.num_source = 1;
     d.source[0] = "main-roll";
     // A label printer also takes continuous stock; a receipt printer only

@@ -130,6 +130,35 @@ void TellMedium(pappl_job_t* job, RasterJob& state) {
     state.mediumTold = true;
 }
 
+// The content placed on a page of the medium; a label-sized one whose ink
+// reaches where the head does not is fitted instead of cut (and the job
+// says so).
+GrayImage PlaceContent(pappl_job_t* job, const GrayImage& content, PlacementRequest request,
+                       const PlacementMedium& m) {
+    Placement p = PlacePage(request, m);
+    GrayImage page(p.pageWidth, p.pageLength);
+    DrawScaled(TurnImage(content, p.turns), p.document, page);
+    if (p.fitsIfInked && InkOutside(page, HeadArea(m))) {
+        request.edgesInked = true;
+        p = PlacePage(request, m);
+        page = GrayImage(p.pageWidth, p.pageLength);
+        DrawScaled(TurnImage(content, p.turns), p.document, page);
+        papplLogJob(job, PAPPL_LOGLEVEL_INFO,
+                    "Raster page fitted: its ink reaches where the "
+                    "head does not.");
+        papplJobSetMessage(job,
+                           "Fitted to the printable area: at the label's size, the ink at "
+                           "the edges would not print.");
+    }
+    papplLogJob(job, PAPPL_LOGLEVEL_DEBUG,
+                "Raster page of %dx%d placed: %d quarter turns, scale %.3f, at %d,%d size %dx%d on "
+                "a %dx%d page (margins %d %d %d %d).",
+                content.width, content.height, p.turns, p.scale, p.document.x, p.document.y,
+                p.document.width, p.document.height, p.pageWidth, p.pageLength, m.left, m.top,
+                m.right, m.bottom);
+    return page;
+}
+
 // The page the client sent, placed on the medium as the job asks, into the
 // render's image. A quarter turn the render makes (orientation-requested on
 // raster pages) is laid out on the medium turned the other way first.
@@ -144,6 +173,8 @@ bool PlaceWholePage(pappl_job_t* job, RasterJob& state, const pappl_pr_options_t
         std::swap(m.width, m.length);
         std::swap(m.left, m.top);
         std::swap(m.right, m.bottom);
+        std::swap(m.cutLeft, m.cutTop);
+        std::swap(m.cutRight, m.cutBottom);
         std::swap(m.xdpi, m.ydpi);
     }
     GrayImage content = std::move(state.whole);
@@ -159,20 +190,12 @@ bool PlaceWholePage(pappl_job_t* job, RasterJob& state, const pappl_pr_options_t
     }
     request.widthIn = content.width / xdpi;
     request.heightIn = content.height / ydpi;
-    const Placement p = PlacePage(request, m);
-    papplLogJob(job, PAPPL_LOGLEVEL_DEBUG,
-                "Raster page of %dx%d placed: %d quarter turns, scale %.3f, at %d,%d size %dx%d on "
-                "a %dx%d page (margins %d %d %d %d).",
-                content.width, content.height, p.turns, p.scale, p.document.x, p.document.y,
-                p.document.width, p.document.height, p.pageWidth, p.pageLength, m.left, m.top,
-                m.right, m.bottom);
-    GrayImage page(p.pageWidth, p.pageLength);
-    DrawScaled(TurnImage(content, p.turns), p.document, page);
-    const int width = std::min(p.pageWidth, state.headDots);
-    const int left = (p.pageWidth - width) / 2;
+    const GrayImage page = PlaceContent(job, content, request, m);
+    const int width = std::min(page.width, state.headDots);
+    const int left = (page.width - width) / 2;
     CRasterImage& image = state.render->image;
-    if (!image.CreateForRows(uint32_t(width), uint32_t(p.pageLength), 8)) return false;
-    for (int y = 0; y < p.pageLength; y++)
+    if (!image.CreateForRows(uint32_t(width), uint32_t(page.height), 8)) return false;
+    for (int y = 0; y < page.height; y++)
         std::memcpy(image.GetBits(uint32_t(y)), page.Row(y) + left, size_t(width));
     image.SetXDPI(static_cast<int>(m.xdpi));
     image.SetYDPI(static_cast<int>(m.ydpi));
