@@ -41,14 +41,21 @@ bool RenameToListedSize(const DriverInfo& driver, pappl_media_col_t& media) {
     return false;
 }
 
+// A printer whose head reaches every medium's edges offers its media
+// borderless too; PAPPL lists borderless sizes only beside sizes with margins
+// on all four sides.
+bool OffersBorderless(const DriverInfo& driver) {
+    const DriverMargins margins = MarginsOf(driver);
+    return margins.leftRight > 0 && margins.bottomTop > 0 && PrintsToEdges(driver);
+}
+
 // Media saved by an older release may carry margins smaller than the
 // driver's today, which would leave content where the printer cannot print:
-// they get the driver's margins. Borderless media stay so on a printer that
-// prints to the edges.
+// they get the driver's margins. Borderless media stay so where offered.
 bool WidenMargins(const DriverInfo& driver, pappl_media_col_t& media) {
     const bool borderless =
         !media.left_margin && !media.right_margin && !media.top_margin && !media.bottom_margin;
-    if (borderless && PrintsToEdges(driver)) return false;
+    if (borderless && OffersBorderless(driver)) return false;
     const DriverMargins margins = MarginsOf(driver);
     bool widened = false;
     for (int* side : {&media.left_margin, &media.right_margin}) {
@@ -122,7 +129,7 @@ void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
     const DriverMargins margins = MarginsOf(driver);
     d.left_right = margins.leftRight;
     d.bottom_top = margins.bottomTop;
-    d.borderless = PrintsToEdges(driver);
+    d.borderless = OffersBorderless(driver);
     d.num_source = 1;
     d.source[0] = "main-roll";
     // A label printer also takes continuous stock; a receipt printer only
