@@ -533,8 +533,9 @@ TEST(AppLabels, ReceiptsAreAsLongAsTheirContent) {
 }
 
 // A PWG raster page with black rectangles in dots.
-std::string WritePwg(unsigned w, unsigned h, const std::vector<std::vector<int>>& rects) {
-    TestPage page = MakePage(w, h);
+std::string WritePwg(unsigned w, unsigned h, const std::vector<std::vector<int>>& rects,
+                     unsigned dpi = 203) {
+    TestPage page = MakePage(w, h, 255, 8, dpi);
     for (const auto& r : rects)
         for (int y = r[1]; y < r[1] + r[3]; y++)
             for (int x = r[0]; x < r[0] + r[2]; x++) page.SetGray(unsigned(x), unsigned(y), 0);
@@ -556,9 +557,18 @@ TEST(AppLabels, RasterPagesArePlacedWhenAsked) {
         AppServer::Options options;
         Box ink;
         int slack;
+        const char* driver = "tspl_203";
     };
+    Runner().Load("brother_ql", "om_dk-11209-small-address_62x29mm");
+    const std::string edgeFramed = WritePwg(732, 342, Frame(732, 342, 0, 4), 300);
     const Row rows[] = {
         {"label-size page as it comes", label, {}, Box{20, 20, 791, 1197}, 0},
+        {"DK-11209 page framed at its edge, print-scaling=fit: fitted, the frame whole",
+         edgeFramed,
+         {{"print-scaling", "fit"}},
+         Box{59, 1, 636, 270},
+         1,
+         "brother_ql"},
         {"label-size page, print-scaling=fit: 1:1",
          label,
          {{"print-scaling", "fit"}},
@@ -578,7 +588,7 @@ TEST(AppLabels, RasterPagesArePlacedWhenAsked) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const LabelRunner::Result r =
-            Runner().Print("tspl_203", row.file, "image/pwg-raster", row.options);
+            Runner().Print(row.driver, row.file, "image/pwg-raster", row.options);
         EXPECT_EQ(r.state, IPP_JSTATE_COMPLETED) << r.message;
         ASSERT_EQ(r.pages.size(), 1u);
         const Box b = InkBox(r.pages[0]);

@@ -601,8 +601,8 @@ ipp_t* PrinterAttributes(const AppServer& app, const std::string& printer) {
                     "/ipp/print/" + printer);
 }
 
-// What IPP Everywhere clients check of every printer: each attribute comes
-// once, also after several requests (PAPPL adds one more
+// What IPP Everywhere clients check of every printer: each attribute (and
+// margin value) comes once, also after several requests (PAPPL adds one more
 // printer-strings-languages-supported per request while a strings resource
 // has a language), and media names are PWG self-describing names whose
 // name part has only lowercase letters, digits and hyphens.
@@ -629,6 +629,13 @@ TEST_F(PrinterApp, PrinterAttributesComeOnceWithValidMediaNames) {
                 const char* value = ippGetString(media, i, nullptr);
                 EXPECT_TRUE(std::regex_match(value, pwgName)) << name << " " << value;
             }
+        }
+        // Each margin once (a printer that also prints borderless lists 0 first).
+        for (const char* name : {"media-left-margin-supported", "media-top-margin-supported"}) {
+            ipp_attribute_t* margins = ippFindAttribute(response, name, IPP_TAG_INTEGER);
+            std::set<int> values;
+            for (int i = 0; i < ippGetCount(margins); i++) values.insert(ippGetInteger(margins, i));
+            EXPECT_EQ(values.size(), size_t(ippGetCount(margins))) << name;
         }
         ippDelete(response);
     }

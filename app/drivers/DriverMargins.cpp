@@ -38,9 +38,8 @@ DriverMargins MarginsOf(const DriverInfo& driver) {
     return margins;
 }
 
-// What the printer leaves of a page of this medium: a Brother QL prints its
-// medium's printed width and a die-cut label's printed length, centred;
-// the others print up to their head's width, centred.
+// A Brother QL prints its medium's printed width and a die-cut label's
+// printed length; the others print up to their head's width.
 MediumCut CutOfMedium(const DriverInfo& driver, int widthHundredths, int lengthHundredths) {
     const int width = Dots(widthHundredths, driver.dpi);
     if (driver.language->modelNumber != 27) return {std::max(width - driver.headDots, 0), 0};

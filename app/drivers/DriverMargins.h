@@ -13,8 +13,7 @@ struct DriverMargins {
 
 DriverMargins MarginsOf(const DriverInfo& driver);
 
-// Whether the head prints every medium of the driver to its edges: such a
-// printer also offers its media borderless (zero margins).
+// Whether the head prints every medium of the driver to its edges.
 bool PrintsToEdges(const DriverInfo& driver);
 
 // What the printer leaves unprinted of a page of this size (hundredths of
