@@ -17,6 +17,7 @@ std::string PrinterConditions::Message() const {
         {overheated, "print head too hot"},
         {otherError, "printer error"},
         {batteryLow, "battery low"},
+        {mediaNeeded, "other media needed"},
     };
     std::string text;
     for (const auto& p : phrases) {

@@ -14,7 +14,12 @@ struct PrinterConditions {
     bool offline = false;  // offline or paused
     bool overheated = false;
     bool otherError = false;
-    bool batteryLow = false;  // a warning: it still prints
+    bool batteryLow = false;   // a warning: it still prints
+    bool mediaNeeded = false;  // the loaded medium is not the one the job asked for
+    // The medium the printer reports loaded: its width in hundredths of a
+    // millimetre (0: not reported) and its media-type keyword.
+    int loadedWidth = 0;
+    const char* loadedType = "";
 
     // Paper out or the cover open: a page sent now would be lost. A head too
     // hot to print: the page waits until it has cooled down.

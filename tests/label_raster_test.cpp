@@ -1,6 +1,6 @@
-// Golden bytes of the Brother QL, DYMO LabelWriter and Star raster encoders,
-// through the filter with the real PPDs: one table per family of options and
-// pages.
+// Golden bytes of the Brother QL, DYMO LabelWriter, Star raster and Brother
+// P-touch encoders, through the filter with the real PPDs: one table per
+// family of options and pages.
 
 #include <gtest/gtest.h>
 
@@ -187,4 +187,45 @@ TEST(LabelRaster, StarGoldenBytes) {
     EXPECT_EQ(job, Hex("1B 2A 72 41 1B 2A 72 51 32 00 1B 2A 72 50 30 00 1B 2A 72 45 31 33 00 "
                        "62 02 00 FF 00 62 02 00 F0 0F 1B 2A 72 59 31 30 00 62 02 00 FF FF "
                        "1B 0C 04 1B 2A 72 42 1B 06 01"));
+}
+
+// The derived example of a 24 mm tape (a 170-dot page whose middle 128 dots
+// print): pins 0-7, a white line as Z, all 128 pins; with PackBits the
+// lines pack to 00 FF F2 00 and F1 FF. The example's status request is the
+// application's, asked before the job. Two 12 mm pages chained, uncut:
+// column 0 of the printed 70 lands on pin 29.
+TEST(LabelRaster, PtouchGoldenBytes) {
+    TestPage tape = MakePage(170, 3, 0xFF, 1, 180);
+    for (unsigned x = 21; x < 149; x++) tape.SetBit(x, 2, false);
+    for (unsigned x = 21; x < 29; x++) tape.SetBit(x, 0, false);
+    TestPage narrow = MakePage(85, 1, 0xFF, 1, 180);
+    narrow.SetBit(7, 0, false);
+    const std::string start = Repeat("00", 100) + "1B 40 1B 69 61 01";
+    const std::string cut = "1B 69 4D 40 1B 69 4B 08 1B 69 64 0E 00";
+    const std::string chain = "1B 69 4D 00 1B 69 4B 00 1B 69 64 0E 00";
+    const std::string narrowLine = "67 06 00 FE 00 00 04 F5 00";
+    struct Case {
+        const char* options;
+        std::vector<TestPage> pages;
+        std::vector<std::string> bytes;
+    };
+    const Case cases[] = {
+        {"ImageCompress=0",
+         {tape},
+         {start, "1B 69 7A 86 01 18 00 03 00 00 00 00 00", cut, "4D 00",
+          "67 10 00 FF " + Repeat("00", 15), "5A", "67 10 00 " + Repeat("FF", 16), "1A"}},
+        {"",
+         {tape},
+         {start, "1B 69 7A 86 01 18 00 03 00 00 00 00 00", cut, "4D 02", "67 04 00 00 FF F2 00",
+          "5A", "67 02 00 F1 FF", "1A"}},
+        {"AutoCut=0 CutAtEnd=0",
+         {narrow, narrow},
+         {start, "1B 69 7A 86 01 0C 00 01 00 00 00 00 00", chain, "4D 02", narrowLine,
+          "0C 1B 69 61 01 1B 69 7A 86 01 0C 00 01 00 00 00 01 00", chain, "4D 02", narrowLine,
+          "1A"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        EXPECT_EQ(Print("ptouch-180", c.pages, c.options), Concat(c.bytes));
+    }
 }

@@ -21,6 +21,9 @@ struct DriverInfo {
     // Printers set up with this driver whatever their device ID says, as
     // "MAKER MODEL" from its MFG and MDL fields in upper case.
     std::span<const char* const> models{};
+    // Media types beyond labels and continuous, as the printer reports its
+    // medium's kind (media-type keywords).
+    std::span<const char* const> types{};
 };
 
 // Every language's drivers (languages/<name>/Drivers.cpp), in the order of the

@@ -143,6 +143,8 @@ void SetMedia(const DriverInfo& driver, pappl_pr_driver_data_t& d) {
         d.type[d.num_type++] = "perforated";
         d.type[d.num_type++] = "recording";
     }
+    for (const char* type : driver.types)
+        if (d.num_type < PAPPL_MAX_TYPE) d.type[d.num_type++] = type;
     d.tracking_supported =
         LanguageDefault(*driver.language, "zeMediaTracking")
             ? PAPPL_MEDIA_TRACKING_CONTINUOUS | PAPPL_MEDIA_TRACKING_GAP | PAPPL_MEDIA_TRACKING_MARK

@@ -50,6 +50,7 @@ head_dots() {
         dymo-lw-4xl) echo "1248 fit" ;;
         niimbot-d11-203) echo "600 fit" ;;  # turned onto the 96-dot head by the filter
         niimbot-b21-203) echo "384 fit" ;;
+        ptouch-180) echo "173 fit" ;;  # 24 mm tape; the encoder prints its middle 128
         *) echo "" ;;
     esac
 }

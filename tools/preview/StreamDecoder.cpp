@@ -1,6 +1,7 @@
 #include "tools/preview/StreamDecoder.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "printers/Languages.h"
 #include "tools/preview/LanguageDecoders.h"
@@ -11,6 +12,19 @@ const LanguageDecoder* DecoderOf(PreviewLanguage language) {
     for (const LanguageDecoder& d : kLanguageDecoders)
         if (d.language == language) return &d;
     return nullptr;
+}
+
+// Whether the first print information (ESC i z) in the start of a Brother
+// raster job names a P-touch tape type (laminated, non-laminated, heat-shrink
+// tube) rather than the QL's continuous tape or die-cut labels.
+bool IsPtouchTape(const uint8_t* data, size_t size) {
+    constexpr size_t kLookAhead = 320;
+    const uint8_t printInformation[] = {0x1B, 0x69, 0x7A};
+    const uint8_t* end = data + std::min(size, kLookAhead);
+    const uint8_t* at =
+        std::search(data, end, std::begin(printInformation), std::end(printInformation));
+    if (end - at < 5) return false;
+    return at[4] == 0x01 || at[4] == 0x03 || at[4] == 0x11;
 }
 }  // namespace
 
@@ -26,11 +40,12 @@ PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
     if (b0 == 0x51 && b1 == 0x78) return PreviewLanguage::Cat;
     if ((b0 == 0x55 && b1 == 0x55) || (b0 == 0x03 && b1 == 0x55)) return PreviewLanguage::Niimbot;
     if ((b0 == 0x10 && b1 == 0xFF) || (b0 == 0x1F && b1 == 0x00)) return PreviewLanguage::PeriPage;
-    // Brother QL jobs start with an invalidate run of NULs or ESC @ ESC i;
+    // Brother QL and P-touch jobs start with an invalidate run of NULs or
+    // ESC @ ESC i, told apart by the media type of the print information;
     // DYMO jobs with ESC @ and the dot tab or line width.
-    if (b0 == 0x00) return PreviewLanguage::BrotherQL;
     const uint8_t b2 = size > 2 ? data[2] : 0, b3 = size > 3 ? data[3] : 0;
-    if (b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && b3 == 0x69) return PreviewLanguage::BrotherQL;
+    if (b0 == 0x00 || (b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && b3 == 0x69))
+        return IsPtouchTape(data, size) ? PreviewLanguage::Ptouch : PreviewLanguage::BrotherQL;
     if (b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && (b3 == 0x42 || b3 == 0x44))
         return PreviewLanguage::Dymo;
     // ESC @ ESC E alone is a DYMO form feed (ESC/POS's ESC E takes a value).
