@@ -47,6 +47,7 @@ struct StatusCase {
     int rounds = 1;                // times in a row, each with a new server and simulator
     const char* logged = nullptr;  // in the server's log
     const char* reasonsAfter = "none";
+    const char* mediaReady = nullptr;  // media-ready after the job, as the printer told it
 };
 
 // clang-format off
@@ -80,6 +81,10 @@ const StatusCase kCases[] = {
     {"escpos paper out, answers late", "escpos_58",
      {"--language", "escpos", "--paper-out-after", "0", "--answer-delay", "0.3"},
      "media-empty", Then::kLoadPaper, 2, 3},
+    // The tape the printer reports (24 mm) becomes the ready medium.
+    {"ptouch no tape from the start", "ptouch_180",
+     {"--language", "ptouch", "--paper-out-after", "0"}, "media-empty", Then::kLoadPaper, 2, 1,
+     nullptr, "none", "om_24mm-tape_24x50mm"},
 };
 // clang-format on
 
@@ -119,6 +124,9 @@ void RunCase(const StatusCase& c) {
     }
     if (c.reasonWhileWaiting) {
         EXPECT_NE(server.Log().find("Waiting for the printer"), std::string::npos);
+    }
+    if (c.mediaReady) {
+        EXPECT_EQ(server.Attribute("p", "media-ready"), c.mediaReady);
     }
     if (c.logged) {
         EXPECT_NE(server.Log().find(c.logged), std::string::npos) << server.Log();

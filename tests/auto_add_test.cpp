@@ -41,6 +41,9 @@ TEST(AutoAdd, PicksTheDriverFromTheDeviceId) {
         {"MFG:Generic;MDL:PeriPage A40 300 DPI;", "peripage_300"},
         {"MFG:Brother;CMD:PT-CBP;MDL:QL-700;CLS:PRINTER;", "brother_ql"},
         {"MFG:Brother;MDL:QL-820NWB;", "brother_ql"},
+        {"MFG:Brother;CMD:PT-CBP;MDL:PT-P700;", "ptouch_180"},
+        {"MFG:Brother;MDL:PT-P710BT;", "ptouch_180"},
+        {"MFG:Brother;CMD:PT-CBP;MDL:PT-P900W;", nullptr},  // 360 dpi: no driver
         {"MFG:DYMO;MDL:LabelWriter 450 Twin Turbo;", "dymo_lw"},
         {"MFG:DYMO;CMD: ;MDL:LabelWriter 4XL;", "dymo_lw_4xl"},
         {"MFG:Generic;MDL:GB02;", "cat_203"},

@@ -153,3 +153,24 @@ TEST(PreviewRoundTripAfterEncoderMerge, Niimbot) {
     RoundTrip(31, PreviewLanguage::Niimbot, {}, true,
               {PatternPage(384, 37, 0), repeated, MakePage(384, 300, 0xFF, 1)});
 }
+
+// Pages as wide as a 24 mm and a 12 mm tape (170 and 85 dots at 180 dpi)
+// whose dots lie on the tape's printed pins (its middle 128 and 70): the
+// preview draws the tape's width with them in place; white lines are Z.
+std::vector<TestPage> PtouchTapes() {
+    std::vector<TestPage> pages;
+    for (auto [width, pins] : {std::pair{170u, 128u}, {85u, 70u}}) {
+        TestPage page = PatternPage(pins, 23, width);
+        TestPage tape = MakePage(width, 24, 0xFF, 1, 180);
+        for (unsigned y = 0; y < 23; y++)
+            for (unsigned x = 0; x < pins; x++)
+                tape.SetBit((width - pins) / 2 + x, y, RasterWhite(page, x, y));
+        pages.push_back(tape);
+    }
+    return pages;
+}
+
+TEST(PreviewRoundTripAfterEncoderMerge, Ptouch) {
+    RoundTrip(33, PreviewLanguage::Ptouch, {}, true, PtouchTapes());
+    RoundTrip(33, PreviewLanguage::Ptouch, kCompressed, true, PtouchTapes());
+}

@@ -20,6 +20,15 @@ std::string QlReply(char one, char two, size_t size = 32) {
     return r;
 }
 
+// A Brother P-touch status block: error bytes, the tape's width code and
+// type.
+std::string PtouchReply(char one, char two, char width = 0x18, char type = 0x01) {
+    std::string r(32, '\0');
+    r[0] = '\x80', r[1] = 0x20, r[2] = 'B', r[3] = '0';
+    r[8] = one, r[9] = two, r[10] = width, r[11] = type;
+    return r;
+}
+
 // A NIIMBOT heartbeat answer (DD, 13 data bytes) with its check byte.
 std::string NiimbotHeartbeat(char lid, char battery, char paper, char check) {
     return std::string("\x55\x55\xDD\x0D\x1E\xD8\x00\x6C\x00\x6C\x00\x00\x54", 13) + lid + battery +
@@ -134,6 +143,18 @@ const ReplyCase kReplies[] = {
      true, "Out of paper."},
     {31, NiimbotHeartbeat(0, 3, 1, 0x40), false, "No answer from the printer."},  // check wrong
     {31, NiimbotHeartbeat(0, 3, 0, 0x40).substr(0, 12), false, "No answer from the printer."},
+    // Brother P-touch: no tape as an error bit or as width and type 0, the
+    // wrong tape for the page as "replace media".
+    {33, PtouchReply(0, 0), true, "Ready."},
+    {33, PtouchReply(0x01, 0, 0, 0), true, "Out of paper."},
+    {33, PtouchReply(0, 0, 0, 0), true, "Out of paper."},
+    {33, PtouchReply(0x02, 0), true, "Out of paper."},
+    {33, PtouchReply(0x04, 0x10), true, "Cover or print head open, paper jam."},
+    {33, PtouchReply(0, 0x01, 0x0C), true, "Other media needed."},
+    {33, PtouchReply(0x08, 0x20), true, "Print head too hot, battery low."},
+    {33, PtouchReply(0x40, 0), true, "Printer error."},
+    {33, QlReply(0x01, 0), true, "No answer from the printer."},  // no 'B'
+    {33, PtouchReply(0, 0).substr(0, 31), false, "No answer from the printer."},
 };
 
 TEST(StatusReply, RepliesBecomeConditions) {
@@ -166,6 +187,7 @@ TEST(StatusReply, QueriesByModel) {
          "\x1b"
          "A"},
         {30, "\x1b\x06\x01"},
+        {33, "\x1biS"},
         {99, nullptr},
     };
     const std::string catQuery("\x51\x78\xA3\x00\x01\x00\x00\x00\xFF", 9);
