@@ -96,10 +96,20 @@ TEST(AutoAdd, AsksNetworkPrintersWhichLanguageTheySpeak) {
         const char* driver;    // null: refused
     };
     const Row rows[] = {
-        {"escpos", "escpos_58"},      {"peripage", "escpos_58"}, {"tspl", "tspl_203"},
-        {"brother-ql", "brother_ql"}, {"dymo", "dymo_lw"},       {"zpl", "zpl_203"},
-        {"cat", "cat_203"},           {"cpcl", nullptr},         {"epl", nullptr},
-        {"paperang", nullptr},        {"star", nullptr},         {"niimbot", nullptr},
+        {"escpos", "escpos_58"},
+        {"peripage", "escpos_58"},
+        {"tspl", "tspl_203"},
+        {"brother-ql", "brother_ql"},
+        {"dymo", "dymo_lw"},
+        {"zpl", "zpl_203"},
+        {"cat", "cat_203"},
+        {"cpcl", nullptr},
+        {"epl", nullptr},
+        {"paperang", nullptr},
+        {"star", nullptr},
+        {"niimbot", nullptr},
+        // A P-touch answers the Brother QL query, asked first.
+        {"ptouch", "brother_ql"},
         {nullptr, nullptr},
     };
     ASSERT_EQ(std::size(rows), Languages().size() + 1);

@@ -200,6 +200,13 @@ TEST(LabelRaster, PtouchGoldenBytes) {
     for (unsigned x = 21; x < 29; x++) tape.SetBit(x, 0, false);
     TestPage narrow = MakePage(85, 1, 0xFF, 1, 180);
     narrow.SetBit(7, 0, false);
+    // A line PackBits would not shorten, and a 3.5 mm tape's first printed
+    // dot on pin 52.
+    TestPage unpacked = MakePage(170, 1, 0xFF, 1, 180);
+    for (unsigned pin = 0; pin < 128; pin++)
+        unpacked.SetBit(21 + pin, 0, !((pin / 8 % 3 == 2 ? 0x55 : 0xAA) & (0x80 >> pin % 8)));
+    TestPage thinnest = MakePage(25, 1, 0xFF, 1, 180);
+    thinnest.SetBit(0, 0, false);
     const std::string start = Repeat("00", 100) + "1B 40 1B 69 61 01";
     const std::string cut = "1B 69 4D 40 1B 69 4B 08 1B 69 64 0E 00";
     const std::string chain = "1B 69 4D 00 1B 69 4B 00 1B 69 64 0E 00";
@@ -218,6 +225,12 @@ TEST(LabelRaster, PtouchGoldenBytes) {
          {tape},
          {start, "1B 69 7A 86 01 18 00 03 00 00 00 00 00", cut, "4D 02", "67 04 00 00 FF F2 00",
           "5A", "67 02 00 F1 FF", "1A"}},
+        {"",
+         {unpacked, thinnest},
+         {start, "1B 69 7A 86 01 18 00 01 00 00 00 00 00", cut, "4D 02",
+          "67 11 00 0F " + Repeat("AA AA 55", 5) + "AA",
+          "0C 1B 69 61 01 1B 69 7A 86 01 04 00 01 00 00 00 01 00", cut, "4D 02",
+          "67 06 00 FB 00 00 08 F8 00", "1A"}},
         {"AutoCut=0 CutAtEnd=0",
          {narrow, narrow},
          {start, "1B 69 7A 86 01 0C 00 01 00 00 00 00 00", chain, "4D 02", narrowLine,

@@ -213,6 +213,8 @@ TEST(PreviewFaults, LabelRasterCountsAreChecked) {
     const std::string info = "1B 40 1B 69 7A 86 0A 1D 00 02 00 00 00 00 00 ";
     std::string zeros;
     for (int i = 0; i < 90; i++) zeros += "00 ";
+    // A Brother P-touch page of 2 lines on 24 mm laminated tape.
+    const std::string tape = "1B 40 1B 69 7A 86 01 18 00 02 00 00 00 00 00 ";
     struct Case {
         std::string hex;
         size_t offset;
@@ -224,6 +226,9 @@ TEST(PreviewFaults, LabelRasterCountsAreChecked) {
         {info + "4D 02 67 00 02 F0 00 1A", 17, "PackBits line of 17 bytes"},
         {info + "4D 00 67 00 03 00 00 00", 17, "uncompressed raster line of 3 bytes"},
         {"00 00 1B 40 1B 69 7A 86 0A 1D 00 00 00 00 00 00 00 0C", 18, "expected Ctrl-Z"},
+        {tape + "4D 00 5A 1A", 18, "announced 2 lines, the page has 1"},
+        {tape + "4D 02 67 02 00 F0 00 1A", 17, "PackBits line longer than 16"},
+        {tape + "4D 00 67 11 00 " + zeros.substr(0, 17 * 3), 17, "raster line of 17 bytes"},
         {"1B 40 1B 44 01 17 83 85 1B 45", 5, "ETB runs add up to 10 dots, the line has 8"},
         {"1B 40 1B 44 01 16 FF 1B 47", 9, "expected ESC E"},
         {"1B 40 1B 44 01 16 FF", 7, "expected ESC G or ESC E"},

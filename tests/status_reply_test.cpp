@@ -151,6 +151,7 @@ const ReplyCase kReplies[] = {
     {33, PtouchReply(0x02, 0), true, "Out of paper."},
     {33, PtouchReply(0x04, 0x10), true, "Cover or print head open, paper jam."},
     {33, PtouchReply(0, 0x01, 0x0C), true, "Other media needed."},
+    {33, PtouchReply(0, 0, 0x18, '\xFF'), true, "Other media needed."},  // incompatible
     {33, PtouchReply(0x08, 0x20), true, "Print head too hot, battery low."},
     {33, PtouchReply(0x40, 0), true, "Printer error."},
     {33, QlReply(0x01, 0), true, "No answer from the printer."},  // no 'B'

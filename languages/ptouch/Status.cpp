@@ -9,9 +9,10 @@ using Reply = std::span<const uint8_t>;
 // cutter jam, bit 3 weak batteries, bit 6 high-voltage adapter), byte 9
 // error information 2 (bit 0 replace media: the tape is not the one the
 // page asked for, bit 4 cover open, bit 5 overheating); bytes 10 and 11 the
-// loaded tape's width code and type (0: no tape).
+// loaded tape's width code and type (0: no tape, 0xFF: a tape the printer
+// cannot use).
 constexpr size_t kReplyBytes = 32, kError1 = 8, kError2 = 9, kWidth = 10, kType = 11;
-constexpr uint8_t kReplyMark = 0x80, kMakerMark = 'B';
+constexpr uint8_t kReplyMark = 0x80, kMakerMark = 'B', kIncompatible = 0xFF;
 
 // *check*: the bits of error information 1 for weak batteries and the
 // high-voltage adapter.
@@ -47,7 +48,7 @@ PrinterConditions Parse(Reply reply) {
     c.mediaJam = one & kCutterJam;
     c.batteryLow = one & kWeakBatteries;
     c.otherError = one & kHighVoltage;
-    c.mediaNeeded = two & kReplaceMedia;
+    c.mediaNeeded = (two & kReplaceMedia) || reply[kType] == kIncompatible;
     c.coverOpen = two & kCoverOpen;
     c.overheated = two & kOverheated;
     if (tape && !c.mediaEmpty) {
