@@ -95,22 +95,13 @@ TEST(AutoAdd, AsksNetworkPrintersWhichLanguageTheySpeak) {
         const char* language;  // the simulator's; null: nothing listens
         const char* driver;    // null: refused
     };
+    // A P-touch answers the Brother QL query, asked first.
     const Row rows[] = {
-        {"escpos", "escpos_58"},
-        {"peripage", "escpos_58"},
-        {"tspl", "tspl_203"},
-        {"brother-ql", "brother_ql"},
-        {"dymo", "dymo_lw"},
-        {"zpl", "zpl_203"},
-        {"cat", "cat_203"},
-        {"cpcl", nullptr},
-        {"epl", nullptr},
-        {"paperang", nullptr},
-        {"star", nullptr},
-        {"niimbot", nullptr},
-        // A P-touch answers the Brother QL query, asked first.
-        {"ptouch", "brother_ql"},
-        {nullptr, nullptr},
+        {"escpos", "escpos_58"},      {"peripage", "escpos_58"}, {"tspl", "tspl_203"},
+        {"brother-ql", "brother_ql"}, {"dymo", "dymo_lw"},       {"zpl", "zpl_203"},
+        {"cat", "cat_203"},           {"cpcl", nullptr},         {"epl", nullptr},
+        {"paperang", nullptr},        {"star", nullptr},         {"niimbot", nullptr},
+        {"ptouch", "brother_ql"},     {nullptr, nullptr},
     };
     ASSERT_EQ(std::size(rows), Languages().size() + 1);
     AppServer app;
