@@ -58,16 +58,19 @@ const StatusCase kCases[] = {
      {"--language", "escpos", "--paper-out-after", "0"}, "media-empty", Then::kLoadPaper, 2},
     {"zpl paper out after one label", "zpl_203",
      {"--language", "zpl", "--paper-out-after", "1"}, "media-empty", Then::kLoadPaper, 2},
-    {"tspl cover open for 3 s", "tspl_203",
-     {"--language", "tspl", "--cover-open", "3"}, "cover-open", Then::kNothing, 2},
+    // Open covers and hot heads last until the test sees the job wait, then
+    // are put right (SIGUSR1): a timed window could pass before a slow
+    // server even starts the job.
+    {"tspl cover open", "tspl_203",
+     {"--language", "tspl", "--cover-open", "600"}, "cover-open", Then::kLoadPaper, 2},
     {"escpos job cancelled while it waits", "escpos_58",
      {"--language", "escpos", "--paper-out-after", "0"}, "media-empty", Then::kCancel, 0},
     {"cat paper out after one page", "cat_203",
      {"--language", "cat", "--paper-out-after", "1"}, "media-empty", Then::kLoadPaper, 2},
-    {"cat cover open for 3 s", "cat_203",
-     {"--language", "cat", "--cover-open", "3"}, "cover-open", Then::kNothing, 2},
-    {"cat head too hot for 3 s", "cat_203",
-     {"--language", "cat", "--head-hot", "3"}, "other", Then::kNothing, 2, 1,
+    {"cat cover open", "cat_203",
+     {"--language", "cat", "--cover-open", "600"}, "cover-open", Then::kLoadPaper, 2},
+    {"cat head too hot", "cat_203",
+     {"--language", "cat", "--head-hot", "600"}, "other", Then::kLoadPaper, 2, 1,
      "Waiting for the printer: Print head too hot."},
     {"cat battery low", "cat_203",
      {"--language", "cat", "--battery-low"}, nullptr, Then::kNothing, 2, 1,
@@ -119,7 +122,7 @@ void RunCase(const StatusCase& c) {
     }
     EXPECT_TRUE(WaitUntil([&] { return sim.Pages() == c.pages; }, 10000)) << sim.Events();
     EXPECT_EQ(sim.Events().find("lost"), std::string::npos) << sim.Events();
-    if (c.then == Then::kNothing) {
+    if (c.then != Then::kCancel) {
         EXPECT_EQ(server.Attribute("p", "printer-state-reasons"), c.reasonsAfter);
     }
     if (c.reasonWhileWaiting) {

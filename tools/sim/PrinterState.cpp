@@ -63,6 +63,11 @@ void CPrinterState::LoadPaper() {
         m_coverCloses = SimClock::time_point::max();
         LogEvent("cover closed");
     }
+    if (m_status.headHot) {
+        m_status.headHot = false;
+        m_headCools = SimClock::time_point::max();
+        LogEvent("head cooled down");
+    }
 }
 
 std::string CPrinterState::LostBecause() const {

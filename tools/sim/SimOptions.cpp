@@ -18,7 +18,7 @@ std::string SimUsage() {
            "that LINK points to, writes each printed page to DIR/page-NNNN.png and every byte\n"
            "received to DIR/stream.bin, and answers status queries (--answer-delay seconds\n"
            "after each). --stall-after stops reading for good after BYTES, as a printer that\n"
-           "hangs. SIGUSR1 loads paper and closes the cover; SIGTERM or SIGINT stops it.\n"
+           "hangs. SIGUSR1 loads paper, closes the cover and lets the head cool; SIGTERM or SIGINT stops it.\n"
            "A cat printer also reports its head too hot for the first SECONDS and a low\n"
            "battery.\n";
 }
