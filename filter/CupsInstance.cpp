@@ -31,21 +31,47 @@ namespace {
 constexpr unsigned long long kMaxPageBytes = 0x18000000ULL;  // 384 MiB
 constexpr unsigned kDiscardChunk = 65536;
 
+constexpr size_t kReadChunk = 262144;
+
 // The job's raster stream, with a count of the bytes read: an empty job
 // (CUPS sends one for a document without pages) is told apart from a
-// document that is not raster.
+// document that is not raster. libcups asks for an uncompressed page line by
+// line; the reads go through a buffer so that a page takes a few system calls
+// instead of one per line.
 struct RasterInput {
     int fd = 0;
     size_t bytes = 0;
+    std::vector<unsigned char> buffer = std::vector<unsigned char>(kReadChunk);
+    size_t start = 0;
+    size_t end = 0;
 };
+
+ssize_t ReadFd(int fd, unsigned char* buffer, size_t length) {
+    ssize_t n = 0;
+    while ((n = read(fd, buffer, length)) < 0)
+        if (errno != EINTR && errno != EAGAIN) return -1;
+    return n;
+}
 
 ssize_t ReadRaster(void* context, unsigned char* buffer, size_t length) {
     auto* input = static_cast<RasterInput*>(context);
-    ssize_t n = 0;
-    while ((n = read(input->fd, buffer, length)) < 0)
-        if (errno != EINTR && errno != EAGAIN) return -1;
-    input->bytes += static_cast<size_t>(n);
-    return n;
+    if (input->start == input->end) {
+        // A request as large as the buffer gains nothing from a copy.
+        if (length >= kReadChunk) {
+            ssize_t n = ReadFd(input->fd, buffer, length);
+            if (n > 0) input->bytes += static_cast<size_t>(n);
+            return n;
+        }
+        ssize_t n = ReadFd(input->fd, input->buffer.data(), kReadChunk);
+        if (n <= 0) return n;
+        input->start = 0;
+        input->end = static_cast<size_t>(n);
+    }
+    const size_t n = std::min(length, input->end - input->start);
+    std::memcpy(buffer, input->buffer.data() + input->start, n);
+    input->start += n;
+    input->bytes += n;
+    return static_cast<ssize_t>(n);
 }
 
 bool PageFitsInMemory(const cups_page_header2_t& h) {
@@ -118,6 +144,12 @@ int Number(const Field& field) {
     return value;
 }
 
+// Without a system logger every syslog call tries to connect again, twenty
+// system calls a page; its messages would go nowhere, so none are sent.
+void QuietSyslogWithoutLogger() {
+    if (access("/dev/log", F_OK) != 0) setlogmask(LOG_MASK(LOG_EMERG));
+}
+
 void LogHeader(const cups_page_header2_t& h) {
     syslog(LOG_DEBUG, "DEBUG: Duplex = %d\n", Number(h.Duplex));
     syslog(LOG_DEBUG, "DEBUG: HWResolution = [ %d %d ]\n", h.HWResolution[0], h.HWResolution[1]);
@@ -170,6 +202,7 @@ void CancelJob(int) {
 
 int CCupsInstance::Run(int argc, char* argv[]) {
     ReserveStandardDescriptors();
+    QuietSyslogWithoutLogger();
     setbuf(stderr, nullptr);
     if (argc != 6 && argc != 7) {
         PrintFilterMessage("ERROR", "%s job-id user title copies options [file]",
