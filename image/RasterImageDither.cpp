@@ -257,13 +257,35 @@ template <class K, size_t... S>
 // into share, a mark per chunk that may have passed error into dirty. line is
 // the row with at least two readable bytes after its end. The shares of a
 // chunk left unmarked are not written: they are zero already (see Diffuse).
+inline uint64_t Word(const uint8_t* p) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Walks one row: its bits into out, each pixel's shares for the rows below
+// into share, a mark per chunk that may have passed error into dirty; returns
+// whether it marked any. line is the row with at least two readable bytes
+// after its end. The shares of a chunk left unmarked are not written: they
+// are zero already (see Diffuse).
 template <class K>
-void WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* share, uint8_t* dirty) {
+bool WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* share, uint8_t* dirty) {
     constexpr auto kSlots = std::make_index_sequence<CountDownWeights<K>()>{};
     int v = line[0];   // pixel x, final
     int n1 = line[1];  // pixel x + 1, all but the error of pixel x
+    bool marked = false;
     int x = 0;
-    for (; x + 8 <= width; x += 8) {
+    while (x + 8 <= width) {
+        // A stretch of white that receives no error: eight pixels a word.
+        if (v == 255 && n1 == 255 && Word(line + x) == ~uint64_t{0}) {
+            do {
+                out[x >> 3] = 0xFF;
+                x += 8;
+            } while (x + 8 <= width && Word(line + x) == ~uint64_t{0});
+            v = line[x];
+            n1 = line[x + 1];
+            continue;
+        }
         // Eight pixels that are each white or black pass no error: their bits
         // are their top bits, one output byte at once.
         uint8_t bits = 0;
@@ -271,20 +293,25 @@ void WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* share
             out[x >> 3] = bits;
             v = line[x + 8];
             n1 = line[x + 9];
-            continue;
+        } else {
+            dirty[x / kChunk + 1] = 1;
+            marked = true;
+            unsigned acc = 0;
+#pragma GCC unroll 8
+            for (int i = 0; i < 8; i++)
+                acc = acc << 1 |
+                      static_cast<unsigned>(StepPixel<K>(line, x + i, v, n1, share, kSlots));
+            out[x >> 3] = static_cast<uint8_t>(acc);
         }
-        dirty[x / kChunk + 1] = 1;
-        unsigned acc = 0;
-        for (int i = 0; i < 8; i++)
-            acc = acc << 1 | static_cast<unsigned>(StepPixel<K>(line, x + i, v, n1, share, kSlots));
-        out[x >> 3] = static_cast<uint8_t>(acc);
+        x += 8;
     }
-    if (x == width) return;
+    if (x == width) return marked;
     dirty[x / kChunk + 1] = 1;
     unsigned acc = 0;
     for (int i = 0; x + i < width; i++)
         acc |= static_cast<unsigned>(StepPixel<K>(line, x + i, v, n1, share, kSlots)) << (7 - i);
     out[x >> 3] = static_cast<uint8_t>(acc);
+    return true;
 }
 
 // Puts the shares of the marked chunks back to zero once the rows below
@@ -319,14 +346,16 @@ void Diffuse(CRasterImage& gray, CRasterImage& result) {
 
     for (int y = 0; y < height; y++) {
         std::copy_n(gray.GetBits(static_cast<uint32_t>(y)), width, line.begin());
-        std::fill(dirty.begin(), dirty.end(), uint8_t{0});
-        WalkRow<K>(line.data(), width, result.GetBits(static_cast<uint32_t>(y)), share,
-                   dirty.data());
+        // A row that passed no error leaves the rows below as they are.
+        if (!WalkRow<K>(line.data(), width, result.GetBits(static_cast<uint32_t>(y)), share,
+                        dirty.data()))
+            continue;
         uint8_t* rows[kDown + 1];
         for (int d = 1; d <= kDown; d++)
             rows[d] = y + d < height ? gray.GetBits(static_cast<uint32_t>(y + d)) : nullptr;
         ReceiveRows<K>(rows, share, dirty.data(), width, std::make_index_sequence<kDown>{});
         ClearShares(share, kSlots, dirty.data(), width);
+        std::fill(dirty.begin(), dirty.end(), uint8_t{0});
     }
 }
 
