@@ -82,10 +82,12 @@ bool PageFitsInMemory(const cups_page_header2_t& h) {
 
 // Reads the page's lines straight into the image rows (through a line buffer
 // only where a line must be converted or cut). Lines missing at the end of a
-// truncated stream are zero, as from a zero-filled page.
+// truncated stream are zero, as from a zero-filled page. Only a 32-bit page's
+// image starts zeroed (see StartPage): every other row is written whole here.
 void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage& image) {
     const unsigned bpl = h.cupsBytesPerLine, bpp = h.cupsBitsPerPixel;
-    const bool direct = bpp != 32 && bpl <= image.GetEffWidth();
+    const uint32_t eff = image.GetEffWidth();
+    const bool direct = bpp != 32 && bpl <= eff;
     // Left uninitialised: only what the stream delivers is touched, so that
     // a header that merely promises long lines costs no memory.
     std::unique_ptr<unsigned char[]> line;
@@ -94,16 +96,22 @@ void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage
     for (; y < h.cupsHeight; y++) {
         unsigned char* dst = direct ? image.GetBits(y) : line.get();
         if (cupsRasterReadPixels(ras, dst, bpl) == 0) break;
-        if (!direct) image.SetRowFromArray(y, dst, bpl, bpp);
+        if (!direct)
+            image.SetRowFromArray(y, dst, bpl, bpp);
+        else if (bpl < eff)
+            std::memset(dst + bpl, 0, eff - bpl);
     }
     if (y == h.cupsHeight) return;
-    // The line that failed may hold part of its bytes: it is cleared too. The
-    // rows after it are still zero from Create; only a 32-bit page has its
-    // alpha to clear there. No row takes more zero bytes than rowBytes.
-    const size_t rowBytes = bpp == 32 ? 4ULL * image.GetWidth() : image.GetEffWidth();
+    // The line that failed may hold part of its bytes: it is cleared too, and
+    // every row after it. A 32-bit page's rows are zero from Create; only its
+    // alpha is to clear there. No row takes more zero bytes than rowBytes.
+    if (bpp != 32) {
+        for (; y < h.cupsHeight; y++) std::memset(image.GetBits(y), 0, eff);
+        return;
+    }
+    const size_t rowBytes = 4ULL * image.GetWidth();
     const std::vector<unsigned char> zeros(std::min<size_t>(bpl, rowBytes), 0);
-    const unsigned last = bpp == 32 ? h.cupsHeight : y + 1;
-    for (; y < last; y++)
+    for (; y < h.cupsHeight; y++)
         image.SetRowFromArray(y, zeros.data(), static_cast<uint32_t>(zeros.size()), bpp);
 }
 
@@ -300,8 +308,9 @@ void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, cups_ras
     CBaseRender* render = m_render;
     m_binding->header = header;
     render->iDpi = static_cast<int>(header->HWResolution[0]);
+    // ReadPageRows writes every row but a 32-bit page's (see there).
     if (!render->image.CreateForRows(header->cupsWidth, header->cupsHeight,
-                                     header->cupsBitsPerPixel)) {
+                                     header->cupsBitsPerPixel, header->cupsBitsPerPixel == 32)) {
         DiscardPage(ras, *header);
         syslog(LOG_ERR, "create image error\n");
         return;

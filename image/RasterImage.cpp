@@ -82,7 +82,8 @@ bool CRasterImage::FitsMemoryCap(uint32_t width, uint32_t height, uint32_t bpp) 
            kMaxImageBytes;
 }
 
-void* CRasterImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t type) {
+void* CRasterImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t type,
+                           bool zeroRows) {
     Destroy();
     if (width == 0 || height == 0) {
         SetLastError("CRasterImage::Create : width and height must be greater than zero");
@@ -119,7 +120,9 @@ void* CRasterImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32
     m_head.biClrImportant = 0;
 
     // Zeroed, so that no row padding ever carries stale memory to a printer.
-    m_pDib = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(GetSize()), 1));
+    const auto size = static_cast<size_t>(GetSize());
+    m_pDib = static_cast<uint8_t*>(zeroRows ? std::calloc(size, 1) : std::malloc(size));
+    if (m_pDib && !zeroRows) std::memset(m_pDib, 0, size - m_head.biSizeImage);
     if (!m_pDib) {
         SetLastError("CRasterImage::Create can't allocate memory");
         return nullptr;
@@ -140,11 +143,12 @@ bool CRasterImage::CreateFromArray(const unsigned char* bits, uint32_t width, ui
     return true;
 }
 
-bool CRasterImage::CreateForRows(uint32_t width, uint32_t height, uint32_t bitsPerPixel) {
+bool CRasterImage::CreateForRows(uint32_t width, uint32_t height, uint32_t bitsPerPixel,
+                                 bool zeroRows) {
     if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24 &&
         bitsPerPixel != 32)
         return false;
-    if (!Create(width, height, bitsPerPixel, 0)) return false;
+    if (!Create(width, height, bitsPerPixel, 0, zeroRows)) return false;
     if (bitsPerPixel < 24) SetGrayPalette();
     // A 32-bit source is the only one with an alpha plane.
     if (bitsPerPixel == 32) AlphaCreate();
