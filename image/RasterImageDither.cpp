@@ -306,12 +306,17 @@ bool WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* share
         x += 8;
     }
     if (x == width) return marked;
-    dirty[x / kChunk + 1] = 1;
+    // The last few pixels, marked only when they pass error: most rows end
+    // in white.
     unsigned acc = 0;
-    for (int i = 0; x + i < width; i++)
+    bool passed = false;
+    for (int i = 0; x + i < width; i++) {
+        passed |= ErrorOf(v) != 0;
         acc |= static_cast<unsigned>(StepPixel<K>(line, x + i, v, n1, share, kSlots)) << (7 - i);
+    }
     out[x >> 3] = static_cast<uint8_t>(acc);
-    return true;
+    if (passed) dirty[x / kChunk + 1] = 1;
+    return marked || passed;
 }
 
 // Puts the shares of the marked chunks back to zero once the rows below
