@@ -240,7 +240,8 @@ inline bool FlatByte(const uint8_t* p, int v, int n1, uint8_t& bits) {
 // passes its error along the row and returns whether x is white.
 template <class K, size_t... S>
 [[gnu::always_inline]] inline bool StepPixel(const uint8_t* line, int x, int& v, int& n1,
-                                             int16_t* const* share, std::index_sequence<S...>) {
+                                             int16_t* const (&share)[sizeof...(S)],
+                                             std::index_sequence<S...>) {
     static constexpr auto kWeights = DownWeights<K>();
     constexpr int w1 = RowWeight<K>(1), w2 = RowWeight<K>(2);
     const bool white = v > 128;
@@ -269,8 +270,13 @@ inline uint64_t Word(const uint8_t* p) {
 // after its end. The shares of a chunk left unmarked are not written: they
 // are zero already (see Diffuse).
 template <class K>
-bool WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* share, uint8_t* dirty) {
-    constexpr auto kSlots = std::make_index_sequence<CountDownWeights<K>()>{};
+bool WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* shares, uint8_t* dirty) {
+    constexpr size_t kCount = CountDownWeights<K>();
+    constexpr auto kSlots = std::make_index_sequence<kCount>{};
+    // A local copy of the pointers, which the share stores cannot change: they
+    // stay in registers.
+    int16_t* share[kCount];
+    std::copy_n(shares, kCount, share);
     int v = line[0];   // pixel x, final
     int n1 = line[1];  // pixel x + 1, all but the error of pixel x
     bool marked = false;
