@@ -30,6 +30,8 @@ namespace {
 // in 32-bit raster form, with some room. Bigger pages are skipped.
 constexpr unsigned long long kMaxPageBytes = 0x18000000ULL;  // 384 MiB
 constexpr unsigned kDiscardChunk = 65536;
+// From this size on a page's image starts zeroed (see StartPage).
+constexpr unsigned long long kZeroedPageBytes = 4ULL << 20;
 
 constexpr size_t kReadChunk = 262144;
 
@@ -82,9 +84,10 @@ bool PageFitsInMemory(const cups_page_header2_t& h) {
 
 // Reads the page's lines straight into the image rows (through a line buffer
 // only where a line must be converted or cut). Lines missing at the end of a
-// truncated stream are zero, as from a zero-filled page. Only a 32-bit page's
-// image starts zeroed (see StartPage): every other row is written whole here.
-void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage& image) {
+// truncated stream are zero, as from a zero-filled page. An image not made
+// zeroed (see StartPage) has every byte of its rows written here.
+void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage& image,
+                  bool zeroed) {
     const unsigned bpl = h.cupsBytesPerLine, bpp = h.cupsBitsPerPixel;
     const uint32_t eff = image.GetEffWidth();
     const bool direct = bpp != 32 && bpl <= eff;
@@ -98,20 +101,22 @@ void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage
         if (cupsRasterReadPixels(ras, dst, bpl) == 0) break;
         if (!direct)
             image.SetRowFromArray(y, dst, bpl, bpp);
-        else if (bpl < eff)
+        else if (bpl < eff && !zeroed)
             std::memset(dst + bpl, 0, eff - bpl);
     }
     if (y == h.cupsHeight) return;
-    // The line that failed may hold part of its bytes: it is cleared too, and
-    // every row after it. A 32-bit page's rows are zero from Create; only its
-    // alpha is to clear there. No row takes more zero bytes than rowBytes.
-    if (bpp != 32) {
+    // The line that failed may hold part of its bytes: it is cleared too. The
+    // rows after it are still zero in a zeroed image, else cleared; only a
+    // 32-bit page has its alpha to clear there. No row takes more zero bytes
+    // than rowBytes.
+    if (!zeroed) {
         for (; y < h.cupsHeight; y++) std::memset(image.GetBits(y), 0, eff);
         return;
     }
-    const size_t rowBytes = 4ULL * image.GetWidth();
+    const size_t rowBytes = bpp == 32 ? 4ULL * image.GetWidth() : eff;
     const std::vector<unsigned char> zeros(std::min<size_t>(bpl, rowBytes), 0);
-    for (; y < h.cupsHeight; y++)
+    const unsigned last = bpp == 32 ? h.cupsHeight : y + 1;
+    for (; y < last; y++)
         image.SetRowFromArray(y, zeros.data(), static_cast<uint32_t>(zeros.size()), bpp);
 }
 
@@ -308,14 +313,18 @@ void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, cups_ras
     CBaseRender* render = m_render;
     m_binding->header = header;
     render->iDpi = static_cast<int>(header->HWResolution[0]);
-    // ReadPageRows writes every row but a 32-bit page's (see there).
+    // A small page's image is left unzeroed, as ReadPageRows writes all of
+    // it; a large one, whose lines may never come, and a 32-bit one (read
+    // through a line buffer) start zeroed.
+    const bool zeroed = header->cupsBitsPerPixel == 32 ||
+                        1ULL * header->cupsBytesPerLine * header->cupsHeight >= kZeroedPageBytes;
     if (!render->image.CreateForRows(header->cupsWidth, header->cupsHeight,
-                                     header->cupsBitsPerPixel, header->cupsBitsPerPixel == 32)) {
+                                     header->cupsBitsPerPixel, zeroed)) {
         DiscardPage(ras, *header);
         syslog(LOG_ERR, "create image error\n");
         return;
     }
-    ReadPageRows(ras, *header, render->image);
+    ReadPageRows(ras, *header, render->image, zeroed);
     syslog(LOG_DEBUG, "create image width=%d, height=%d, bitsPerPixel=%d, bytesPerLine=%d",
            header->cupsWidth, header->cupsHeight, header->cupsBitsPerPixel,
            header->cupsBytesPerLine);

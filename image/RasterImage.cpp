@@ -18,23 +18,21 @@ uint32_t NormaliseBpp(uint32_t bpp) {
     return 24;
 }
 
-// A block for the header, palette and rows. A large one is aligned to and
-// advised for the kernel's huge pages, so that a page image faults in 2 MiB
-// at a time instead of 4 KiB (a few faults instead of thousands for an A4
-// page); the advice is only a hint, refused or not.
+// A block for the header, palette and rows. Inside a large one the kernel's
+// huge pages are asked for, so that a page image faults in 2 MiB at a time
+// instead of 4 KiB (a few hundred faults instead of thousands for an A4
+// page); the advice is only a hint, refused or not. A zeroed block comes
+// from calloc, whose fresh pages cost nothing until they are written.
 uint8_t* AllocateBlock(size_t size, bool zero) {
+    void* block = zero ? std::calloc(size, 1) : std::malloc(size);
 #ifdef MADV_HUGEPAGE
-    constexpr size_t kHuge = size_t{2} << 20;
-    if (size >= 2 * kHuge) {
-        const size_t whole = (size + kHuge - 1) / kHuge * kHuge;
-        void* block = std::aligned_alloc(kHuge, whole);
-        if (!block) return nullptr;
-        madvise(block, whole, MADV_HUGEPAGE);
-        if (zero) std::memset(block, 0, size);
-        return static_cast<uint8_t*>(block);
-    }
+    constexpr uintptr_t kHuge = uintptr_t{2} << 20;
+    const auto at = reinterpret_cast<uintptr_t>(block);
+    const uintptr_t start = (at + kHuge - 1) & ~(kHuge - 1), end = (at + size) & ~(kHuge - 1);
+    if (block && size >= 2 * kHuge && end > start)
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 #endif
-    return static_cast<uint8_t*>(zero ? std::calloc(size, 1) : std::malloc(size));
+    return static_cast<uint8_t*>(block);
 }
 
 int32_t DpiToPelsPerMeter(int32_t dpi) {
