@@ -18,21 +18,41 @@ uint32_t NormaliseBpp(uint32_t bpp) {
     return 24;
 }
 
-// A block for the header, palette and rows. Inside a large one the kernel's
-// huge pages are asked for, so that a page image faults in 2 MiB at a time
-// instead of 4 KiB (a few hundred faults instead of thousands for an A4
-// page); the advice is only a hint, refused or not. A zeroed block comes
-// from calloc, whose fresh pages cost nothing until they are written.
-uint8_t* AllocateBlock(size_t size, bool zero) {
-    void* block = zero ? std::calloc(size, 1) : std::malloc(size);
+constexpr size_t kHugePage = size_t{2} << 20;
+
+// A zeroed block of 4 MiB and more is mapped straight from the kernel,
+// aligned to and advised for its huge pages: a page image then faults in
+// 2 MiB at a time instead of 4 KiB (a handful of faults instead of thousands
+// for an A4 page), and pages never written cost nothing. mapped is its
+// length, 0 for a block from the heap.
+uint8_t* AllocateBlock(size_t size, bool zero, size_t& mapped) {
+    mapped = 0;
 #ifdef MADV_HUGEPAGE
-    constexpr uintptr_t kHuge = uintptr_t{2} << 20;
-    const auto at = reinterpret_cast<uintptr_t>(block);
-    const uintptr_t start = (at + kHuge - 1) & ~(kHuge - 1), end = (at + size) & ~(kHuge - 1);
-    if (block && size >= 2 * kHuge && end > start)
-        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    if (zero && size >= 2 * kHugePage) {
+        const size_t whole = (size + kHugePage - 1) / kHugePage * kHugePage;
+        void* area = mmap(nullptr, whole + kHugePage, PROT_READ | PROT_WRITE,
+                          MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (area == MAP_FAILED) return nullptr;
+        // The aligned part is kept, the rest of the area given back.
+        auto* first = static_cast<uint8_t*>(area);
+        const auto at = reinterpret_cast<uintptr_t>(area);
+        uint8_t* start = first + (kHugePage - at % kHugePage) % kHugePage;
+        if (start > first) munmap(first, static_cast<size_t>(start - first));
+        const size_t tail = static_cast<size_t>(first + whole + kHugePage - (start + whole));
+        if (tail > 0) munmap(start + whole, tail);
+        madvise(start, whole, MADV_HUGEPAGE);
+        mapped = whole;
+        return start;
+    }
 #endif
-    return static_cast<uint8_t*>(block);
+    return static_cast<uint8_t*>(zero ? std::calloc(size, 1) : std::malloc(size));
+}
+
+void FreeBlock(uint8_t* block, size_t mapped) {
+    if (mapped)
+        munmap(block, mapped);
+    else
+        std::free(block);
 }
 
 int32_t DpiToPelsPerMeter(int32_t dpi) {
@@ -77,8 +97,9 @@ bool CRasterImage::Destroy() {
     ReleaseLayers();
     std::free(m_pAlpha);
     m_pAlpha = nullptr;
-    std::free(m_pDib);
+    FreeBlock(m_pDib, m_mappedBytes);
     m_pDib = nullptr;
+    m_mappedBytes = 0;
     m_pRows = nullptr;
     return true;
 }
@@ -140,7 +161,7 @@ void* CRasterImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32
 
     // Zeroed, so that no row padding ever carries stale memory to a printer.
     const auto size = static_cast<size_t>(GetSize());
-    m_pDib = AllocateBlock(size, zeroRows);
+    m_pDib = AllocateBlock(size, zeroRows, m_mappedBytes);
     if (m_pDib && !zeroRows) std::memset(m_pDib, 0, size - m_head.biSizeImage);
     if (!m_pDib) {
         SetLastError("CRasterImage::Create can't allocate memory");
@@ -222,6 +243,7 @@ bool CRasterImage::Transfer(CRasterImage& from, bool transferFrames) {
     m_head = from.m_head;
     m_info = from.m_info;
     m_pDib = from.m_pDib;
+    m_mappedBytes = from.m_mappedBytes;
     m_pRows = from.m_pRows;
     m_pAlpha = from.m_pAlpha;
     m_layers.swap(from.m_layers);
@@ -230,6 +252,7 @@ bool CRasterImage::Transfer(CRasterImage& from, bool transferFrames) {
     from.m_info = Info{};
     from.m_info.transIndex = 0;
     from.m_pDib = nullptr;
+    from.m_mappedBytes = 0;
     from.m_pRows = nullptr;
     from.m_pAlpha = nullptr;
     from.m_layers.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -140,6 +141,7 @@ private:
     void ReleaseLayers();
 
     uint8_t* m_pDib = nullptr;
+    size_t m_mappedBytes = 0;  // length of m_pDib's mapping; 0 when it is from the heap
     tagBITMAPINFOHEADER m_head = {};
     Info m_info;
     uint8_t* m_pRows = nullptr;
