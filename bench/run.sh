@@ -264,7 +264,7 @@ awk -F, -v job="$job_ms" -v jobcpu="$job_cpu_ms" -v pages="$WORK/pages.csv" -v l
       wall[f[1]] = f[4]; cpu[f[1]] = f[5] + f[6]
     }
   }
-  function row(what, measured, goal) { printf "%-44s %-26s %s\n", what, measured, goal }
+  function row(what, measured, goal) { printf "%-50s %-28s %s\n", what, measured, goal }
   BEGIN {
     load(pages, pw, pc); load(labels, lw, lc)
     row("measure", "measured", "goal")
@@ -279,7 +279,7 @@ awk -F, -v job="$job_ms" -v jobcpu="$job_cpu_ms" -v pages="$WORK/pages.csv" -v l
     while ((getline line < pdf) > 0) {
       n = split(line, f, " ")
       if (f[1] !~ /^(tspl|zpl)-[0-9]+$/) continue
-      row("PDF " f[1] " pages, app against pdftoraster chain",
+      row("PDF " f[1] " pages, app against the chain",
           sprintf("%.2fx wall, %.2fx CPU", f[n - 1], f[n]), "< 1x (faster)")
     }
   }'
