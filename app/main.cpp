@@ -1,3 +1,4 @@
+#include <malloc.h>
 #include <pappl/pappl.h>
 
 #include <algorithm>
@@ -29,6 +30,10 @@ int main(int argc, char* argv[]) {
     }
     for (const std::string& warning : CommandLineWarnings(argc, argv))
         std::fprintf(stderr, "thermal-printer-app: %s\n", warning.c_str());
+    // A job's page buffers (a few MiB) come from the heap and stay there for
+    // the next job, instead of fresh zeroed pages from the kernel every time.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
     RegisterSerialScheme();
     RegisterBleScheme();
     DriverList drivers;

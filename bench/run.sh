@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Whole-process timings of the filter on generated raster files, next to
 # netpbm's Floyd-Steinberg dither of the same A4 page, a 100-label job
-# through the printer application over IPP next to the filter alone, and a
-# PDF through the application next to CUPS's filter chain.
+# through the printer application over IPP next to the filter alone, PDFs
+# through the application next to CUPS's filter chain (bench/pdf.sh), the
+# server's time per single-label job (bench/single-jobs.sh), and at the end
+# one table of these against their goals.
 #   bench/run.sh [BUILD_DIR]     (default: build)
 # Needs hyperfine and netpbm (scripts/install-deps --bench), Ghostscript,
 # ipptool, and for the PDF cups-filters' pdftoraster and poppler's pdfunite.
@@ -131,10 +133,9 @@ if [ -x "$SIM" ]; then
   stop_pid "$sim_pid"
 fi
 # The same PDF (20 pages of the sample 4x6 in label) to a TSPL printer at
-# 203 dpi: through the application (Print-Job, then until the job has
-# printed) and through CUPS's own chain as the demo runs it (pdftopdf |
-# pdftoraster | rastertothermal with the printer's PPD); then how many of
-# the dots the two send differ.
+# 203 dpi, through the application and through CUPS's own chain as the demo
+# runs it (pdftopdf | pdftoraster | rastertothermal with the printer's PPD):
+# how many of the dots the two send differ. bench/pdf.sh times them below.
 CUPS_FILTERS=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)/filter
 if [ -x "$CUPS_FILTERS/pdftoraster" ] && command -v pdfunite >/dev/null; then
   # shellcheck disable=SC2046
@@ -160,22 +161,16 @@ export PPD=$ppd
   "$FILTER" 1 bench bench 1 '' >"$WORK/chain.prn" 2>/dev/null
 CHAIN
   pdf_job="ipptool -f $WORK/labels-20.pdf ipp://127.0.0.1:$app_port/ipp/print/bench $WORK/print-and-wait.test"
-  hyperfine -N --warmup 1 --runs "$((RUNS < 10 ? RUNS : 10))" --output=pipe --export-csv "$WORK/pdf.csv" \
-    --prepare "truncate -s 0 $WORK/app/bench.prn" \
-    -n app-pdf-20-labels "$pdf_job" -n cups-chain-pdf-20-labels "bash $WORK/chain.sh" >/dev/null
+  bash "$WORK/chain.sh"
   truncate -s 0 "$WORK/app/bench.prn"
   $pdf_job >/dev/null
   "$BUILD/thermal-preview" -o "$WORK/dots-app" "$WORK/app/bench.prn" >/dev/null
   "$BUILD/thermal-preview" -o "$WORK/dots-chain" "$WORK/chain.prn" >/dev/null
   read -r alike differ ink < <(python3 "$ROOT/bench/compare_dots.py" "$WORK/dots-app" "$WORK/dots-chain" 20)
-  awk -F, -v alike="$alike" -v differ="$differ" -v ink="$ink" 'FNR > 1 { median[$1] = $4 }
-    END {
-      app = median["app-pdf-20-labels"]; chain = median["cups-chain-pdf-20-labels"]
-      print "The same PDF (20 pages, 4x6 in labels) to a TSPL printer at 203 dpi:"
-      printf "%-26s %9.1f ms  %.2f x CUPS'"'"'s chain\n", "app-pdf-20-labels", app * 1000, app / chain
-      printf "%-26s %9.1f ms  (pdftopdf | pdftoraster | rastertothermal)\n", "cups-chain-pdf-20-labels", chain * 1000
+  awk -v alike="$alike" -v differ="$differ" -v ink="$ink" 'BEGIN {
+      print "The same PDF (20 pages, 4x6 in labels) to a TSPL printer at 203 dpi, app against CUPS'"'"'s chain:"
       printf "dots: %d of 20 pages alike; %d dots differ, of %d black dots (%.2f %%)\n", alike, differ, ink, 100 * differ / (ink ? ink : 1)
-    }' "$WORK/pdf.csv" >"$WORK/pdf-report.txt"
+    }' >"$WORK/pdf-report.txt"
 else
   echo "PDF against CUPS's chain: needs pdftoraster and pdfunite" >"$WORK/pdf-report.txt"
 fi
@@ -248,3 +243,43 @@ else
   echo "app-100-labels-sim: skipped, $SIM is not built"
 fi
 cat "$WORK/pdf-report.txt"
+
+# PDFs through the application against CUPS's chain, and the server's time
+# per single-label job: their own scripts, their tables kept for the summary.
+if [ -x "$CUPS_FILTERS/pdftoraster" ] && command -v pdfunite >/dev/null; then
+  "$ROOT/bench/pdf.sh" "$BUILD" | tee "$WORK/pdf-table.txt"
+fi
+read -r job_ms job_cpu_ms < <("$ROOT/bench/single-jobs.sh" "$BUILD")
+
+# The goals next to what this run measured. Wall ratios come from the same
+# run; the CPU ratio (user + system time) is the steadier one on a busy
+# machine.
+echo
+echo "Summary against the goals:"
+awk -F, -v job="$job_ms" -v jobcpu="$job_cpu_ms" -v pages="$WORK/pages.csv" -v labels="$WORK/labels.csv" \
+    -v pdf="$WORK/pdf-table.txt" '
+  function load(file, wall, cpu,   line, f) {
+    while ((getline line < file) > 0) {
+      split(line, f, ",")
+      wall[f[1]] = f[4]; cpu[f[1]] = f[5] + f[6]
+    }
+  }
+  function row(what, measured, goal) { printf "%-50s %-28s %s\n", what, measured, goal }
+  BEGIN {
+    load(pages, pw, pc); load(labels, lw, lc)
+    row("measure", "measured", "goal")
+    row("filter, A4 300 dpi, against pamditherbw -fs",
+        sprintf("%.3fx wall, %.3fx CPU", pw["a4-8bit-tspl"] / pw["pamditherbw"],
+                pc["a4-8bit-tspl"] / pc["pamditherbw"]), "<= 0.10x")
+    row("filter, 4x6 labels per second at 203 dpi",
+        sprintf("%.0f wall, %.0f CPU", 500 / lw["labels-500-tspl"], 500 / lc["labels-500-tspl"]),
+        ">= 1000")
+    row("single-label PNG job, server time", sprintf("%.1f ms wall, %.1f ms CPU", job, jobcpu),
+        "<= 25 ms")
+    while ((getline line < pdf) > 0) {
+      n = split(line, f, " ")
+      if (f[1] !~ /^(tspl|zpl)-[0-9]+$/) continue
+      row("PDF " f[1] " pages, app against the chain",
+          sprintf("%.2fx wall, %.2fx CPU", f[n - 1], f[n]), "< 1x (faster)")
+    }
+  }'

@@ -30,22 +30,50 @@ namespace {
 // in 32-bit raster form, with some room. Bigger pages are skipped.
 constexpr unsigned long long kMaxPageBytes = 0x18000000ULL;  // 384 MiB
 constexpr unsigned kDiscardChunk = 65536;
+// From this size on a page's image starts zeroed (see StartPage).
+constexpr unsigned long long kZeroedPageBytes = 4ULL << 20;
+
+constexpr size_t kReadChunk = 262144;
 
 // The job's raster stream, with a count of the bytes read: an empty job
 // (CUPS sends one for a document without pages) is told apart from a
-// document that is not raster.
+// document that is not raster. libcups asks for an uncompressed page line by
+// line; the reads go through a buffer so that a page takes a few system calls
+// instead of one per line.
 struct RasterInput {
     int fd = 0;
     size_t bytes = 0;
+    std::vector<unsigned char> buffer = std::vector<unsigned char>(kReadChunk);
+    size_t start = 0;
+    size_t end = 0;
 };
+
+ssize_t ReadFd(int fd, unsigned char* buffer, size_t length) {
+    ssize_t n = 0;
+    while ((n = read(fd, buffer, length)) < 0)
+        if (errno != EINTR && errno != EAGAIN) return -1;
+    return n;
+}
 
 ssize_t ReadRaster(void* context, unsigned char* buffer, size_t length) {
     auto* input = static_cast<RasterInput*>(context);
-    ssize_t n = 0;
-    while ((n = read(input->fd, buffer, length)) < 0)
-        if (errno != EINTR && errno != EAGAIN) return -1;
-    input->bytes += static_cast<size_t>(n);
-    return n;
+    if (input->start == input->end) {
+        // A request as large as the buffer gains nothing from a copy.
+        if (length >= kReadChunk) {
+            ssize_t n = ReadFd(input->fd, buffer, length);
+            if (n > 0) input->bytes += static_cast<size_t>(n);
+            return n;
+        }
+        ssize_t n = ReadFd(input->fd, input->buffer.data(), kReadChunk);
+        if (n <= 0) return n;
+        input->start = 0;
+        input->end = static_cast<size_t>(n);
+    }
+    const size_t n = std::min(length, input->end - input->start);
+    std::memcpy(buffer, input->buffer.data() + input->start, n);
+    input->start += n;
+    input->bytes += n;
+    return static_cast<ssize_t>(n);
 }
 
 bool PageFitsInMemory(const cups_page_header2_t& h) {
@@ -56,10 +84,13 @@ bool PageFitsInMemory(const cups_page_header2_t& h) {
 
 // Reads the page's lines straight into the image rows (through a line buffer
 // only where a line must be converted or cut). Lines missing at the end of a
-// truncated stream are zero, as from a zero-filled page.
-void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage& image) {
+// truncated stream are zero, as from a zero-filled page. An image not made
+// zeroed (see StartPage) has every byte of its rows written here.
+void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage& image,
+                  bool zeroed) {
     const unsigned bpl = h.cupsBytesPerLine, bpp = h.cupsBitsPerPixel;
-    const bool direct = bpp != 32 && bpl <= image.GetEffWidth();
+    const uint32_t eff = image.GetEffWidth();
+    const bool direct = bpp != 32 && bpl <= eff;
     // Left uninitialised: only what the stream delivers is touched, so that
     // a header that merely promises long lines costs no memory.
     std::unique_ptr<unsigned char[]> line;
@@ -68,13 +99,21 @@ void ReadPageRows(cups_raster_t* ras, const cups_page_header2_t& h, CRasterImage
     for (; y < h.cupsHeight; y++) {
         unsigned char* dst = direct ? image.GetBits(y) : line.get();
         if (cupsRasterReadPixels(ras, dst, bpl) == 0) break;
-        if (!direct) image.SetRowFromArray(y, dst, bpl, bpp);
+        if (!direct)
+            image.SetRowFromArray(y, dst, bpl, bpp);
+        else if (bpl < eff && !zeroed)
+            std::memset(dst + bpl, 0, eff - bpl);
     }
     if (y == h.cupsHeight) return;
     // The line that failed may hold part of its bytes: it is cleared too. The
-    // rows after it are still zero from Create; only a 32-bit page has its
-    // alpha to clear there. No row takes more zero bytes than rowBytes.
-    const size_t rowBytes = bpp == 32 ? 4ULL * image.GetWidth() : image.GetEffWidth();
+    // rows after it are still zero in a zeroed image, else cleared; only a
+    // 32-bit page has its alpha to clear there. No row takes more zero bytes
+    // than rowBytes.
+    if (!zeroed) {
+        for (; y < h.cupsHeight; y++) std::memset(image.GetBits(y), 0, eff);
+        return;
+    }
+    const size_t rowBytes = bpp == 32 ? 4ULL * image.GetWidth() : eff;
     const std::vector<unsigned char> zeros(std::min<size_t>(bpl, rowBytes), 0);
     const unsigned last = bpp == 32 ? h.cupsHeight : y + 1;
     for (; y < last; y++)
@@ -116,6 +155,12 @@ int Number(const Field& field) {
     int value;
     std::memcpy(&value, &field, sizeof value);
     return value;
+}
+
+// Without a system logger every syslog call tries to connect again, twenty
+// system calls a page; its messages would go nowhere, so none are sent.
+void QuietSyslogWithoutLogger() {
+    if (access("/dev/log", F_OK) != 0) setlogmask(LOG_MASK(LOG_EMERG));
 }
 
 void LogHeader(const cups_page_header2_t& h) {
@@ -170,6 +215,7 @@ void CancelJob(int) {
 
 int CCupsInstance::Run(int argc, char* argv[]) {
     ReserveStandardDescriptors();
+    QuietSyslogWithoutLogger();
     setbuf(stderr, nullptr);
     if (argc != 6 && argc != 7) {
         PrintFilterMessage("ERROR", "%s job-id user title copies options [file]",
@@ -267,13 +313,18 @@ void CCupsInstance::StartPage(ppd_file_t*, cups_page_header2_t* header, cups_ras
     CBaseRender* render = m_render;
     m_binding->header = header;
     render->iDpi = static_cast<int>(header->HWResolution[0]);
+    // A small page's image is left unzeroed, as ReadPageRows writes all of
+    // it; a large one, whose lines may never come, and a 32-bit one (read
+    // through a line buffer) start zeroed.
+    const bool zeroed = header->cupsBitsPerPixel == 32 ||
+                        1ULL * header->cupsBytesPerLine * header->cupsHeight >= kZeroedPageBytes;
     if (!render->image.CreateForRows(header->cupsWidth, header->cupsHeight,
-                                     header->cupsBitsPerPixel)) {
+                                     header->cupsBitsPerPixel, zeroed)) {
         DiscardPage(ras, *header);
         syslog(LOG_ERR, "create image error\n");
         return;
     }
-    ReadPageRows(ras, *header, render->image);
+    ReadPageRows(ras, *header, render->image, zeroed);
     syslog(LOG_DEBUG, "create image width=%d, height=%d, bitsPerPixel=%d, bytesPerLine=%d",
            header->cupsWidth, header->cupsHeight, header->cupsBitsPerPixel,
            header->cupsBytesPerLine);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,13 +27,17 @@ public:
     bool IsValid() const { return m_pDib != nullptr; }
     // Whether Create would accept this size (the 256 MiB cap on the rows).
     static bool FitsMemoryCap(uint32_t width, uint32_t height, uint32_t bpp);
-    void* Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t type);
+    // The rows start zeroed; with zeroRows false they are left as allocated,
+    // for a caller that writes every byte of every row itself.
+    void* Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t type,
+                 bool zeroRows = true);
     bool CreateFromArray(const unsigned char* bits, uint32_t width, uint32_t height,
                          uint32_t bitsPerPixel, uint32_t bytesPerLine, bool flip);
     // CreateFromArray in two steps, for a caller that fills the rows itself:
     // the empty image with the palette or alpha plane of that source depth,
     // then one source line (bitsPerPixel as given to CreateForRows) per row.
-    bool CreateForRows(uint32_t width, uint32_t height, uint32_t bitsPerPixel);
+    bool CreateForRows(uint32_t width, uint32_t height, uint32_t bitsPerPixel,
+                       bool zeroRows = true);
     void SetRowFromArray(uint32_t row, const unsigned char* src, uint32_t bytesPerLine,
                          uint32_t bitsPerPixel);
     void Copy(const CRasterImage& src, bool copyPixels, bool copySelection, bool copyAlpha);
@@ -136,6 +141,7 @@ private:
     void ReleaseLayers();
 
     uint8_t* m_pDib = nullptr;
+    size_t m_mappedBytes = 0;  // length of m_pDib's mapping; 0 when it is from the heap
     tagBITMAPINFOHEADER m_head = {};
     Info m_info;
     uint8_t* m_pRows = nullptr;

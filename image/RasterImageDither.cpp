@@ -146,7 +146,9 @@ inline int ClampToByte(int v) {
 // then each following row receives the noted shares, target by target, in
 // source order. A pixel hears from the rows above before its own row, and a
 // row's sources never read the rows below, so nothing else depends on the
-// order.
+// order. The noted shares start at zero and a row's marked chunks are
+// cleared once the rows below have them, so that a stretch of flat pixels
+// needs no shares written.
 constexpr int kChunk = 16;  // targets per step of the second walk
 constexpr int kPad = 8;     // zero shares on both sides of a row
 
@@ -160,6 +162,37 @@ template <class K, int Dy, size_t... I>
     target[t] = static_cast<uint8_t>(v);
 }
 
+// Eight targets as 16-bit lanes, wide enough for a target plus a share; one
+// SSE2 register.
+constexpr int kLanes = 8;
+using LaneBytes = uint8_t __attribute__((vector_size(kLanes)));
+using Lanes = int16_t __attribute__((vector_size(kLanes * sizeof(int16_t))));
+
+[[gnu::always_inline]] inline Lanes ClampLanes(Lanes v) {
+    const Lanes zero = {}, top = zero + 255;
+    const Lanes low = v<zero, high = v> top;
+    return (v & ~(low | high)) | (top & high);
+}
+
+// ReceiveOne for eight targets at once, tap by tap: every target still gets
+// its clamped additions in the same order.
+template <class K, int Dy, size_t... I>
+[[gnu::always_inline]] inline void ReceiveLanes(uint8_t* target, const int16_t* const* share, int x,
+                                                std::index_sequence<I...>) {
+    static constexpr auto kRowTaps = TapsOfRow<K, Dy>();
+    auto load = [share, x](size_t slot, int dx) {
+        Lanes lanes;
+        std::memcpy(&lanes, share[slot] + x - dx, sizeof lanes);
+        return lanes;
+    };
+    LaneBytes bytes;
+    std::memcpy(&bytes, target + x, sizeof bytes);
+    Lanes v = __builtin_convertvector(bytes, Lanes);
+    ((v = ClampLanes(v + load(SlotOf<K>(kRowTaps[I].weight), kRowTaps[I].dx))), ...);
+    bytes = __builtin_convertvector(v, LaneBytes);
+    std::memcpy(target + x, &bytes, sizeof bytes);
+}
+
 // Adds the noted shares of a finished row to the row dy below. dirty[c + 1]
 // is set when chunk c of the finished row passed any error.
 template <class K, int Dy>
@@ -169,12 +202,7 @@ void ReceiveRow(uint8_t* target, const int16_t* const* share, const uint8_t* dir
     for (; x + kChunk <= width; x += kChunk) {
         const int c = x / kChunk;
         if (!(dirty[c] | dirty[c + 1] | dirty[c + 2])) continue;
-        // Worked on a local copy, which the compiler knows the shares do not
-        // overlap: the chunk then goes through vector registers.
-        uint8_t chunk[kChunk];
-        std::memcpy(chunk, target + x, kChunk);
-        for (int i = 0; i < kChunk; i++) ReceiveOne<K, Dy>(chunk, i, share, x + i, kIdx);
-        std::memcpy(target + x, chunk, kChunk);
+        for (int i = 0; i < kChunk; i += kLanes) ReceiveLanes<K, Dy>(target, share, x + i, kIdx);
     }
     for (; x < width; x++) ReceiveOne<K, Dy>(target, x, share, x, kIdx);
 }
@@ -207,44 +235,108 @@ inline bool FlatByte(const uint8_t* p, int v, int n1, uint8_t& bits) {
     return true;
 }
 
-// Walks one row: its bits into out, each pixel's shares for the rows below
-// into share, a mark per chunk that passed any error into dirty. line is the
-// row with at least two readable bytes after its end.
+// One pixel of the walk along a row: v is pixel x, final; n1 is pixel x + 1
+// with all but the error of pixel x. Notes x's shares for the rows below,
+// passes its error along the row and returns whether x is white.
 template <class K, size_t... S>
-void WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* share, uint8_t* dirty,
-             std::index_sequence<S...>) {
+[[gnu::always_inline]] inline bool StepPixel(const uint8_t* line, int x, int& v, int& n1,
+                                             int16_t* const (&share)[sizeof...(S)],
+                                             std::index_sequence<S...>) {
     static constexpr auto kWeights = DownWeights<K>();
     constexpr int w1 = RowWeight<K>(1), w2 = RowWeight<K>(2);
+    const bool white = v > 128;
+    ((share[S][x] = kShare<K, kWeights[S]>[static_cast<size_t>(v)]), ...);
+    int next = n1;
+    if constexpr (w1 != 0) next = ClampToByte(n1 + kShare<K, w1>[static_cast<size_t>(v)]);
+    n1 = line[x + 2];
+    if constexpr (w2 != 0) n1 = ClampToByte(n1 + kShare<K, w2>[static_cast<size_t>(v)]);
+    v = next;
+    return white;
+}
+
+// Walks one row: its bits into out, each pixel's shares for the rows below
+// into share, a mark per chunk that may have passed error into dirty. line is
+// the row with at least two readable bytes after its end. The shares of a
+// chunk left unmarked are not written: they are zero already (see Diffuse).
+inline uint64_t Word(const uint8_t* p) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Walks one row: its bits into out, each pixel's shares for the rows below
+// into share, a mark per chunk that may have passed error into dirty; returns
+// whether it marked any. line is the row with at least two readable bytes
+// after its end. The shares of a chunk left unmarked are not written: they
+// are zero already (see Diffuse).
+template <class K>
+bool WalkRow(const uint8_t* line, int width, uint8_t* out, int16_t* const* shares, uint8_t* dirty) {
+    constexpr size_t kCount = CountDownWeights<K>();
+    constexpr auto kSlots = std::make_index_sequence<kCount>{};
+    // A local copy of the pointers, which the share stores cannot change: they
+    // stay in registers.
+    int16_t* share[kCount];
+    std::copy_n(shares, kCount, share);
     int v = line[0];   // pixel x, final
     int n1 = line[1];  // pixel x + 1, all but the error of pixel x
-    uint8_t acc = 0;
-    for (int x = 0; x < width;) {
-        // Eight pixels that are each white or black pass no error: their bits
-        // are their top bits, one output byte at once.
-        uint8_t bits = 0;
-        if ((x & 7) == 0 && x + 8 <= width && FlatByte(line + x, v, n1, bits)) {
-            out[x >> 3] = bits;
-            (std::fill_n(share[S] + x, 8, int16_t{0}), ...);
-            x += 8;
+    bool marked = false;
+    int x = 0;
+    while (x + 8 <= width) {
+        // A stretch of white that receives no error: eight pixels a word.
+        if (v == 255 && n1 == 255 && Word(line + x) == ~uint64_t{0}) {
+            do {
+                out[x >> 3] = 0xFF;
+                x += 8;
+            } while (x + 8 <= width && Word(line + x) == ~uint64_t{0});
             v = line[x];
             n1 = line[x + 1];
             continue;
         }
-        acc |= static_cast<uint8_t>(static_cast<unsigned>(v > 128) << (7 - (x & 7)));
-        dirty[x / kChunk + 1] |= ErrorOf(v) != 0;
-        ((share[S][x] = kShare<K, kWeights[S]>[static_cast<size_t>(v)]), ...);
-        int next = n1;
-        if constexpr (w1 != 0) next = ClampToByte(n1 + kShare<K, w1>[static_cast<size_t>(v)]);
-        n1 = line[x + 2];
-        if constexpr (w2 != 0) n1 = ClampToByte(n1 + kShare<K, w2>[static_cast<size_t>(v)]);
-        v = next;
-        if ((x & 7) == 7) {
-            out[x >> 3] = acc;
-            acc = 0;
+        // Eight pixels that are each white or black pass no error: their bits
+        // are their top bits, one output byte at once.
+        uint8_t bits = 0;
+        if (FlatByte(line + x, v, n1, bits)) {
+            out[x >> 3] = bits;
+            v = line[x + 8];
+            n1 = line[x + 9];
+        } else {
+            dirty[x / kChunk + 1] = 1;
+            marked = true;
+            unsigned acc = 0;
+#pragma GCC unroll 8
+            for (int i = 0; i < 8; i++)
+                acc = acc << 1 |
+                      static_cast<unsigned>(StepPixel<K>(line, x + i, v, n1, share, kSlots));
+            out[x >> 3] = static_cast<uint8_t>(acc);
         }
-        x++;
+        x += 8;
     }
-    if (width & 7) out[width >> 3] = acc;
+    if (x == width) return marked;
+    // The last few pixels, marked only when they pass error: most rows end
+    // in white.
+    unsigned acc = 0;
+    bool passed = false;
+    for (int i = 0; x + i < width; i++) {
+        passed |= ErrorOf(v) != 0;
+        acc |= static_cast<unsigned>(StepPixel<K>(line, x + i, v, n1, share, kSlots)) << (7 - i);
+    }
+    out[x >> 3] = static_cast<uint8_t>(acc);
+    if (passed) dirty[x / kChunk + 1] = 1;
+    return marked || passed;
+}
+
+// Puts the shares of the marked chunks back to zero once the rows below
+// have them.
+void ClearShares(int16_t* const* share, size_t slots, const uint8_t* dirty, int width) {
+    for (int x = 0; x < width; x += kChunk) {
+        if (!dirty[x / kChunk + 1]) continue;
+        for (size_t s = 0; s < slots; s++) {
+            if (x + kChunk <= width)
+                std::fill_n(share[s] + x, kChunk, int16_t{0});
+            else
+                std::fill_n(share[s] + x, width - x, int16_t{0});
+        }
+    }
 }
 
 template <class K>
@@ -265,13 +357,16 @@ void Diffuse(CRasterImage& gray, CRasterImage& result) {
 
     for (int y = 0; y < height; y++) {
         std::copy_n(gray.GetBits(static_cast<uint32_t>(y)), width, line.begin());
-        std::fill(dirty.begin(), dirty.end(), uint8_t{0});
-        WalkRow<K>(line.data(), width, result.GetBits(static_cast<uint32_t>(y)), share,
-                   dirty.data(), std::make_index_sequence<kSlots>{});
+        // A row that passed no error leaves the rows below as they are.
+        if (!WalkRow<K>(line.data(), width, result.GetBits(static_cast<uint32_t>(y)), share,
+                        dirty.data()))
+            continue;
         uint8_t* rows[kDown + 1];
         for (int d = 1; d <= kDown; d++)
             rows[d] = y + d < height ? gray.GetBits(static_cast<uint32_t>(y + d)) : nullptr;
         ReceiveRows<K>(rows, share, dirty.data(), width, std::make_index_sequence<kDown>{});
+        ClearShares(share, kSlots, dirty.data(), width);
+        std::fill(dirty.begin(), dirty.end(), uint8_t{0});
     }
 }
 

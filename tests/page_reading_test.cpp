@@ -28,8 +28,11 @@ TEST(PageReading, ATruncatedPageKeepsItsLinesAndZeroesTheRest) {
     const std::string ppd = WritePpd(20);
     for (unsigned bits : {1u, 8u, 24u, 32u}) {
         const TestPage page = RandomPage(37, 20, bits, bits);
+        // A page before it leaves other pixels in the memory the cut page
+        // may be given: its missing lines must still come out zero.
+        const TestPage before = RandomPage(37, 20, bits, bits + 100);
         const size_t line = page.bytesPerLine();
-        const std::vector<uint8_t> whole = MakeRaster({page});
+        const std::vector<uint8_t> whole = MakeRaster({before, page});
         // Whole lines missing, then a line cut in its middle.
         for (size_t missing : {line * 7, line * 7 + line / 2}) {
             std::vector<uint8_t> cut = whole;
@@ -37,7 +40,7 @@ TEST(PageReading, ATruncatedPageKeepsItsLinesAndZeroesTheRest) {
             TestPage zeroed = page;
             const size_t kept = (page.pixels.size() - missing) / line * line;
             std::fill(zeroed.pixels.begin() + static_cast<long>(kept), zeroed.pixels.end(), 0);
-            EXPECT_EQ(Print(ppd, cut), Print(ppd, MakeRaster({zeroed})))
+            EXPECT_EQ(Print(ppd, cut), Print(ppd, MakeRaster({before, zeroed})))
                 << bits << " bits, " << missing << " bytes missing";
         }
     }

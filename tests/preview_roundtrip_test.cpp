@@ -73,6 +73,11 @@ TEST(PreviewRoundTripAfterEncoderMerge, Tspl) {
     RoundTrip(20, PreviewLanguage::TSPL, {});
 }
 
+TEST(PreviewRoundTripAfterEncoderMerge, TsplPageLargerThanTheReadBuffer) {
+    // 300 KB of lines of 100 bytes: lines straddle the filter's 256 KiB reads.
+    RoundTrip(20, PreviewLanguage::TSPL, {}, false, {PatternPage(800, 3000, 3)});
+}
+
 TEST(PreviewRoundTripAfterEncoderMerge, TsplZlib) {
     RoundTrip(20, PreviewLanguage::TSPL, kCompressed);
 }
