@@ -130,6 +130,36 @@ void SetVendorOptions(const Language& language, pappl_job_t* job, const pappl_pr
 }
 }  // namespace
 
+namespace {
+// print-content-optimize decides how grays become dots (see
+// ContentOptimize), unless a dither was asked for: by the job, or as the
+// printer's default when that is not the language's own.
+void SetContent(const Language& language, pappl_job_t* job, const pappl_pr_options_t& o,
+                Choices& c) {
+    const char* asked = cupsGetOption("thermal-dither", o.num_vendor, o.vendor);
+    const std::string dither = asked ? asked : JobVendorValue(job, o, "thermal-dither");
+    const char* factory = LanguageDefault(language, "ImageFilter");
+    for (const VendorOption& v : VendorOptions())
+        if (!std::strcmp(v.name, "thermal-dither") && factory && !dither.empty() &&
+            ChoiceForValue(v, dither) != factory)
+            return;
+    if (asked) return;
+    switch (o.print_content_optimize) {
+        case PAPPL_CONTENT_TEXT:
+        case PAPPL_CONTENT_GRAPHIC:
+        case PAPPL_CONTENT_TEXT_AND_GRAPHIC:
+            c["ContentOptimize"] = "1";
+            break;
+        case PAPPL_CONTENT_PHOTO:
+            c["ContentOptimize"] = "2";
+            break;
+        default:
+            c["ContentOptimize"] = "3";
+            break;
+    }
+}
+}  // namespace
+
 Choices JobChoices(const DriverInfo& driver, pappl_job_t* job, const pappl_pr_options_t& o) {
     const Language& language = *driver.language;
     Choices c;
@@ -140,5 +170,6 @@ Choices JobChoices(const DriverInfo& driver, pappl_job_t* job, const pappl_pr_op
     SetRotation(language, job, o, c);
     SetOffsets(language, papplJobGetPrinter(job), o.media, c);
     SetVendorOptions(language, job, o, c);
+    SetContent(language, job, o, c);
     return c;
 }
