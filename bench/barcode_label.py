@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 """Bar code labels for bench/quality.sh, drawn from zint's module matrix.
 
-  barcode_label.py MATRIX KIND MODULE_MM DPI OUT
+  barcode_label.py MATRIX KIND MODULE_MM DPI OUT [ROW_MODULES]
 MATRIX is the output of `zint --dump` (one line of hex per row of modules).
 KIND: pdf   vector PDF, one rectangle per run of black modules;
       aa    8-bit gray PNG at DPI, anti-aliased: each pixel as dark as the
             share of it the modules cover, the symbol starting a third of a
             pixel off the grid (as browsers and phones scale bar codes);
       bw    1-bit-looking PNG at DPI, each module a whole number of pixels.
-Linear codes (one row) are 12 mm tall; a quiet zone of 10 modules surrounds
+Linear codes (one row) are 12 mm tall; the rows of a 2D code are
+ROW_MODULES tall (default 1; PDF417 takes 3); a quiet zone of 10 modules surrounds
 the symbol, which sits in the middle of a 4 x 6 in label (as label websites
 send whole labels).
 """
@@ -30,10 +31,10 @@ def read_matrix(path):
     return [r[:width] for r in rows], width
 
 
-def module_rects(rows, width, module, height_modules):
+def module_rects(rows, width, height_modules, row_modules):
     """Black rectangles in module units: (x, y, w, h), runs merged per row."""
     rects = []
-    row_h = height_modules if len(rows) == 1 else 1
+    row_h = height_modules if len(rows) == 1 else row_modules
     for j, row in enumerate(rows):
         x = 0
         while x < width:
@@ -113,11 +114,12 @@ def raster(rects, w_mod, h_mod, scale, offset, dpi):
 
 def main():
     matrix, kind, module_mm, dpi, out = sys.argv[1:6]
+    row_modules = int(sys.argv[6]) if len(sys.argv) > 6 else 1
     module_mm, dpi = float(module_mm), float(dpi)
     rows, width = read_matrix(matrix)
-    height = round(12 / module_mm) if len(rows) == 1 else len(rows)
+    height = round(12 / module_mm) if len(rows) == 1 else len(rows) * row_modules
     w_mod, h_mod = width + 2 * QUIET, height + 2 * QUIET
-    rects = module_rects(rows, width, module_mm, height)
+    rects = module_rects(rows, width, height, row_modules)
     if kind == "pdf":
         write_pdf(out, rects, w_mod, h_mod, module_mm)
         return
