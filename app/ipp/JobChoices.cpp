@@ -131,19 +131,24 @@ void SetVendorOptions(const Language& language, pappl_job_t* job, const pappl_pr
 }  // namespace
 
 namespace {
-// print-content-optimize decides how grays become dots (see
-// ContentOptimize), unless a dither was asked for: by the job, or as the
-// printer's default when that is not the language's own.
+// Whether the job asks for a dither of its own, or the printer's default
+// is another than the language's.
+bool DitherAskedFor(const Language& language, pappl_job_t* job, const pappl_pr_options_t& o) {
+    if (cupsGetOption("thermal-dither", o.num_vendor, o.vendor)) return true;
+    const char* factory = LanguageDefault(language, "ImageFilter");
+    const std::string value = JobVendorValue(job, o, "thermal-dither");
+    for (const VendorOption& v : VendorOptions())
+        if (!std::strcmp(v.name, "thermal-dither"))
+            return factory && !value.empty() && ChoiceForValue(v, value) != factory;
+    return false;
+}
+
+// print-content-optimize decides how grays become dots (the core's
+// ContentOptimize: 1 line art, 2 photo, 3 by each part of the page),
+// unless a dither was asked for.
 void SetContent(const Language& language, pappl_job_t* job, const pappl_pr_options_t& o,
                 Choices& c) {
-    const char* asked = cupsGetOption("thermal-dither", o.num_vendor, o.vendor);
-    const std::string dither = asked ? asked : JobVendorValue(job, o, "thermal-dither");
-    const char* factory = LanguageDefault(language, "ImageFilter");
-    for (const VendorOption& v : VendorOptions())
-        if (!std::strcmp(v.name, "thermal-dither") && factory && !dither.empty() &&
-            ChoiceForValue(v, dither) != factory)
-            return;
-    if (asked) return;
+    if (DitherAskedFor(language, job, o)) return;
     switch (o.print_content_optimize) {
         case PAPPL_CONTENT_TEXT:
         case PAPPL_CONTENT_GRAPHIC:
