@@ -707,8 +707,9 @@ TEST(AppLabels, GraysBecomeDotsByWhatThePageShows) {
         uint8_t gray;
         bool antiAliased;
         AppServer::Options options;
-        bool cleanBars;     // no fringe, bars equal within a dot
-        double patchWhite;  // share of white dots in the patch, -1: dithered evenly
+        bool cleanBars;                    // no fringe, bars equal within a dot
+        double patchWhite;                 // share of white dots in the patch, -1: dithered evenly
+        const char* webDefault = nullptr;  // print-content-optimize set on the web page first
     };
     const Row rows[] = {
         {"defaults: bars clean, gray 124 dithered", "tspl_203", 124, true, {}, true, -1},
@@ -738,6 +739,9 @@ TEST(AppLabels, GraysBecomeDotsByWhatThePageShows) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
+        if (row.webDefault)
+            Runner().App().SubmitForm(std::string("/") + row.driver + "/printing",
+                                      {{"print-content-optimize", row.webDefault}});
         const LabelRunner::Result r = Runner().Print(
             row.driver, BarsAndGrayPng(row.gray, row.antiAliased), "image/png", row.options);
         ASSERT_EQ(r.pages.size(), 1u) << r.message;
