@@ -55,6 +55,7 @@ bench: build
 	@scripts/install-deps --bench
 	$(BUILD)/bench/thermal_bench $(BENCH_ARGS)
 	bench/run.sh $(BUILD)
+	bench/quality.sh $(BUILD)
 
 # The manifest lists paths without DESTDIR; remember it, so that uninstalling
 # a staged install never touches the system's own files.

@@ -33,6 +33,8 @@ public:
     // Page preparation: OnInit before the first page, then AdjustImage.
     void PreparePage();
     void AdjustImage();
+    // The gray page to 1 bit, by the page's content or the chosen method.
+    void ReduceToDots();
     void CropWhiteEdge(int top, int bottom, int left, int right);
     void Negative();
     void AdjustEffWidthBits();

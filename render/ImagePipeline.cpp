@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/ContentDots.h"
 #include "image/DotLength.h"
+#include "image/WormFreeDither.h"
 #include "render/BaseRender.h"
 
 void CBaseRender::PreparePage() {
@@ -16,10 +18,7 @@ void CBaseRender::AdjustImage() {
     if (image.GetBpp() > 23) image.GrayScale();
     if (halftone.iLiangdu != 0 || halftone.iDuibidu != 0)
         image.Light(halftone.iLiangdu, halftone.iDuibidu);
-    if (halftone.iGrayMethod < 1)
-        image.Threshold(static_cast<uint8_t>(halftone.iThreValue & 0xFF));
-    else
-        image.Dither(halftone.iGrayMethod - 1);
+    ReduceToDots();
     if (reg.iScale != 100) {
         uint32_t scale = static_cast<uint32_t>(reg.iScale);
         image.Resample(static_cast<int32_t>(image.GetWidth() * scale / 100),
@@ -43,6 +42,24 @@ void CBaseRender::AdjustImage() {
             break;
     }
     AdjustEffWidthBits();
+}
+
+namespace {
+// iGrayMethod of the worm-free dither; the others are Dither's methods + 1.
+constexpr int32_t kWormFree = 11;
+}  // namespace
+
+void CBaseRender::ReduceToDots() {
+    if (halftone.iContent >= 1 && halftone.iContent <= 3)
+        DotsForContent(image, halftone.iContent == 1   ? PageContent::LineArt
+                              : halftone.iContent == 2 ? PageContent::Photo
+                                                       : PageContent::Auto);
+    else if (halftone.iGrayMethod < 1)
+        image.Threshold(static_cast<uint8_t>(halftone.iThreValue & 0xFF));
+    else if (halftone.iGrayMethod == kWormFree)
+        DitherWormFree(image);
+    else
+        image.Dither(halftone.iGrayMethod - 1);
 }
 
 namespace {

@@ -97,6 +97,7 @@ void ReadPrinterParameters(CBaseRender& r) {
     SetNumber(r, "Contrast", "iDuibidu = %d", ht.iDuibidu);
     SetNumber(r, "ImageFilter", "iGrayMethod = %d", ht.iGrayMethod);
     SetNumber(r, "Threshold", "iThreValue = %d", ht.iThreValue);
+    SetNumber(r, "ContentOptimize", "iContent = %d", ht.iContent);
     SetFlag(r, "ImageCompress", "ImageCompress = %d", ht.ImageCompress);
     SetNumber(r, "CropEdgeTop", "iCropTopEdge = %d", ht.iCropTopEdge);
     SetNumber(r, "CropEdgeBottom", "iCropBottomEdge = %d", ht.iCropBottomEdge);

@@ -35,7 +35,7 @@ struct tagREGSTRUCT {
 };
 
 struct tagREGSTRUCTWITHALFTONE {
-    int32_t iGrayMethod = 3;  // < 1: threshold; n: dither method n - 1
+    int32_t iGrayMethod = 3;  // < 1: threshold; 11: worm-free; other n: dither method n - 1
     int32_t iThreValue = 175;
     int32_t iLiangdu = 0;      // brightness
     int32_t iDuibidu = 0;      // contrast
@@ -44,6 +44,9 @@ struct tagREGSTRUCTWITHALFTONE {
     int32_t iCropLeftEdge = 0;
     int32_t iCropRightEdge = 0;
     uint8_t ImageCompress = 0;
+    // By the page's content instead of iGrayMethod: 0 off, 1 line art,
+    // 2 photo, 3 decided per part of the page.
+    int32_t iContent = 0;
 };
 
 // How receipt and mini printers get the page: rows per raster command,

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <complex>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -597,6 +599,178 @@ TEST(AppLabels, RasterPagesArePlacedWhenAsked) {
         if (row.ink.top >= 0) {
             EXPECT_NEAR(b.top, row.ink.top, row.slack);
             EXPECT_NEAR(b.bottom, row.ink.bottom, row.slack);
+        }
+    }
+}
+
+// A 4 x 6 in label at 203 dpi as browsers send it: ten anti-aliased bars
+// 3.4 pixels wide (a third of a pixel off the grid) from x 20, and a flat
+// gray patch of 128 x 128 at x 240; both on rows 40..167. Without
+// anti-aliasing the bars are 3 pixels wide on the grid.
+std::string BarsAndGrayPng(uint8_t gray, bool antiAliased) {
+    constexpr uint32_t kW = kDotsW, kH = kDotsH;
+    std::vector<uint8_t> pixels(size_t(kW) * kH, 255);
+    for (uint32_t x = 0; x < 200; x++) {
+        double ink = 0;
+        for (int bar = 0; bar < 10; bar++) {
+            const double width = antiAliased ? 3.4 : 3;
+            const double from = 20 + (antiAliased ? 1.0 / 3 : 0) + bar * 2 * width;
+            const double to = from + width;
+            ink += std::max(0.0, std::min(to, x + 1.0) - std::max(from, double(x)));
+        }
+        for (uint32_t y = 40; y < 168; y++)
+            pixels[y * kW + x] = uint8_t(std::lround(255 * (1 - ink)));
+    }
+    for (uint32_t y = 40; y < 168; y++)
+        for (uint32_t x = 240; x < 368; x++) pixels[y * kW + x] = gray;
+    const std::string png = TempDir::Shared().NewPath("barsgray") + ".png";
+    WriteFileBytes(png, WithPngResolution(GrayPng(kW, kH, pixels), kDpi));
+    return png;
+}
+
+// Black runs across row y from x0 to x1.
+std::vector<int> BlackRuns(const tagDecodedPage& page, int y, int x0, int x1) {
+    std::vector<int> runs;
+    for (int x = x0; x < x1;) {
+        int end = x;
+        while (end < x1 && page.IsBlack(uint32_t(end), uint32_t(y))) end++;
+        if (end > x) runs.push_back(end - x);
+        x = end + 1;
+    }
+    return runs;
+}
+
+// Columns from x0 to x1 whose dots differ between rows y0 and y1: an edge
+// turned into a dotted fringe.
+int FringeColumns(const tagDecodedPage& page, int x0, int x1, int y0, int y1) {
+    int fringe = 0;
+    for (int x = x0; x < x1; x++)
+        for (int y = y0 + 1; y < y1; y++)
+            if (page.IsBlack(uint32_t(x), uint32_t(y)) != page.IsBlack(uint32_t(x), uint32_t(y0))) {
+                fringe++;
+                break;
+            }
+    return fringe;
+}
+
+// How unevenly a square of dots spreads in direction: the mean spectral
+// power within 22.5 degrees of the axes over that near the diagonals
+// (worms, lines of dots along an axis, raise it; 1 is even).
+double AxisEnergyRatio(const tagDecodedPage& page, int x0, int y0, int n) {
+    using C = std::complex<double>;
+    std::vector<C> a(size_t(n * n)), b(size_t(n * n));
+    double mean = 0;
+    for (int y = 0; y < n; y++)
+        for (int x = 0; x < n; x++) {
+            const double dot = page.IsBlack(uint32_t(x0 + x), uint32_t(y0 + y));
+            a[size_t(y * n + x)] = dot;
+            mean += dot;
+        }
+    for (C& v : a) v -= mean / (n * n);
+    auto pass = [n](const std::vector<C>& in, std::vector<C>& out, bool rows) {
+        for (int l = 0; l < n; l++)
+            for (int k = 0; k < n; k++) {
+                C s = 0;
+                for (int j = 0; j < n; j++)
+                    s += in[size_t(rows ? l * n + j : j * n + l)] *
+                         std::polar(1.0, -2 * M_PI * k * j / n);
+                out[size_t(rows ? l * n + k : k * n + l)] = s;
+            }
+    };
+    pass(a, b, true);
+    pass(b, a, false);
+    double axis = 0, diagonal = 0;
+    int axisBins = 0, diagonalBins = 0;
+    for (int v = 0; v < n; v++)
+        for (int u = 0; u < n; u++) {
+            const double fu = std::min(u, n - u), fv = std::min(v, n - v);
+            if ((fu == 0 && fv == 0) || std::hypot(fu, fv) > n / 2) continue;
+            const double angle = std::atan2(fv, fu) * 180 / M_PI;
+            const double power = std::norm(a[size_t(v * n + u)]);
+            if (angle < 22.5 || angle > 67.5)
+                axis += power, axisBins++;
+            else
+                diagonal += power, diagonalBins++;
+        }
+    return (axis / axisBins) / (diagonal / diagonalBins);
+}
+
+// How the application turns grays into dots, by print-content-optimize
+// unless a dither is asked for: at the defaults anti-aliased bars print
+// with clean edges and equal widths while a flat gray is dithered evenly
+// (no worms); text cuts the gray at mid-gray; a job's own dither wins; and
+// a bilevel label made for 203 dpi keeps equal bars on a 300 dpi printer.
+TEST(AppLabels, GraysBecomeDotsByWhatThePageShows) {
+    struct Row {
+        const char* what;
+        const char* driver;
+        uint8_t gray;
+        bool antiAliased;
+        AppServer::Options options;
+        bool cleanBars;                    // no fringe, bars equal within a dot
+        double patchWhite;                 // share of white dots in the patch, -1: dithered evenly
+        const char* webDefault = nullptr;  // print-content-optimize set on the web page first
+    };
+    const Row rows[] = {
+        {"defaults: bars clean, gray 124 dithered", "tspl_203", 124, true, {}, true, -1},
+        {"defaults: gray 96", "tspl_203", 96, true, {}, true, -1},
+        {"defaults: gray 160", "tspl_203", 160, true, {}, true, -1},
+        {"text: gray cut at mid-gray",
+         "tspl_203",
+         124,
+         true,
+         {{"print-content-optimize", "text"}},
+         true,
+         0},
+        {"the job's Burkes wins: fringes",
+         "tspl_203",
+         124,
+         true,
+         {{"thermal-dither", "burkes"}},
+         false,
+         124 / 255.0},
+        {"black and white, made for 203 dpi, on a 300 dpi printer",
+         "tspl_300",
+         255,
+         false,
+         {},
+         true,
+         1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.webDefault)
+            Runner().App().SubmitForm(std::string("/") + row.driver + "/printing",
+                                      {{"print-content-optimize", row.webDefault}});
+        const LabelRunner::Result r = Runner().Print(
+            row.driver, BarsAndGrayPng(row.gray, row.antiAliased), "image/png", row.options);
+        ASSERT_EQ(r.pages.size(), 1u) << r.message;
+        const tagDecodedPage& page = r.pages[0];
+        const double scale = std::string(row.driver) == "tspl_300" ? 300.0 / kDpi : 1;
+        const Box ink = InkBox(page);
+        const int ox = ink.left - int(20 * scale), oy = ink.top - int(40 * scale);
+        auto at = [&](double v) { return int(std::lround(v * scale)); };
+        const int fringe =
+            FringeColumns(page, ox + at(10), ox + at(170), oy + at(44), oy + at(164));
+        const std::vector<int> bars = BlackRuns(page, oy + at(100), ox + at(10), ox + at(170));
+        ASSERT_EQ(bars.size(), 10u);
+        const auto [thin, thick] = std::minmax_element(bars.begin(), bars.end());
+        if (row.cleanBars) {
+            EXPECT_EQ(fringe, 0);
+            EXPECT_LE(*thick - *thin, 1);
+        } else {
+            EXPECT_GT(fringe, 0);
+        }
+        const int px = ox + at(272), py = oy + at(72), n = 64;
+        int white = 0;
+        for (int y = py; y < py + n; y++)
+            for (int x = px; x < px + n; x++) white += !page.IsBlack(uint32_t(x), uint32_t(y));
+        const double share = white / double(n * n);
+        if (row.patchWhite >= 0) {
+            EXPECT_NEAR(share, row.patchWhite, 0.03);
+        } else {
+            EXPECT_NEAR(share, row.gray / 255.0, 0.03);
+            EXPECT_LE(AxisEnergyRatio(page, px, py, n), 5);
         }
     }
 }

@@ -145,7 +145,7 @@ TEST(AppRequests, TakeOnlyWhatThePrinterCanUse) {
          modify("-o thermal-print-method=ink -o thermal-dither=bogus"), 1,
          "Unable to modify printer: thermal-dither takes one of threshold, floyd-steinberg, "
          "bayer-4x4, burkes, stucki, jarvis-judice-ninke, sierra, stevenson-arce, ordered-4x4, "
-         "bayer-8x8, ordered-16x16, not \"bogus\". thermal-print-method takes one of "
+         "bayer-8x8, ordered-16x16, worm-free, not \"bogus\". thermal-print-method takes one of "
          "direct-thermal, thermal-transfer, not \"ink\".",
          "thermal-dither"},
         {"Set-Printer-Attributes: a media offset past the driver's range",

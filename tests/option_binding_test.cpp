@@ -104,8 +104,8 @@ TEST(OptionBinding, MissingOptionsKeepDefaultsExceptTheNotSetOnes) {
     EXPECT_TRUE(b.render.Logged("GetMarkedOption: Brightness is error"));
     EXPECT_TRUE(b.render.Logged("iLiangdu = 0"));
     EXPECT_EQ(b.render.lines.front(), "Reading the print options");
-    // Every one of the twenty-seven options is looked up, in order.
-    EXPECT_EQ(b.render.lines.size(), 1u + 27u + 1u);
+    // Every one of the twenty-eight options is looked up, in order.
+    EXPECT_EQ(b.render.lines.size(), 1u + 28u + 1u);
 }
 
 TEST(OptionBinding, TextsAndNumbersFollowAtoiAndSaturate) {

@@ -99,10 +99,13 @@ protected:
         server = nullptr;
     }
 
-    // Prints the file and returns what reached the printer's device.
+    // Prints the file and returns what reached the printer's device. The
+    // job asks for the filter's default dither unless it names one: by
+    // default the application picks the dots by the page's content.
     static std::vector<uint8_t> PrintAndCollect(const std::string& printer, const std::string& file,
-                                                const AppServer::Options& options = {},
+                                                AppServer::Options options = {},
                                                 const std::string& format = "image/pwg-raster") {
+        options.emplace("thermal-dither", "burkes");
         const size_t before = server->DeviceBytes(printer).size();
         const int id = server->Print(printer, file, format, options);
         EXPECT_GT(id, 0);
@@ -415,6 +418,7 @@ TEST_F(PrinterApp, CancelInsideAPageLeavesOnlyTheWholePagesBefore) {
     ipp_t* request = server->NewRequest(IPP_OP_PRINT_JOB, f.driver);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
                  "image/pwg-raster");
+    ippAddString(request, IPP_TAG_JOB, IPP_TAG_KEYWORD, "thermal-dither", nullptr, "burkes");
     const std::string resource = std::string("/ipp/print/") + f.driver;
     ASSERT_EQ(cupsSendRequest(http, request, resource.c_str(), CUPS_LENGTH_VARIABLE),
               HTTP_STATUS_CONTINUE);
@@ -760,7 +764,7 @@ TEST(PrinterAppState, ARestartKeepsPrintersAndTheirDefaults) {
                 RunFilter(Ppd("tspl-203"), ReadFileBytes(pwg), "ImageFilter=0 Threshold=128").out);
 
     const std::vector<TestPage> narrow = {SamplePage(384, 200, 203)};
-    id = app.Print("pocket", WritePwg(narrow), "image/pwg-raster");
+    id = app.Print("pocket", WritePwg(narrow), "image/pwg-raster", {{"thermal-dither", "burkes"}});
     ASSERT_EQ(app.WaitForJob("pocket", id), IPP_JSTATE_COMPLETED);
     const std::string keyed = WritePpd(23, {}, true, "*thermalPaperangSeed: \"0x12345678\"\n");
     EXPECT_TRUE(app.DeviceBytes("pocket") == RunFilter(keyed, MakePwgRaster(narrow)).out);

@@ -25,6 +25,33 @@ Tap TapFor(int j, int n, int m) {
     return tap;
 }
 
+// Black and white, but for a few pixels in a hundred (anti-aliased text
+// beside a bar code).
+bool IsBilevel(const GrayImage& image) {
+    size_t grays = 0;
+    for (int y = 0; y < image.height; y++) {
+        const uint8_t* row = image.Row(y);
+        for (int x = 0; x < image.width; x++) grays += row[x] >= 32 && row[x] < 224;
+    }
+    return grays * 100 <= size_t(image.width) * size_t(image.height);
+}
+
+// The pixel under the centre of each dot.
+void DrawNearest(const GrayImage& image, const PixelRect& where, int x0, int x1, int y0, int y1,
+                 GrayImage& page) {
+    std::vector<int> columns;
+    for (int x = x0; x < x1; x++)
+        columns.push_back(
+            std::min(int((x - where.x + 0.5) * image.width / where.width), image.width - 1));
+    for (int y = y0; y < y1; y++) {
+        const int sy =
+            std::min(int((y - where.y + 0.5) * image.height / where.height), image.height - 1);
+        const uint8_t* src = image.Row(sy);
+        uint8_t* out = page.Row(y) + x0;
+        for (size_t i = 0; i < columns.size(); i++) out[i] = src[columns[i]];
+    }
+}
+
 uint8_t ToGray(float v) {
     return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
 }
@@ -56,6 +83,8 @@ void DrawScaled(const GrayImage& image, const PixelRect& where, GrayImage& page)
             std::memcpy(page.Row(y) + x0, image.Row(y - where.y) + (x0 - where.x), size_t(x1 - x0));
         return;
     }
+    if (where.width >= image.width && where.height >= image.height && IsBilevel(image))
+        return DrawNearest(image, where, x0, x1, y0, y1, page);
     std::vector<Tap> columns;
     for (int x = x0; x < x1; x++) columns.push_back(TapFor(x - where.x, image.width, where.width));
     // Rows are scaled across first, into floats, only where they are needed.

@@ -130,6 +130,41 @@ void SetVendorOptions(const Language& language, pappl_job_t* job, const pappl_pr
 }
 }  // namespace
 
+namespace {
+// Whether the job asks for a dither of its own, or the printer's default
+// is another than the language's.
+bool DitherAskedFor(const Language& language, pappl_job_t* job, const pappl_pr_options_t& o) {
+    if (cupsGetOption("thermal-dither", o.num_vendor, o.vendor)) return true;
+    const char* factory = LanguageDefault(language, "ImageFilter");
+    const std::string value = JobVendorValue(job, o, "thermal-dither");
+    for (const VendorOption& v : VendorOptions())
+        if (!std::strcmp(v.name, "thermal-dither"))
+            return factory && !value.empty() && ChoiceForValue(v, value) != factory;
+    return false;
+}
+
+// print-content-optimize decides how grays become dots (the core's
+// ContentOptimize: 1 line art, 2 photo, 3 by each part of the page),
+// unless a dither was asked for.
+void SetContent(const Language& language, pappl_job_t* job, const pappl_pr_options_t& o,
+                Choices& c) {
+    if (DitherAskedFor(language, job, o)) return;
+    switch (o.print_content_optimize) {
+        case PAPPL_CONTENT_TEXT:
+        case PAPPL_CONTENT_GRAPHIC:
+        case PAPPL_CONTENT_TEXT_AND_GRAPHIC:
+            c["ContentOptimize"] = "1";
+            break;
+        case PAPPL_CONTENT_PHOTO:
+            c["ContentOptimize"] = "2";
+            break;
+        default:
+            c["ContentOptimize"] = "3";
+            break;
+    }
+}
+}  // namespace
+
 Choices JobChoices(const DriverInfo& driver, pappl_job_t* job, const pappl_pr_options_t& o) {
     const Language& language = *driver.language;
     Choices c;
@@ -140,5 +175,6 @@ Choices JobChoices(const DriverInfo& driver, pappl_job_t* job, const pappl_pr_op
     SetRotation(language, job, o, c);
     SetOffsets(language, papplJobGetPrinter(job), o.media, c);
     SetVendorOptions(language, job, o, c);
+    SetContent(language, job, o, c);
     return c;
 }

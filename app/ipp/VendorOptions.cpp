@@ -18,6 +18,7 @@ constexpr VendorKeyword kDithers[] = {
     {"ordered-4x4", "8", "Ordered 4×4"},
     {"bayer-8x8", "9", "Bayer 8×8"},
     {"ordered-16x16", "10", "Ordered 16×16"},
+    {"worm-free", "11", "Worm-free error diffusion (photos)"},
 };
 constexpr VendorKeyword kOnOff[] = {{"off", "0", "Off"}, {"on", "1", "On"}};
 constexpr VendorKeyword kCutModes[] = {
