@@ -100,7 +100,7 @@ TEST(AutoAdd, AsksNetworkPrintersWhichLanguageTheySpeak) {
         {"escpos", "escpos_58"},      {"peripage", "escpos_58"}, {"tspl", "tspl_203"},
         {"brother-ql", "brother_ql"}, {"dymo", "dymo_lw"},       {"zpl", "zpl_203"},
         {"cat", "cat_203"},           {"cpcl", nullptr},         {"epl", nullptr},
-        {"paperang", nullptr},        {"star", nullptr},         {"niimbot", nullptr},
+        {"paperang", nullptr},        {"star", "star_58"},       {"niimbot", "niimbot_b21_203"},
         {"ptouch", "brother_ql"},     {nullptr, nullptr},
     };
     ASSERT_EQ(std::size(rows), Languages().size() + 1);

@@ -20,9 +20,9 @@ inline constexpr LanguageRow<CPrinterBrotherQL> kBrotherQlRow{
      .options = language_data::kBrotherQlOptions,
      .label = true,
      .status = &kBrotherQlStatus,
-     // Asked third: on a DYMO, ESC i only sets the resolution and S is no
+     // Asked fourth: on a DYMO, ESC i only sets the resolution and S is no
      // command; DYMO's ESC A is no Brother QL command.
-     .probeOrder = 3,
+     .probeOrder = 4,
      .compression = Compression::OnRequest,
      .cut = true,
      .doubleLines = true}};

@@ -24,8 +24,9 @@ inline constexpr LanguageRow<CPrinterCat> kCatRow{
      .options = language_data::kCatOptions,
      .deviceNames = language_data::kCatNames,
      .status = &kCatStatus,
-     // Asked last: the packet starts with the printable "Qx", and cat printers
-     // are reached over Bluetooth LE, whose services name them anyway.
-     .probeOrder = 6,
+     // Asked seventh: the packet starts with the printable "Qx", and cat printers
+     // are reached over Bluetooth LE, whose services name them anyway. The only
+     // printers asked after them, NIIMBOT's, read packets from 55 55 on.
+     .probeOrder = 7,
      .darknessLevels = 7,
      .darknessConfigured = 50}};

@@ -22,8 +22,8 @@ inline constexpr LanguageRow<CPrinterDymo> kDymoRow{
      .options = language_data::kDymoOptions,
      .label = true,
      .status = &kDymoStatus,
-     // Asked fourth, after Brother QL (whose ESC i S is harmless here).
-     .probeOrder = 4,
+     // Asked fifth, after Brother QL (whose ESC i S is harmless here).
+     .probeOrder = 5,
      .compression = Compression::Always,
      .darknessLevels = 4,
      .darknessConfigured = 67,

@@ -26,5 +26,9 @@ inline constexpr LanguageRow<CPrinterNiimbot> kNiimbotRow{
      .deviceNames = language_data::kNiimbotNames,
      .label = true,
      .status = &kNiimbotStatus,
+     // Asked last: the heartbeat packet starts with the printable "UU", which
+     // no printer asked after it may see; NIIMBOT printers read packets from
+     // 55 55 on and pass over the queries before it.
+     .probeOrder = 8,
      .darknessLevels = 5,
      .darknessConfigured = 50}};

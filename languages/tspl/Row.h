@@ -30,9 +30,9 @@ inline constexpr LanguageRow<CPrinterTSPL> kTsplRow{
      .commandSets = language_data::kTsplCommands,
      .label = true,
      .status = &kTsplStatus,
-     // Asked second: ESC ! ? is an immediate command, an escape sequence no text
+     // Asked third: ESC ! ? is an immediate command, an escape sequence no text
      // language prints; before ~HS, which TSPL would read as the start of a line.
-     .probeOrder = 2,
+     .probeOrder = 3,
      .compression = Compression::OnRequest,
      .cut = true,
      .darknessLevels = 16,

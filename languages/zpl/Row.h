@@ -30,7 +30,7 @@ inline constexpr LanguageRow<CPrinterZPL> kZplRow{
      .status = &kZplStatus,
      // Asked late: ~HS is printable, harmless once ESC/POS and TSPL are ruled
      // out; ZPL ignores what came before outside its label formats.
-     .probeOrder = 5,
+     .probeOrder = 6,
      .compression = Compression::OnRequest,
      .cut = true,
      .darknessLevels = 31,
