@@ -6,6 +6,24 @@
 
 #include "printers/PrinterConditions.h"
 
+// Where a page stands that a printer reports on as it prints.
+struct PageProgress {
+    enum State { Printing, Printed, Failed } state = Printing;
+    // The printer took the page's end already; else `finish` goes out.
+    bool ended = false;
+    PrinterConditions conditions;  // why it failed, when the printer said
+};
+
+// How a printer that tells when a page has printed is asked about it after
+// the page's bytes: `query` again every little while, until `read` finds,
+// in all the bytes the printer sent since the page, that it printed or
+// failed; `finish` then ends the page unless the printer ended it already.
+struct PageProgressExchange {
+    std::string_view query;
+    std::string_view finish;
+    PageProgress (*read)(std::span<const uint8_t> reply);
+};
+
 // How one printer language is asked for its status: the query bytes, when
 // the reply is complete, and what it means. Sent only where a command may
 // start, never inside a raster command's data.
@@ -21,6 +39,8 @@ struct StatusExchange {
     // answers those too): the number of whole answers in `reply`; parse then
     // reads the last one. Null for the others.
     size_t (*answers)(std::span<const uint8_t> reply) = nullptr;
+    // For printers that say when a page has printed; null for the others.
+    const PageProgressExchange* progress = nullptr;
 };
 
 // Each language that has one defines its exchange in languages/<name>/Status.cpp

@@ -75,6 +75,10 @@ const StatusCase kCases[] = {
     {"cat battery low", "cat_203",
      {"--language", "cat", "--battery-low"}, nullptr, Then::kNothing, 2, 1,
      "The printer's battery is low.", "other-warning"},
+    // Each page waits for the printer to say it printed.
+    {"niimbot paper out after one label", "niimbot_b21_203",
+     {"--language", "niimbot", "--paper-out-after", "1"}, "media-empty", Then::kLoadPaper, 2, 1,
+     "The printer says the page printed."},
     {"escpos printer that never answers", "escpos_58",
      {"--language", "escpos", "--no-status"}, nullptr, Then::kNothing, 2},
     // A slow link: every answer comes 0.3 s after its query.

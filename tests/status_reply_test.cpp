@@ -171,6 +171,52 @@ TEST(StatusReply, RepliesBecomeConditions) {
     }
 }
 
+// What a NIIMBOT printer sends after a page, and what the job reads from
+// it: the captured B1 progress answers, print end's answer, print errors.
+TEST(StatusReply, NiimbotPageProgress) {
+    const std::string b1Start(
+        "\x55\x55\xB3\x0A\x00\x00\x14\x00\x01\x9E\x00\x01\x00\x00\x33\xAA\xAA", 17);
+    const std::string b1Done("\x55\x55\xB3\x0A\x00\x01\x64\x64\x03\x1E\x00\x02\x00\x00\xA7\xAA\xAA",
+                             17);
+    const std::string b1LidOpened(
+        "\x55\x55\xB3\x0A\x00\x00\x28\x00\x01\x9E\x01\x00\x00\x00\x0F\xAA\xAA", 17);
+    const std::string ended("\x55\x55\xF4\x01\x01\xF4\xAA\xAA", 8);
+    const std::string notEnded("\x55\x55\xF4\x01\x00\xF5\xAA\xAA", 8);
+    const std::string pageEndAnswer("\x55\x55\xE4\x01\x01\xE4\xAA\xAA", 8);
+    const struct {
+        std::string reply;
+        PageProgress::State state;
+        bool ended;
+        const char* message;
+    } cases[] = {
+        // 100 % right after the page may be the previous print's.
+        {b1Done, PageProgress::Printing, false, "No answer from the printer."},
+        {b1Start + b1Done, PageProgress::Printed, false, "No answer from the printer."},
+        {pageEndAnswer + std::string(1, '\0') + notEnded + ended, PageProgress::Printed, true,
+         "No answer from the printer."},
+        {notEnded, PageProgress::Printing, false, "No answer from the printer."},
+        {b1Start + b1LidOpened + ended, PageProgress::Failed, false, "Cover or print head open."},
+        {b1Start + std::string("\x55\x55\xDB\x01\x02\xD8\xAA\xAA", 8), PageProgress::Failed, false,
+         "Out of paper."},
+        {std::string("\x55\x55\xDB\x01\x06\xDC\xAA\xAA", 8), PageProgress::Failed, false,
+         "Printer error."},
+        {b1Start + b1Done.substr(0, 16), PageProgress::Printing, false,
+         "No answer from the printer."},
+    };
+    const PageProgressExchange* exchange = StatusExchangeFor(31)->progress;
+    ASSERT_NE(exchange, nullptr);
+    EXPECT_EQ(exchange->query, std::string("\x55\x55\xA3\x01\x01\xA3\xAA\xAA", 8));
+    EXPECT_EQ(exchange->finish, std::string("\x55\x55\xF3\x01\x01\xF3\xAA\xAA", 8));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.reply.size() << " bytes, " << c.message);
+        const PageProgress p = exchange->read(
+            std::span(reinterpret_cast<const uint8_t*>(c.reply.data()), c.reply.size()));
+        EXPECT_EQ(p.state, c.state);
+        EXPECT_EQ(p.ended, c.ended);
+        EXPECT_EQ(p.conditions.Message(), c.message);
+    }
+}
+
 TEST(StatusReply, QueriesByModel) {
     const struct {
         int model;
@@ -188,6 +234,7 @@ TEST(StatusReply, QueriesByModel) {
          "\x1b"
          "A"},
         {30, "\x1b\x06\x01"},
+        {31, "\x55\x55\xDC\x01\x01\xDC\xAA\xAA"},
         {33, "\x1biS"},
         {99, nullptr},
     };

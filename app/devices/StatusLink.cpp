@@ -83,25 +83,13 @@ PrinterConditions CStatusLink::Ask() {
     const bool drained = DrainStale();
     const size_t watched = m_output.TakeWatched();
     const size_t owed = drained ? 0 : watched;
-    if (!m_output.Write(m_exchange->query.data(), m_exchange->query.size()) || !m_output.Flush()) {
-        m_silent = true;
-        return {};
-    }
+    if (!Send(m_exchange->query)) return {};
     m_output.TakeWatched();
     auto complete = [&](std::span<const uint8_t> r) {
         return m_exchange->answers ? m_exchange->answers(r) > owed : m_exchange->complete(r);
     };
     std::vector<uint8_t> reply;
-    uint8_t buffer[256];
-    const auto deadline = Clock::now() + std::chrono::milliseconds(m_replyMs);
-    while (!complete(reply) && Clock::now() < deadline) {
-        const auto start = Clock::now();
-        const ssize_t n = papplDeviceRead(m_device, buffer, sizeof buffer);
-        if (n > 0)
-            reply.insert(reply.end(), buffer, buffer + n);
-        else if (Clock::now() - start < kRetryPause)
-            std::this_thread::sleep_for(kRetryPause);
-    }
+    Gather(reply, m_replyMs, complete);
     PrinterConditions conditions = complete(reply) ? m_exchange->parse(reply) : PrinterConditions{};
     if (!complete(reply)) SetOwesAnswer(papplPrinterGetID(m_printer), true);
     if (conditions.answered) SetQuiet(papplPrinterGetID(m_printer), false);
@@ -109,4 +97,28 @@ PrinterConditions CStatusLink::Ask() {
         GiveUp(reply.empty() ? "No answer to the status query"
                              : "The printer's answer to the status query was not understood");
     return conditions;
+}
+
+const PageProgressExchange* CStatusLink::Progress() const {
+    return CanAsk() ? m_exchange->progress : nullptr;
+}
+
+bool CStatusLink::Send(std::string_view bytes) {
+    if (m_output.Write(bytes.data(), bytes.size()) && m_output.Flush()) return true;
+    m_silent = true;
+    return false;
+}
+
+void CStatusLink::Gather(std::vector<uint8_t>& reply, int ms,
+                         const std::function<bool(std::span<const uint8_t>)>& enough) {
+    uint8_t buffer[256];
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+    while (!enough(reply) && Clock::now() < deadline) {
+        const auto start = Clock::now();
+        const ssize_t n = papplDeviceRead(m_device, buffer, sizeof buffer);
+        if (n > 0)
+            reply.insert(reply.end(), buffer, buffer + n);
+        else if (Clock::now() - start < kRetryPause)
+            std::this_thread::sleep_for(kRetryPause);
+    }
 }

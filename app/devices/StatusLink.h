@@ -2,10 +2,17 @@
 
 #include <pappl/pappl.h>
 
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+#include <vector>
+
 #include "app/devices/DeviceOutput.h"
 #include "printers/PrinterConditions.h"
 
 struct StatusExchange;
+struct PageProgressExchange;
 
 // Asks a printer for its status through an open PAPPL device, between
 // commands. A link that does not read back (a file) is never asked; one
@@ -29,6 +36,16 @@ public:
     // The printer's conditions; `answered` is false when it was not asked or
     // did not answer.
     PrinterConditions Ask();
+
+    // How the printer says that a page printed, or null when it does not or
+    // is not asked.
+    const PageProgressExchange* Progress() const;
+    // Sends bytes between commands; false when the link failed.
+    bool Send(std::string_view bytes);
+    // Adds what the printer sends to `reply` until `enough(reply)` holds or
+    // `ms` have passed.
+    void Gather(std::vector<uint8_t>& reply, int ms,
+                const std::function<bool(std::span<const uint8_t>)>& enough);
 
     // True for device URIs whose printers can answer (network, USB, serial, Bluetooth LE).
     static bool ReadsBack(const char* deviceUri);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "app/devices/PagePrinted.h"
 #include "app/devices/PrinterClaim.h"
 #include "app/devices/PrinterWait.h"
 #include "app/devices/StatusLink.h"
@@ -302,7 +303,8 @@ bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t
         !ShrinkToFit(r.image, state->medium.width, state->medium.height,
                      static_cast<uint32_t>(state->headDots)))
         return RefusePage(job, *state, "Out of memory fitting the page to the loaded medium.");
-    if (state->pageReady && !state->binding->discard) {
+    const bool painted = state->pageReady && !state->binding->discard;
+    if (painted) {
         TellMedium(job, *state);
         r.OnStartPage();
         r.OnBeginBmp();
@@ -310,7 +312,9 @@ bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t
         r.OnEndBmp();
     }
     r.OnEndPage();
-    return state->binding->output.Flush();
+    if (!state->binding->output.Flush()) return false;
+    // The next page, or the job's end, waits until the printer says so.
+    return !painted || WaitForPagePrinted(job, *state->status);
 }
 
 bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {

@@ -26,25 +26,33 @@ std::string Heartbeat(const tagPrinterStatus& s, std::string& shown) {
     return reply;
 }
 
-// A3: page 1 printed and fed (100 %), the error byte set when the page could
-// not print; F3: 1, done (0 while the printer cannot print).
+// The print error code of why the last page was lost, 0 when it printed.
+uint8_t LostCode(const tagPrinterStatus& s) {
+    if (s.lastPageLost.empty()) return 0;
+    if (s.lastPageLost == "cover open") return kErrCoverOpen;
+    if (s.lastPageLost == "paper out") return kErrNoPaper;
+    return kErrOverheat;
+}
+
+// A3: page 1 printed and fed (100 %), or, when the last page was lost, the
+// error code in the long form's byte 6; F3: 1, done (0 after a lost page).
 std::string Reply(const tagQuery& q, const tagPrinterStatus& s, std::string& shown) {
-    const bool failed = s.paperOut || s.coverOpen;
+    const uint8_t error = LostCode(s);
     std::string reply;
     switch (q.bytes[2]) {
         case kHeartbeat:
             return Heartbeat(s, shown);
         case kPrintStatus: {
-            const uint8_t done = failed ? 0 : 100;
+            const uint8_t done = error ? 0 : 100;
             AppendPacket(reply, kPrintStatusAnswer,
-                         {0x00, 0x01, done, done, 0x00, 0x00, failed ? uint8_t{1} : uint8_t{0},
-                          failed ? uint8_t{0} : uint8_t{2}, 0x00, 0x00});
-            shown = failed ? "page failed" : "page 1 done";
+                         {0x00, 0x01, done, done, 0x00, 0x00, error,
+                          error ? uint8_t{0} : uint8_t{2}, 0x00, 0x00});
+            shown = error ? "page failed, error " + HexByte(error) : "page 1 done";
             return reply;
         }
         default:
-            AppendPacket(reply, kPrintEndAnswer, {failed ? uint8_t{0} : uint8_t{1}});
-            shown = failed ? "not done" : "done";
+            AppendPacket(reply, kPrintEndAnswer, {error ? uint8_t{0} : uint8_t{1}});
+            shown = error ? "not done" : "done";
             return reply;
     }
 }

@@ -11,6 +11,12 @@ using namespace niimbot;
 // queries (B3, F4) and stray bytes are skipped; a bad check counts as none.
 constexpr char kNiimbotQuery[] = "\x55\x55\xDC\x01\x01\xDC\xAA\xAA";
 
+// The progress answer (B3): page u16, print %, feed %, ...; in the 10-byte
+// form byte 6 is an error code (the lid opened mid-print gave 1).
+constexpr size_t kProgressFields = 4, kPrintProgress = 2, kProgressError = 6;
+constexpr char kProgressQuery[] = "\x55\x55\xA3\x01\x01\xA3\xAA\xAA";
+constexpr char kPrintEndBytes[] = "\x55\x55\xF3\x01\x01\xF3\xAA\xAA";
+
 // Battery levels run 0 to 4 (0 to 100 %); this one and below is low.
 constexpr uint8_t kBatteryLowLevel = 1;
 
@@ -28,8 +34,10 @@ struct Answers {
     uint8_t error = 0;  // last print error code, 0 none
 };
 
-Answers Read(Reply reply) {
-    Answers a;
+// The packets of `reply` with a good check, in order; stray bytes are
+// passed over.
+template <class Visit>
+void EachPacket(Reply reply, Visit visit) {
     Packet packet;
     for (size_t at = 0; at < reply.size();) {
         const Framing f = ReadPacket(reply.subspan(at), packet);
@@ -38,14 +46,21 @@ Answers Read(Reply reply) {
             at++;
             continue;
         }
+        visit(packet);
+        at += packet.size;
+    }
+}
+
+Answers Read(Reply reply) {
+    Answers a;
+    EachPacket(reply, [&a](const Packet& packet) {
         if (packet.command == kHeartbeatAnswer) {
             a.heartbeat = packet;
             a.heartbeats++;
         } else if (packet.command == kPrintError && !packet.data.empty()) {
             a.error = packet.data[0];
         }
-        at += packet.size;
-    }
+    });
     return a;
 }
 
@@ -76,6 +91,44 @@ void ApplyError(uint8_t code, PrinterConditions& c) {
     }
 }
 
+PageProgress Failure(uint8_t code) {
+    PageProgress p{PageProgress::Failed, false, {}};
+    p.conditions.answered = true;
+    ApplyError(code, p.conditions);
+    if (!p.conditions.BlocksPrinting() && !p.conditions.batteryLow) p.conditions.otherError = true;
+    return p;
+}
+
+// A print error packet fails the page; so does the error byte of a
+// progress answer's long form. Print end answered 1 ends it. A progress of
+// 100 % counts only after one below it: right after the page the printer
+// may still report the previous print's 100 %.
+PageProgress ReadNiimbotProgress(Reply reply) {
+    PageProgress p;
+    bool below = false;
+    EachPacket(reply, [&](const Packet& packet) {
+        if (p.state == PageProgress::Failed || packet.data.empty()) return;
+        const std::span<const uint8_t> d = packet.data;
+        const bool printing = p.state == PageProgress::Printing;
+        if (packet.command == kPrintError) {
+            if (printing) p = Failure(d[0]);
+        } else if (packet.command == kPrintStatusAnswer && d.size() >= kProgressFields) {
+            if (!printing) return;
+            if (d.size() > kProgressError && d[kProgressError] != 0) {
+                p = Failure(d[kProgressError]);
+            } else if (d[kPrintProgress] < 100) {
+                below = true;
+            } else if (below) {
+                p.state = PageProgress::Printed;
+            }
+        } else if (packet.command == kPrintEndAnswer && d[0] == 1) {
+            p.state = PageProgress::Printed;
+            p.ended = true;
+        }
+    });
+    return p;
+}
+
 PrinterConditions ParseNiimbot(Reply reply) {
     PrinterConditions c;
     const Answers a = Read(reply);
@@ -91,7 +144,12 @@ PrinterConditions ParseNiimbot(Reply reply) {
     if (c.answered) ApplyError(a.error, c);
     return c;
 }
+
+const PageProgressExchange kNiimbotProgress{{kProgressQuery, sizeof kProgressQuery - 1},
+                                            {kPrintEndBytes, sizeof kPrintEndBytes - 1},
+                                            ReadNiimbotProgress};
 }  // namespace
 
-const StatusExchange kNiimbotStatus{
-    "NIIMBOT", {kNiimbotQuery, sizeof kNiimbotQuery - 1}, NiimbotComplete, ParseNiimbot};
+const StatusExchange kNiimbotStatus{"NIIMBOT",       {kNiimbotQuery, sizeof kNiimbotQuery - 1},
+                                    NiimbotComplete, ParseNiimbot,
+                                    nullptr,         &kNiimbotProgress};

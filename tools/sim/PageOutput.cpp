@@ -34,6 +34,7 @@ void CPageOutput::Page(const tagDecodedPage& page) {
     const std::string lost = m_state.LostBecause();
     if (!lost.empty()) {
         LogEvent("page " + number + " lost: " + lost);
+        m_state.Lost(lost);
         return;
     }
     char name[32];

@@ -79,6 +79,7 @@ std::string CPrinterState::LostBecause() const {
 
 // The paper runs out once, when the page that used its last label printed.
 void CPrinterState::Printed(SimClock::time_point now) {
+    m_status.lastPageLost.clear();
     if (++m_printed == m_options.paperOutAfter) RunOutOfPaper(now);
 }
 

@@ -15,6 +15,9 @@ struct tagPrinterStatus {
     bool coverOpen = false;
     bool headHot = false;
     bool batteryLow = false;
+    // Why the last page was lost (printers that report how a print ended);
+    // empty when it printed.
+    std::string lastPageLost;
 };
 
 class CPrinterState {
@@ -31,6 +34,8 @@ public:
     std::string LostBecause() const;
     // Counts a printed page; the paper may run out after it.
     void Printed(SimClock::time_point now);
+    // Keeps why a page was lost.
+    void Lost(const std::string& why) { m_status.lastPageLost = why; }
 
     const tagPrinterStatus& Status() const { return m_status; }
     // When a timer next changes the state; max() when none runs.
