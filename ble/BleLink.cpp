@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -15,6 +16,16 @@ constexpr const char* kAdapter = "org.bluez.Adapter1";
 // Paperang packets: A5 01 LEN(2, little-endian) DATA CRC(4) 5A.
 constexpr uint8_t kPaperangStart = 0xA5;
 constexpr size_t kPaperangHeader = 4, kPaperangOverhead = 9;
+// NIIMBOT packets: 55 55 CMD LEN DATA CHK AA AA. Row packets (83, 84, 85)
+// get no answer, and the printer drops rows that come faster than about
+// one per 10 ms: each goes in writes of its own, this long after the last.
+constexpr uint8_t kNiimbotStart = 0x55;
+constexpr size_t kNiimbotHeader = 4, kNiimbotOverhead = 7;
+constexpr auto kNiimbotRowGap = std::chrono::milliseconds(10);
+
+bool IsNiimbotRow(uint8_t command) {
+    return command == 0x83 || command == 0x84 || command == 0x85;
+}
 
 // A cat printer's flow control: 51 78 AE 01 01 00 (10 stop | 00 go) CRC FF.
 constexpr uint8_t kCatFlow[] = {0x51, 0x78, 0xAE, 0x01, 0x01, 0x00};
@@ -251,12 +262,40 @@ bool CBleLink::SendPaperang() {
     return true;
 }
 
+// Each packet in writes of its own, a row packet no sooner than
+// kNiimbotRowGap after the row before; bytes outside packets go as they come.
+bool CBleLink::SendNiimbot() {
+    size_t at = 0;
+    while (at < m_pending.size()) {
+        const uint8_t* p = m_pending.data() + at;
+        const size_t left = m_pending.size() - at;
+        size_t size = 0;
+        if (p[0] != kNiimbotStart)
+            size = static_cast<size_t>(std::find(p, p + left, kNiimbotStart) - p);
+        else if (left >= kNiimbotHeader && p[3] + kNiimbotOverhead <= left)
+            size = p[3] + kNiimbotOverhead;
+        else
+            break;  // a packet's tail is still to come
+        const bool row = p[0] == kNiimbotStart && IsNiimbotRow(p[2]);
+        if (row) {
+            std::this_thread::sleep_until(m_lastRow + kNiimbotRowGap);
+            Pump();
+        }
+        if (!Send(p, size)) return false;
+        if (row) m_lastRow = Clock::now();
+        at += size;
+    }
+    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(at));
+    return true;
+}
+
 bool CBleLink::Write(const void* data, size_t bytes) {
     if (!m_problem.empty()) return false;
     const auto* p = static_cast<const uint8_t*>(data);
-    if (m_framing != BleFraming::Paperang) return Send(p, bytes);
+    if (m_framing != BleFraming::Paperang && m_framing != BleFraming::Niimbot)
+        return Send(p, bytes);
     m_pending.insert(m_pending.end(), p, p + bytes);
-    return SendPaperang();
+    return m_framing == BleFraming::Paperang ? SendPaperang() : SendNiimbot();
 }
 
 bool CBleLink::Finish() {

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -39,11 +40,11 @@ public:
     CBleLink(const CBleLink&) = delete;
     CBleLink& operator=(const CBleLink&) = delete;
 
-    // Sends the bytes (a Paperang link keeps a packet's tail until it is
-    // whole). False, with the reason kept in Problem(), once the link fails;
-    // every later write fails too.
+    // Sends the bytes (a Paperang or NIIMBOT link keeps a packet's tail
+    // until it is whole; NIIMBOT rows are paced). False, with the reason kept in Problem(), once
+    // the link fails; every later write fails too.
     bool Write(const void* data, size_t bytes);
-    // Sends what a Paperang link still holds.
+    // Sends what a Paperang or NIIMBOT link still holds.
     bool Finish();
     // What the printer answered, waiting up to timeoutMs; 0 for nothing.
     ssize_t Read(void* buffer, size_t bytes, int timeoutMs);
@@ -67,6 +68,7 @@ private:
     bool Send(const uint8_t* data, size_t bytes);
     bool SendChunk(const uint8_t* data, size_t bytes);
     bool SendPaperang();
+    bool SendNiimbot();
     bool Fail(const std::string& why);
     bool GiveUp();  // Fail() for a wait the stop check ended
     void Heard(const uint8_t* data, size_t bytes);
@@ -89,7 +91,8 @@ private:
     bool m_stopped = false;  // the printer said "stop sending"
     std::atomic<bool> m_lost = false;
 
-    std::vector<uint8_t> m_pending;  // a Paperang packet not yet whole
+    std::vector<uint8_t> m_pending;  // a Paperang or NIIMBOT packet not yet whole
+    std::chrono::steady_clock::time_point m_lastRow{};  // the last NIIMBOT row packet sent
     std::string m_problem;
     size_t m_writes = 0;
 };

@@ -26,7 +26,7 @@ constexpr KnownPair kKnownPairs[] = {
     {"ff00", "ff02", "ff03", BleFraming::Plain},
     {"18f0", "2af1", "", BleFraming::Plain},
     // NIIMBOT: one characteristic takes the writes and notifies the answers.
-    {kNiimbotService, kNiimbotCharacteristic, kNiimbotCharacteristic, BleFraming::Plain},
+    {kNiimbotService, kNiimbotCharacteristic, kNiimbotCharacteristic, BleFraming::Niimbot},
 };
 
 // Advertised names of cat printers (the MXW01 speaks another protocol).

@@ -21,6 +21,7 @@ enum class BleFraming {
     Plain,     // any cut
     Paperang,  // a write holds whole packets where they fit
     Cat,       // any cut; the printer says stop/go (AE packets) on notify
+    Niimbot,   // a packet per write, row packets paced
 };
 
 struct BleChannel {

@@ -64,7 +64,7 @@ TEST(BleServices, ChoosesTheWriteAndNotifyCharacteristics) {
                {"write-without-response", "notify"})},
          "bef8d6c9-9c21-4c9e-b632-bd58c1009f9f",
          "bef8d6c9-9c21-4c9e-b632-bd58c1009f9f",
-         BleFraming::Plain},
+         BleFraming::Niimbot},
         {"nothing writable", {Char("1800", "2a00", {"read"})}, nullptr, nullptr, BleFraming::Plain},
     };
     for (const Row& r : rows) {

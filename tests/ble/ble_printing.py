@@ -78,6 +78,7 @@ PRINTERS = [
     ("GB03", "AA:BB:CC:00:00:08", "cat", "language=escpos,xoff_every=2000"),
     ("PT-210", "AA:BB:CC:00:00:09", "uart", "mtu=185"),
     ("PT-211", "AA:BB:CC:00:00:0A", "uart", "drop_after=3000"),
+    ("B21-C2B", "AA:BB:CC:00:00:0B", "niimbot", ""),
 ] + [("POS-%d" % i, "AA:BB:CC:00:01:%02d" % i, "ff00", "mtu=100") for i in range(5)]
 
 
@@ -194,12 +195,22 @@ def drivers(bench):
     return bench.app("drivers")[1]
 
 
-def writes_hold_whole_packets(wire, writes, payload):
-    """A Paperang write (A5 01 LEN(2) ... CRC(4) 5A) ends where a packet ends,
-    unless the packet is longer than one write."""
+def paperang_packet(wire, at):
+    """A Paperang packet (A5 01 LEN(2) ... CRC(4) 5A): its size, or 0."""
+    return wire[at + 2] + 256 * wire[at + 3] + 9 if at + 4 <= len(wire) and wire[at] == 0xA5 else 0
+
+
+def niimbot_packet(wire, at):
+    """A NIIMBOT packet (55 55 CMD LEN ... CHK AA AA): its size, or 0."""
+    return wire[at + 3] + 7 if at + 4 <= len(wire) and wire[at:at + 2] == b"\x55\x55" else 0
+
+
+def writes_hold_whole_packets(wire, writes, payload, packet=paperang_packet):
+    """A write ends where a packet ends, unless the packet is longer than one
+    write."""
     ends, at = set(), 0
-    while at + 4 <= len(wire) and wire[at] == 0xA5:
-        size = wire[at + 2] + 256 * wire[at + 3] + 9
+    while packet(wire, at):
+        size = packet(wire, at)
         ends.update(range(at + payload, at + size, payload))  # a long packet's own cuts
         at += size
         ends.add(at)
@@ -212,6 +223,8 @@ def writes_hold_whole_packets(wire, writes, payload):
 
 CAT_QUERY = [bytes.fromhex("5178a30001000000ff")]  # a cat printer's status query
 ESCPOS_QUERIES = [bytes([0x10, 0x04, n]) for n in range(1, 5)]  # DLE EOT n
+# NIIMBOT's heartbeat, progress query and print end (asked again after a page)
+NIIMBOT_QUERIES = [bytes.fromhex("5555" + c + "0101" + c + "aaaa") for c in ("dc", "a3", "f3")]
 
 
 def without(data, queries):
@@ -220,7 +233,7 @@ def without(data, queries):
     return data
 
 
-def prints_same_bytes(bench, address, driver, received, whole_packets=False, queries=()):
+def prints_same_bytes(bench, address, driver, received, whole_packets=None, queries=()):
     """The printer receives exactly what the driver makes over a file device."""
     if driver not in drivers(bench):
         return "skipped: no driver " + driver
@@ -239,7 +252,7 @@ def prints_same_bytes(bench, address, driver, received, whole_packets=False, que
     payload = int(extra.get("mtu", 23)) - 3
     if whole_packets:
         writes_hold_whole_packets(read(os.path.join(bench.dir(address), "wire.bin")), writes,
-                                  payload)
+                                  payload, whole_packets)
     lines = 799
     return "%d bytes in %d writes (largest %d); every line alone: %d bytes in %d writes" % (
         sum(writes), len(writes), max(writes), lines * 48, lines * -(-48 // payload))
@@ -389,7 +402,8 @@ def discovery(bench):
     rc, out = bench.app("devices", "-o", "verbose", timeout=60)
     check(rc == 0, "devices failed: " + out)
     for address, driver in (("AA:BB:CC:00:00:01", "cat_203"), ("AA:BB:CC:00:00:02", "escpos_58"),
-                            ("AA:BB:CC:00:00:03", "paperang_203"), ("AA:BB:CC:00:00:04", "escpos_58")):
+                            ("AA:BB:CC:00:00:03", "paperang_203"), ("AA:BB:CC:00:00:04", "escpos_58"),
+                            ("AA:BB:CC:00:00:0B", "niimbot_b21_203")):
         check(("ble://" + address.replace(":", "-")) in out and ("%s, driver %s" % (address, driver)) in out,
               "devices does not list %s with %s:\n%s" % (address, driver, out))
     check("AA:BB:CC:00:00:07" not in out and "AA:BB:CC:00:00:06" not in out,
@@ -483,7 +497,11 @@ SCENARIOS = [
     ("a printer that says stop and go on gets every byte",
      lambda b: prints_same_bytes(b, "AA:BB:CC:00:00:08", "escpos_58", "wire.bin", queries=ESCPOS_QUERIES)),
     ("Paperang printer prints the driver's bytes",
-     lambda b: prints_same_bytes(b, "AA:BB:CC:00:00:03", "paperang_203", "stream.bin", True)),
+     lambda b: prints_same_bytes(b, "AA:BB:CC:00:00:03", "paperang_203", "stream.bin",
+                                 paperang_packet)),
+    ("NIIMBOT printer prints the driver's bytes, a packet per write",
+     lambda b: prints_same_bytes(b, "AA:BB:CC:00:00:0B", "niimbot_b21_203", "wire.bin",
+                                 niimbot_packet, NIIMBOT_QUERIES)),
     ("paper out holds the job until paper is loaded", paper_out_holds_job),
     ("a dropped link ends the job; the next prints", drop_ends_job),
     ("signals from another bus client neither end nor stall a job", foreign_signals_ignored),
