@@ -45,8 +45,10 @@ void ExpectSamePage(const tagDecodedPage& got, const TestPage& sent, bool exactW
 }
 
 tagDecodeResult PrintAndDecode(int model, const std::vector<PpdOption>& options,
-                               const std::vector<TestPage>& pages) {
-    FilterResult run = RunFilter(WritePpd(model, options), MakeRaster(pages));
+                               const std::vector<TestPage>& pages,
+                               const std::string& ppdExtra = "") {
+    FilterResult run =
+        RunFilter(WritePpd(model, options, ppdExtra.empty(), ppdExtra), MakeRaster(pages));
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_FALSE(run.out.empty()) << "the filter printed nothing for model " << model;
     return DecodeStream(run.out.data(), run.out.size(), {});
@@ -54,8 +56,9 @@ tagDecodeResult PrintAndDecode(int model, const std::vector<PpdOption>& options,
 
 void RoundTrip(int model, PreviewLanguage language, const std::vector<PpdOption>& options,
                bool exactWidth = false,
-               std::vector<TestPage> pages = {PatternPage(100, 37, 0), PatternPage(64, 5, 5)}) {
-    tagDecodeResult r = PrintAndDecode(model, options, pages);
+               std::vector<TestPage> pages = {PatternPage(100, 37, 0), PatternPage(64, 5, 5)},
+               const std::string& ppdExtra = "") {
+    tagDecodeResult r = PrintAndDecode(model, options, pages, ppdExtra);
     ASSERT_FALSE(r.error.failed) << "byte " << r.error.offset << ": " << r.error.message;
     EXPECT_EQ(r.language, language);
     ASSERT_EQ(r.pages.size(), pages.size());
@@ -157,6 +160,9 @@ TEST(PreviewRoundTripAfterEncoderMerge, Niimbot) {
         for (unsigned x = 0; x < 384; x++) repeated.SetBit(x, y, x % 5 != 0);
     RoundTrip(31, PreviewLanguage::Niimbot, {}, true,
               {PatternPage(384, 37, 0), repeated, MakePage(384, 300, 0xFF, 1)});
+    // The nine-byte generation: no page start, a 13-byte page size.
+    RoundTrip(31, PreviewLanguage::Niimbot, {}, true, {PatternPage(384, 37, 0), repeated},
+              "*ModelName: \"NIIMBOT B21_PRO\"\n");
 }
 
 // Pages as wide as a 24 mm and a 12 mm tape (170 and 85 dots at 180 dpi)

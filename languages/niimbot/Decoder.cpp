@@ -1,7 +1,8 @@
 // NIIMBOT: packets 55 55 CMD LEN DATA CHK AA AA (languages/niimbot/NiimbotPacket.h).
 // A page runs from page start (03) to page end (E3); the page size (13)
 // gives its rows and columns, 84 packets runs of white rows, 85 packets a
-// bitmap row and how many rows it fills. Each picture is the label as
+// bitmap row and how many rows it fills (a 13-byte page size begins a page
+// without a page start). Each picture is the label as
 // designed: a page on the D-series' 96-dot head with more rows than dots was
 // turned a quarter turn onto it and is turned back (a page designed 12 mm
 // wide and longer than 12 mm shows turned). A Connect packet's 03 prefix is
@@ -17,6 +18,7 @@ namespace {
 using namespace niimbot;
 
 constexpr uint32_t kSidewaysHeadDots = 96;  // the D-series head
+constexpr size_t kNinePageSize = 13;        // page size bytes of the nine-byte print start
 
 class CNiimbotDecoder {
 public:
@@ -102,6 +104,12 @@ bool CNiimbotDecoder::Dispatch(size_t at, const Packet& p) {
 }
 
 bool CNiimbotDecoder::PageSize(size_t at, std::span<const uint8_t> data) {
+    // The generation with the nine-byte print start has no page start: its
+    // 13-byte page size begins the page.
+    if (!m_ctx.PageOpen() && data.size() == kNinePageSize) {
+        m_ctx.BeginPage();
+        m_nextRow = 0;
+    }
     if (!m_ctx.PageOpen()) return m_ctx.Fail(at, "page size (13) before the page start (03)");
     if (data.size() < 4)
         return m_ctx.Fail(at, "page size with " + std::to_string(data.size()) +

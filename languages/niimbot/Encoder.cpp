@@ -13,9 +13,16 @@ namespace {
 using namespace niimbot;
 
 // The generations this encoder writes. D11 and D110 (96 dots, density 1-3)
-// take the short print start; B1 and B21 (384 dots, density 1-5) the long one.
-constexpr NiimbotGeneration kD110{"D110", 96, 3, 2, true, true};
-constexpr NiimbotGeneration kB1{"B1", 384, 5, 3, false, false};
+// take the short print start; B1 and B21 (384 dots, density 1-5) the long
+// one; D110_M, D11_H and B21_PRO (density 1-5) the nine-byte one.
+constexpr NiimbotGeneration kD110{"D110", 96, 3, 2, true, NiimbotStart::Short};
+constexpr NiimbotGeneration kB1{"B1", 384, 5, 3, false, NiimbotStart::Long};
+constexpr NiimbotGeneration kD110M{"D110_M", 96, 5, 3, true, NiimbotStart::Nine};
+constexpr NiimbotGeneration kB21Pro{"B21_PRO", 384, 5, 3, false, NiimbotStart::Nine};
+
+// The nine-byte print start's last two bytes, print quality and a flag,
+// whose meaning is not known: sent as 0 (unconfirmed).
+constexpr uint8_t kNineStartQuality = 0x00, kNineStartFlag = 0x00;
 
 // Whether bitmap rows carry their dot counts; the printers are reported to
 // print as well with zeros there (unconfirmed which firmware needs them).
@@ -32,22 +39,42 @@ uint8_t Lo(uint32_t v) {
 void AppendStart(std::string& out, const NiimbotGeneration& g, uint8_t density, uint8_t type) {
     AppendPacket(out, kSetDensity, {density});
     AppendPacket(out, kSetLabelType, {type});
-    if (g.shortStart) {
-        AppendPacket(out, kPrintStart, {0x01});
-        AppendPacket(out, kPrintClear, {0x01});
-    } else {
-        AppendPacket(out, kPrintStart, {0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00});
+    switch (g.start) {
+        case NiimbotStart::Short:
+            AppendPacket(out, kPrintStart, {0x01});
+            AppendPacket(out, kPrintClear, {0x01});
+            break;
+        case NiimbotStart::Long:
+            AppendPacket(out, kPrintStart, {0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00});
+            break;
+        case NiimbotStart::Nine:
+            // The heartbeat follows at once, its answer not waited for.
+            AppendPacket(
+                out, kPrintStart,
+                {0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, kNineStartQuality, kNineStartFlag});
+            AppendPacket(out, kHeartbeat, {0x01});
+            return;  // no PageStart
     }
     AppendPacket(out, kPageStart, {0x01});
 }
 
+// Rows, columns; then copies (1) for the long start, and copies, cut height,
+// cut type, 0, send-all and part height (all 0) for the nine-byte one.
 void AppendPageSize(std::string& out, const NiimbotGeneration& g, uint32_t rows) {
     const auto cols = static_cast<uint32_t>(g.headDots);
-    if (g.shortStart) {
-        AppendPacket(out, kSetPageSize, {Hi(rows), Lo(rows), Hi(cols), Lo(cols)});
-        AppendPacket(out, kPrintQuantity, {0x00, 0x01});
-    } else {
-        AppendPacket(out, kSetPageSize, {Hi(rows), Lo(rows), Hi(cols), Lo(cols), 0x00, 0x01});
+    switch (g.start) {
+        case NiimbotStart::Short:
+            AppendPacket(out, kSetPageSize, {Hi(rows), Lo(rows), Hi(cols), Lo(cols)});
+            AppendPacket(out, kPrintQuantity, {0x00, 0x01});
+            break;
+        case NiimbotStart::Long:
+            AppendPacket(out, kSetPageSize, {Hi(rows), Lo(rows), Hi(cols), Lo(cols), 0x00, 0x01});
+            break;
+        case NiimbotStart::Nine:
+            AppendPacket(out, kSetPageSize,
+                         {Hi(rows), Lo(rows), Hi(cols), Lo(cols), 0x00, 0x01, 0x00, 0x00, 0x00,
+                          0x00, 0x00, 0x00, 0x00});
+            break;
     }
 }
 
@@ -97,7 +124,12 @@ void AppendNiimbotRows(std::string& out, const std::vector<uint8_t>& lines, size
 }
 
 const NiimbotGeneration& CPrinterNiimbot::GenerationOf(std::string_view modelName) {
-    return modelName.find("D11") != std::string_view::npos ? kD110 : kB1;
+    auto names = [modelName](std::string_view model) {
+        return modelName.find(model) != std::string_view::npos;
+    };
+    if (names("D110_M") || names("D11_H")) return kD110M;
+    if (names("B21_PRO")) return kB21Pro;
+    return names("D11") ? kD110 : kB1;
 }
 
 uint8_t CPrinterNiimbot::LabelType() const {

@@ -16,17 +16,23 @@
 // dots as a bitmap packet whose repeat count covers the identical rows
 // after it. One WriteSpool per page.
 //
-// The driver's model chooses the generation (NiimbotGeneration): the narrow
-// D-series turns a page wider than its head a quarter turn clockwise, so
-// that the head spans the label's short side.
+// The model chooses the generation (NiimbotGeneration): the driver's, or
+// the one the printer reports (the application asks it for its model id).
+// The narrow D-series turns a page wider than its head a quarter turn
+// clockwise, so that the head spans the label's short side.
+enum class NiimbotStart {
+    Short,  // PrintStart [01], PrintClear, PageStart, 4-byte page size, PrintQuantity
+    Long,   // PrintStart [pages u16, 0 x 4, colour], PageStart, 6-byte page size
+    Nine,   // PrintStart of 9 bytes, a heartbeat, no PageStart, 13-byte page size
+};
+
 struct NiimbotGeneration {
     const char* name;
     int headDots;
     int darknessMax;      // highest density; Darkness level d is density d + 1
     int darknessDefault;  // when the job sets none
     bool sideways;        // pages wider than the head are turned
-    bool shortStart;      // PrintStart [01], PrintClear, 4-byte page size, PrintQuantity;
-                          // else PrintStart [pages u16, 0 x 4, colour] and 6-byte page size
+    NiimbotStart start;
 };
 
 class CPrinterNiimbot : public CBaseRender {
