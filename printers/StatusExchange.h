@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "printers/PrinterConditions.h"
@@ -24,6 +25,15 @@ struct PageProgressExchange {
     PageProgress (*read)(std::span<const uint8_t> reply);
 };
 
+// How a printer whose print sequence depends on its model is asked which
+// model it is: the query, when the answer is whole, and the model it names,
+// written as the drivers' model lists write it ("NIIMBOT B21"), or empty.
+struct ModelExchange {
+    std::string_view query;
+    bool (*complete)(std::span<const uint8_t> reply);
+    std::string (*model)(std::span<const uint8_t> reply);
+};
+
 // How one printer language is asked for its status: the query bytes, when
 // the reply is complete, and what it means. Sent only where a command may
 // start, never inside a raster command's data.
@@ -41,6 +51,8 @@ struct StatusExchange {
     size_t (*answers)(std::span<const uint8_t> reply) = nullptr;
     // For printers that say when a page has printed; null for the others.
     const PageProgressExchange* progress = nullptr;
+    // For printers asked for their model before a job; null for the others.
+    const ModelExchange* model = nullptr;
 };
 
 // Each language that has one defines its exchange in languages/<name>/Status.cpp

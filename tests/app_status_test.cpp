@@ -79,6 +79,10 @@ const StatusCase kCases[] = {
     {"niimbot paper out after one label", "niimbot_b21_203",
      {"--language", "niimbot", "--paper-out-after", "1"}, "media-empty", Then::kLoadPaper, 2, 1,
      "The printer says the page printed."},
+    // The simulator says it is a B21 (model id 768): the D-series driver keeps its sequence.
+    {"niimbot cover open, another model than the driver's", "niimbot_d11_203",
+     {"--language", "niimbot", "--cover-open", "600"}, "cover-open", Then::kLoadPaper, 2, 1,
+     "The printer says it is a NIIMBOT B21, which is not a model of its driver"},
     {"escpos printer that never answers", "escpos_58",
      {"--language", "escpos", "--no-status"}, nullptr, Then::kNothing, 2},
     // A slow link: every answer comes 0.3 s after its query.

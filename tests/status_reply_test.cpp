@@ -217,6 +217,29 @@ TEST(StatusReply, NiimbotPageProgress) {
     }
 }
 
+// A NIIMBOT printer's model id (PrinterInfo key 8) as one byte or two.
+TEST(StatusReply, NiimbotModelIds) {
+    const struct {
+        std::string reply;
+        bool complete;
+        const char* model;
+    } cases[] = {
+        {std::string("\x55\x55\x48\x02\x09\x10\x53\xAA\xAA", 9), true, "NIIMBOT D110_M"},
+        {std::string("\x55\x55\x48\x01\x03\x4A\xAA\xAA", 8), true, "NIIMBOT B21"},
+        {std::string("\x55\x55\x48\x02\x12\x34\x6C\xAA\xAA", 9), true, ""},
+        {std::string("\x55\x55\x48\x01\x03\x4B\xAA\xAA", 8), false, ""},  // check wrong
+    };
+    const ModelExchange* exchange = StatusExchangeFor(31)->model;
+    ASSERT_NE(exchange, nullptr);
+    EXPECT_EQ(exchange->query, std::string("\x55\x55\x40\x01\x08\x49\xAA\xAA", 8));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
+        const std::span reply(reinterpret_cast<const uint8_t*>(c.reply.data()), c.reply.size());
+        EXPECT_EQ(exchange->complete(reply), c.complete);
+        EXPECT_EQ(exchange->model(reply), c.model);
+    }
+}
+
 TEST(StatusReply, QueriesByModel) {
     const struct {
         int model;

@@ -103,6 +103,10 @@ const PageProgressExchange* CStatusLink::Progress() const {
     return CanAsk() ? m_exchange->progress : nullptr;
 }
 
+const ModelExchange* CStatusLink::ModelQuery() const {
+    return CanAsk() ? m_exchange->model : nullptr;
+}
+
 bool CStatusLink::Send(std::string_view bytes) {
     if (m_output.Write(bytes.data(), bytes.size()) && m_output.Flush()) return true;
     m_silent = true;

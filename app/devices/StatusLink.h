@@ -13,6 +13,7 @@
 
 struct StatusExchange;
 struct PageProgressExchange;
+struct ModelExchange;
 
 // Asks a printer for its status through an open PAPPL device, between
 // commands. A link that does not read back (a file) is never asked; one
@@ -40,6 +41,8 @@ public:
     // How the printer says that a page printed, or null when it does not or
     // is not asked.
     const PageProgressExchange* Progress() const;
+    // How the printer is asked for its model, or null when it is not.
+    const ModelExchange* ModelQuery() const;
     // Sends bytes between commands; false when the link failed.
     bool Send(std::string_view bytes);
     // Adds what the printer sends to `reply` until `enough(reply)` holds or

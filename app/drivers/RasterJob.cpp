@@ -12,6 +12,7 @@
 #include "app/devices/PagePrinted.h"
 #include "app/devices/PrinterClaim.h"
 #include "app/devices/PrinterWait.h"
+#include "app/devices/ReportedModel.h"
 #include "app/devices/StatusLink.h"
 #include "app/documents/GrayResample.h"
 #include "app/documents/InkBounds.h"
@@ -229,6 +230,9 @@ bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
     render->GetPrinterParameters();
     ApplyPaperangSeed(job, *render);
     render->SetModelName(driver->makeAndModel);
+    // A printer that says which model it is prints with that model's sequence.
+    if (const std::string model = ReportedModel(job, *state->status, *driver); !model.empty())
+        render->SetModelName(model.c_str());
     render->OnStartDoc(0);
     papplJobSetData(job, state.release());
     return true;

@@ -25,6 +25,7 @@ enum Command : uint8_t {
     kEmptyRows = 0x84,      // row u16, count u8; no answer
     kBitmapRow = 0x85,      // row u16, 3 count bytes, repeat u8, dots; no answer
     kIndexedRow = 0x83,     // row u16, 3 count bytes, repeat u8, u16 columns; no answer
+    kPrinterInfo = 0x40,    // u8 key; answer 40 + key
     kPrintStatus = 0xA3,    // answer B3: page u16, print %, feed %, ...
     kPrintStatusAnswer = 0xB3,
     kHeartbeat = 0xDC,        // u8 variant; answer DD, DE, DF or D9

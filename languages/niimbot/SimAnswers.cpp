@@ -7,7 +7,8 @@ using namespace niimbot;
 std::vector<tagQuery> Queries() {
     return {{{0x55, 0x55, 0xDC, 0x01, 0x01, 0xDC, 0xAA, 0xAA}, "DC heartbeat", true},
             {{0x55, 0x55, 0xA3, 0x01, 0x01, 0xA3, 0xAA, 0xAA}, "A3 print status", true},
-            {{0x55, 0x55, 0xF3, 0x01, 0x01, 0xF3, 0xAA, 0xAA}, "F3 print end", true}};
+            {{0x55, 0x55, 0xF3, 0x01, 0x01, 0xF3, 0xAA, 0xAA}, "F3 print end", true},
+            {{0x55, 0x55, 0x40, 0x01, 0x08, 0x49, 0xAA, 0xAA}, "40 model id", true}};
 }
 
 // The heartbeat's 13-byte form as a B21 sent it: lid at 9 (0 closed),
@@ -42,6 +43,11 @@ std::string Reply(const tagQuery& q, const tagPrinterStatus& s, std::string& sho
     switch (q.bytes[2]) {
         case kHeartbeat:
             return Heartbeat(s, shown);
+        case kPrinterInfo:
+            // A B21: model id 768.
+            AppendPacket(reply, kPrinterInfo + 8, {0x03, 0x00});
+            shown = "model 768";
+            return reply;
         case kPrintStatus: {
             const uint8_t done = error ? 0 : 100;
             AppendPacket(reply, kPrintStatusAnswer,

@@ -1,3 +1,4 @@
+#include "languages/niimbot/ModelId.h"
 #include "languages/niimbot/NiimbotPacket.h"
 #include "languages/niimbot/Row.h"
 
@@ -152,4 +153,5 @@ const PageProgressExchange kNiimbotProgress{{kProgressQuery, sizeof kProgressQue
 
 const StatusExchange kNiimbotStatus{"NIIMBOT",       {kNiimbotQuery, sizeof kNiimbotQuery - 1},
                                     NiimbotComplete, ParseNiimbot,
-                                    nullptr,         &kNiimbotProgress};
+                                    nullptr,         &kNiimbotProgress,
+                                    &kNiimbotModel};

@@ -223,8 +223,9 @@ def writes_hold_whole_packets(wire, writes, payload, packet=paperang_packet):
 
 CAT_QUERY = [bytes.fromhex("5178a30001000000ff")]  # a cat printer's status query
 ESCPOS_QUERIES = [bytes([0x10, 0x04, n]) for n in range(1, 5)]  # DLE EOT n
-# NIIMBOT's heartbeat, progress query and print end (asked again after a page)
-NIIMBOT_QUERIES = [bytes.fromhex("5555" + c + "0101" + c + "aaaa") for c in ("dc", "a3", "f3")]
+# NIIMBOT's heartbeat, progress query and print end (asked again after a page), model id query
+NIIMBOT_QUERIES = [bytes.fromhex("5555" + c + "0101" + c + "aaaa") for c in ("dc", "a3", "f3")] + [
+    bytes.fromhex("555540010849aaaa")]
 
 
 def without(data, queries):
