@@ -83,8 +83,9 @@ std::string MakeAndModel(const char* driver) {
 }
 }  // namespace
 
-// "Auto-Detect Driver" for network printers, on the command line and the
-// web page: a simulator of every language it plays is asked what it speaks,
+// "Auto-Detect Driver" for network printers (and one on a serial line), on
+// the command line and the web page: a simulator of every language it plays
+// is asked what it speaks,
 // and the printer gets the driver its answer names (and prints with it), or
 // is not created, with one sentence, for the languages that have no status
 // query and where nothing listens. The adds run at once, as each may wait
@@ -115,6 +116,9 @@ TEST(AutoAdd, AsksNetworkPrintersWhichLanguageTheySpeak) {
         uris.push_back(row.language ? sims.back()->Uri() : "socket://127.0.0.1:1");
         adds.push_back({"add", "-d", PrinterName(row.language), "-m", "auto", "-v", uris.back()});
     }
+    // A NIIMBOT B-series on its USB serial port, which answers the last query.
+    PrinterSim serial({"--language", "niimbot"}, true);
+    adds.push_back({"add", "-d", "auto_serial", "-m", "auto", "-v", serial.Uri()});
     const auto results = app.Commands(adds);
     for (size_t i = 0; i < std::size(rows); i++) {
         const Row& row = rows[i];
@@ -129,6 +133,9 @@ TEST(AutoAdd, AsksNetworkPrintersWhichLanguageTheySpeak) {
             EXPECT_EQ(app.Attribute(name, "printer-name"), "none");
         }
     }
+    EXPECT_EQ(results.back().first, 0) << results.back().second;
+    EXPECT_EQ(app.Attribute("auto_serial", "printer-make-and-model"),
+              MakeAndModel("niimbot_b21_203"));
     // The driver found prints (a printer stored with "auto" failed every job).
     const std::string page = app.Dir() + "/page.pwg";
     WriteFileBytes(page, MakePwgRaster({MakePage(812, 40, 0, 8, 203)}));

@@ -27,10 +27,16 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     return done();
 }
 
-PrinterSim::PrinterSim(const std::vector<std::string>& options)
-    : m_dir(TempDir::Shared().NewPath("sim")), m_log(m_dir + "/events.txt") {
+PrinterSim::PrinterSim(const std::vector<std::string>& options, bool serial)
+    : m_dir(TempDir::Shared().NewPath("sim")),
+      m_log(m_dir + "/events.txt"),
+      m_pty(serial ? m_dir + "/tty" : "") {
     fs::create_directories(m_dir + "/out");
-    std::vector<std::string> args{kSim.string(), "--port", "0", "--out", m_dir + "/out"};
+    std::vector<std::string> args{kSim.string(), "--out", m_dir + "/out"};
+    if (serial)
+        args.insert(args.end(), {"--pty", m_pty});
+    else
+        args.insert(args.end(), {"--port", "0"});
     args.insert(args.end(), options.begin(), options.end());
     m_pid = fork();
     if (m_pid == 0) {
@@ -55,6 +61,11 @@ bool PrinterSim::Built() {
 }
 
 std::string PrinterSim::Uri() const {
+    if (!m_pty.empty()) {
+        std::error_code error;
+        if (!WaitUntil([&] { return fs::is_symlink(m_pty, error); }, 10000)) return "";
+        return "serial:" + fs::read_symlink(m_pty, error).string() + "?baud=115200";
+    }
     const std::string prefix = "listening on 127.0.0.1:";
     std::string uri;
     WaitUntil(
