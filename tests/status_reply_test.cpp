@@ -141,6 +141,11 @@ const ReplyCase kReplies[] = {
      std::string("\x55\x55\xB3\x04\x00\x01\x64\x64\xB6\xAA\xAA\x00", 12) +
          NiimbotHeartbeat(0, 3, 1, 0x41),
      true, "Out of paper."},
+    // A D110 (model id 2304, answered before the heartbeat) has 1 for a closed lid.
+    {31, std::string("\x55\x55\x48\x02\x09\x00\x43\xAA\xAA", 9) + NiimbotHeartbeat(1, 3, 0, 0x41),
+     true, "Ready."},
+    {31, std::string("\x55\x55\x48\x02\x09\x00\x43\xAA\xAA", 9) + NiimbotHeartbeat(0, 3, 0, 0x40),
+     true, "Cover or print head open."},
     {31, NiimbotHeartbeat(0, 3, 1, 0x40), false, "No answer from the printer."},  // check wrong
     {31, NiimbotHeartbeat(0, 3, 0, 0x40).substr(0, 12), false, "No answer from the printer."},
     // Brother P-touch: no tape as an error bit or as width and type 0, the
@@ -257,7 +262,7 @@ TEST(StatusReply, QueriesByModel) {
          "\x1b"
          "A"},
         {30, "\x1b\x06\x01"},
-        {31, "\x55\x55\xDC\x01\x01\xDC\xAA\xAA"},
+        {31, "\x55\x55\x40\x01\x08\x49\xAA\xAA\x55\x55\xDC\x01\x01\xDC\xAA\xAA"},
         {33, "\x1biS"},
         {99, nullptr},
     };

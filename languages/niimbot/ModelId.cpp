@@ -44,14 +44,18 @@ bool ModelComplete(Reply reply) {
 }
 
 std::string ModelOf(Reply reply) {
-    Packet answer;
-    if (!FindAnswer(reply, answer)) return std::string();
-    const std::span<const uint8_t> d = answer.data;
-    const auto id = static_cast<uint16_t>(d.size() == 1 ? d[0] << 8 : d[0] << 8 | d[1]);
+    const int id = NiimbotModelId(reply);
     for (const ModelId& m : kModelIds)
         if (m.id == id) return m.model;
     return std::string();
 }
 }  // namespace
+
+int NiimbotModelId(Reply reply) {
+    Packet answer;
+    if (!FindAnswer(reply, answer)) return -1;
+    const std::span<const uint8_t> d = answer.data;
+    return d.size() == 1 ? d[0] << 8 : d[0] << 8 | d[1];
+}
 
 const ModelExchange kNiimbotModel{{kModelQuery, sizeof kModelQuery - 1}, ModelComplete, ModelOf};

@@ -26,7 +26,7 @@ inline constexpr LanguageRow<CPrinterNiimbot> kNiimbotRow{
      .deviceNames = language_data::kNiimbotNames,
      .label = true,
      .status = &kNiimbotStatus,
-     // Asked last: the heartbeat packet starts with the printable "UU", which
+     // Asked last: its packets start with the printable "UU", which
      // no printer asked after it may see; NIIMBOT printers read packets from
      // 55 55 on and pass over the queries before it.
      .probeOrder = 8,

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "languages/niimbot/ModelId.h"
 #include "languages/niimbot/NiimbotPacket.h"
 #include "languages/niimbot/Row.h"
@@ -6,11 +8,17 @@ namespace {
 using Reply = std::span<const uint8_t>;
 using namespace niimbot;
 
-// NIIMBOT: the heartbeat (DC 01), answered by a DD packet whose lid, battery
-// and paper bytes sit where its length says. A print error packet (DB) that
-// came before or with it counts too. Answers to the pages' own progress
-// queries (B3, F4) and stray bytes are skipped; a bad check counts as none.
-constexpr char kNiimbotQuery[] = "\x55\x55\xDC\x01\x01\xDC\xAA\xAA";
+// NIIMBOT: the model id (40 08), then the heartbeat (DC 01), answered by a
+// DD packet whose lid, battery and paper bytes sit where its length says;
+// the model id, answered first, tells whether the lid byte is inverted. A
+// print error packet (DB) that came before or with it counts too. Answers
+// to the pages' own progress queries (B3, F4) and stray bytes are skipped;
+// a bad check counts as none.
+constexpr char kNiimbotQuery[] = "\x55\x55\x40\x01\x08\x49\xAA\xAA\x55\x55\xDC\x01\x01\xDC\xAA\xAA";
+
+// Models whose heartbeat has 1 for a closed lid.
+constexpr int kLidInverted[] = {272,  273,  274,  512,  513,  514, 1792,
+                                2304, 2560, 3584, 3840, 4352, 5120};
 
 // The progress answer (B3): page u16, print %, feed %, ...; in the 10-byte
 // form byte 6 is an error code (the lid opened mid-print gave 1).
@@ -135,10 +143,12 @@ PrinterConditions ParseNiimbot(Reply reply) {
     const Answers a = Read(reply);
     if (a.heartbeats == 0) return c;
     const std::span<const uint8_t> d = a.heartbeat.data;
+    const bool inverted =
+        std::ranges::find(kLidInverted, NiimbotModelId(reply)) != std::end(kLidInverted);
     for (const HeartbeatFields& f : kHeartbeatForms) {
         if (f.length != d.size()) continue;
         c.answered = true;
-        if (f.lid >= 0) c.coverOpen = d[f.lid] != 0;
+        if (f.lid >= 0) c.coverOpen = (d[f.lid] != 0) != inverted;
         if (f.battery >= 0) c.batteryLow = d[f.battery] <= kBatteryLowLevel;
         if (f.paper >= 0) c.mediaEmpty = d[f.paper] != 0;
     }
