@@ -50,7 +50,8 @@ for entry in "${recipes[@]}"; do
     [ -n "$recipe" ] || fail "no recipe after \"$marker\" in $file"
     work=$(mktemp -d)
     works+=("$work")
-    port=$((20000 + RANDOM % 20000))
+    # A port the kernel says is free: a random one may be another test's.
+    port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     recipe=${recipe//\/tmp\/tpa/$work}
     recipe=${recipe//8631/$port}
     recipe=${recipe//build\//$build\/}
