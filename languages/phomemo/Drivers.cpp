@@ -28,15 +28,50 @@ constexpr const char* kM220Labels[] = {
     "om_40x30mm_40x30mm", "om_50x50mm_50x50mm",
 };
 
+// Over Bluetooth LE (service ff00, written on ff02) the answers come on ff01
+// or ff03, the sources disagree (check): both are heard.
+constexpr bool kEveryNotify = true;
+
 constexpr DriverInfo kList[] = {
-    {"phomemo_m02", "Phomemo M02, M02S, T02 mini printer, 53 mm paper", "MFG:Phomemo;MDL:M02;",
-     kLanguage, 203, kReceiptDots, kReceiptSideMargin, kRolls53, "roll_min_53x12.7mm",
-     "roll_max_53x1000mm", kReceiptModels},
-    {"phomemo_m110", "Phomemo M110, M120 label printer, 203 dpi", "MFG:Phomemo;MDL:M110;",
-     kLanguage, 203, kM110Dots, 0, kM110Labels, "roll_min_20x10mm", "roll_max_50x200mm",
-     kM110Models},
-    {"phomemo_m220", "Phomemo M220 label printer, 203 dpi", "MFG:Phomemo;MDL:M220;", kLanguage, 203,
-     kM220Dots, 0, kM220Labels, "roll_min_20x10mm", "roll_max_80x200mm", kM220Models},
+    {"phomemo_m02",
+     "Phomemo M02, M02S, T02 mini printer, 53 mm paper",
+     "MFG:Phomemo;MDL:M02;",
+     kLanguage,
+     203,
+     kReceiptDots,
+     kReceiptSideMargin,
+     kRolls53,
+     "roll_min_53x12.7mm",
+     "roll_max_53x1000mm",
+     kReceiptModels,
+     {},
+     kEveryNotify},
+    {"phomemo_m110",
+     "Phomemo M110, M120 label printer, 203 dpi",
+     "MFG:Phomemo;MDL:M110;",
+     kLanguage,
+     203,
+     kM110Dots,
+     0,
+     kM110Labels,
+     "roll_min_20x10mm",
+     "roll_max_50x200mm",
+     kM110Models,
+     {},
+     kEveryNotify},
+    {"phomemo_m220",
+     "Phomemo M220 label printer, 203 dpi",
+     "MFG:Phomemo;MDL:M220;",
+     kLanguage,
+     203,
+     kM220Dots,
+     0,
+     kM220Labels,
+     "roll_min_20x10mm",
+     "roll_max_80x200mm",
+     kM220Models,
+     {},
+     kEveryNotify},
 };
 }  // namespace
 
