@@ -164,7 +164,7 @@ bool CPhomemoDecoder::Raster(size_t& pos) {
     if (!m_ctx.Need(pos + 8, length, "the rows of a GS v 0 block")) return false;
     pos += 8 + length;
     if (!m_ctx.PageOpen()) m_ctx.BeginPage();
-    m_ctx.AddAmount("raster blocks", 1, "blocks");
+    m_ctx.AddAmount("raster", rows, "rows");
     return m_ctx.CheckDrawn(m_ctx.Canvas().Append(d + 8, rowBytes, rows, true), at);
 }
 }  // namespace
