@@ -37,8 +37,22 @@ int BatteryPercent(uint8_t v) {
     }
 }
 
-// The firmware answer carries three bytes; the serial's ASCII and unknown
-// bytes are skipped one at a time.
+// Bytes of a record: the firmware answer carries three values; after other
+// types only 1A tt is stepped over, and the bytes up to the next 1A (the
+// serial number's ASCII, values not known) one at a time.
+size_t RecordLength(uint8_t type) {
+    switch (type) {
+        case kFirmware:
+            return 5;
+        case kBattery:
+        case kLid:
+        case kPaper:
+            return 3;
+        default:
+            return 2;
+    }
+}
+
 Records Read(Reply reply) {
     Records r;
     for (size_t at = 0; at + 3 <= reply.size();) {
@@ -50,7 +64,7 @@ Records Read(Reply reply) {
         if (type == kBattery) r.battery = BatteryPercent(value);
         if (type == kLid && (value == kLidClosed || value == kLidOpen)) r.lid = value;
         if (type == kPaper && (value == kPaperOut || value == kPaperIn)) r.paper = value;
-        at += type == kFirmware ? 5 : type == kBattery || type == kLid || type == kPaper ? 3 : 2;
+        at += RecordLength(type);
     }
     return r;
 }
