@@ -65,14 +65,14 @@ CBleLink::CBleLink(std::unique_ptr<CBluezBus> bus, std::string address, std::str
     : m_bus(std::move(bus)), m_address(std::move(address)), m_devicePath(std::move(devicePath)) {}
 
 std::unique_ptr<CBleLink> CBleLink::Open(const std::string& address, std::string& error,
-                                         CBluezBus::StopCheck stop) {
+                                         CBluezBus::StopCheck stop, bool everyNotify) {
     std::string why;
     std::unique_ptr<CBluezBus> bus = CBluezBus::Connect(why, std::move(stop));
     BluezObjects objects;
     if (bus && Find(*bus, address, objects, why)) {
         std::unique_ptr<CBleLink> link(
             new CBleLink(std::move(bus), address, objects.Device(address)->path));
-        if (link->Connect(why)) return link;
+        if (link->Connect(why, everyNotify)) return link;
     }
     error = "Bluetooth LE printer " + address + " can't be reached: " + why + ".";
     return nullptr;
@@ -87,16 +87,18 @@ bool CBleLink::Subscribe(std::string& error) {
     m_deviceWatch = g_dbus_connection_signal_subscribe(
         c, bluez, "org.freedesktop.DBus.Properties", "PropertiesChanged", m_devicePath.c_str(),
         kDevice, G_DBUS_SIGNAL_FLAGS_NONE, OnDevice, this, nullptr);
-    if (!m_notifyPath.empty())
-        m_notifyWatch = g_dbus_connection_signal_subscribe(
-            c, bluez, "org.freedesktop.DBus.Properties", "PropertiesChanged", m_notifyPath.c_str(),
-            kCharacteristic, G_DBUS_SIGNAL_FLAGS_NONE, OnNotify, this, nullptr);
+    for (const std::string& path : m_notifyPaths)
+        m_notifyWatches.push_back(g_dbus_connection_signal_subscribe(
+            c, bluez, "org.freedesktop.DBus.Properties", "PropertiesChanged", path.c_str(),
+            kCharacteristic, G_DBUS_SIGNAL_FLAGS_NONE, OnNotify, this, nullptr));
     g_main_context_pop_thread_default(m_bus->Context());
-    return m_notifyPath.empty() ||
-           m_bus->Call(m_notifyPath, kCharacteristic, "StartNotify", nullptr, kWriteMs, error);
+    for (const std::string& path : m_notifyPaths)
+        if (!m_bus->Call(path, kCharacteristic, "StartNotify", nullptr, kWriteMs, error))
+            return false;
+    return true;
 }
 
-bool CBleLink::Connect(std::string& error) {
+bool CBleLink::Connect(std::string& error, bool everyNotify) {
     if (!m_bus->Call(m_devicePath, kDevice, "Connect", nullptr, kConnectMs, error) &&
         error.find("AlreadyConnected") == std::string::npos)
         return false;
@@ -108,7 +110,7 @@ bool CBleLink::Connect(std::string& error) {
     std::vector<BleCharacteristic> mine;
     while (!channel && Clock::now() < deadline && m_bus->Objects(objects, error)) {
         mine = objects.Below(m_devicePath);
-        channel = ChooseChannel(mine);
+        channel = ChooseChannel(mine, everyNotify);
         if (!channel) m_bus->Wait(kLookPollMs);
     }
     if (!channel) {
@@ -116,7 +118,8 @@ bool CBleLink::Connect(std::string& error) {
         return false;
     }
     m_writePath = channel->write->path;
-    m_notifyPath = channel->notify ? channel->notify->path : "";
+    if (channel->notify) m_notifyPaths.push_back(channel->notify->path);
+    for (const BleCharacteristic* also : channel->alsoNotify) m_notifyPaths.push_back(also->path);
     m_framing = channel->framing;
     m_withResponse = channel->withResponse;
     if (channel->write->mtu > 3) m_payload = static_cast<size_t>(channel->write->mtu - 3);
@@ -134,13 +137,14 @@ CBleLink::~CBleLink() {
         return static_cast<int>(duration_cast<milliseconds>(deadline - Clock::now()).count());
     };
     std::string ignored;
-    if (m_notifyWatch && !m_lost)
-        m_bus->Call(m_notifyPath, kCharacteristic, "StopNotify", nullptr, left(), ignored);
+    if (!m_lost)
+        for (size_t i = 0; i < m_notifyWatches.size() && left() > 0; i++)
+            m_bus->Call(m_notifyPaths[i], kCharacteristic, "StopNotify", nullptr, left(), ignored);
     if (m_connected && !m_lost && left() > 0)
         m_bus->Call(m_devicePath, kDevice, "Disconnect", nullptr, left(), ignored);
     GDBusConnection* c = m_bus->Connection();
     if (m_deviceWatch) g_dbus_connection_signal_unsubscribe(c, m_deviceWatch);
-    if (m_notifyWatch) g_dbus_connection_signal_unsubscribe(c, m_notifyWatch);
+    for (guint watch : m_notifyWatches) g_dbus_connection_signal_unsubscribe(c, watch);
 }
 
 void CBleLink::OnDevice(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,

@@ -33,9 +33,11 @@ public:
     static constexpr int kUnknownPayload = 20;  // bytes per write when BlueZ gives no MTU
 
     // Null, with one sentence, when the printer can't be reached or `stop`
-    // said stop.
+    // said stop. With everyNotify it hears every notifying characteristic
+    // of the service it writes to (printers whose answers come on either).
     static std::unique_ptr<CBleLink> Open(const std::string& address, std::string& error,
-                                          CBluezBus::StopCheck stop = nullptr);
+                                          CBluezBus::StopCheck stop = nullptr,
+                                          bool everyNotify = false);
     ~CBleLink();
     CBleLink(const CBleLink&) = delete;
     CBleLink& operator=(const CBleLink&) = delete;
@@ -61,7 +63,7 @@ public:
 
 private:
     CBleLink(std::unique_ptr<CBluezBus> bus, std::string address, std::string devicePath);
-    bool Connect(std::string& error);
+    bool Connect(std::string& error, bool everyNotify);
     bool Subscribe(std::string& error);
     void Pump();
     bool WaitUntilGo();
@@ -79,11 +81,13 @@ private:
                          GVariant* params, gpointer self);
 
     std::unique_ptr<CBluezBus> m_bus;
-    std::string m_address, m_devicePath, m_writePath, m_notifyPath;
+    std::string m_address, m_devicePath, m_writePath;
+    std::vector<std::string> m_notifyPaths;
     BleFraming m_framing = BleFraming::Plain;
     bool m_withResponse = false;
     size_t m_payload = kUnknownPayload;
-    guint m_deviceWatch = 0, m_notifyWatch = 0;
+    guint m_deviceWatch = 0;
+    std::vector<guint> m_notifyWatches;
     bool m_connected = false;
 
     std::mutex m_mutex;  // what the signal handlers fill

@@ -40,6 +40,24 @@ bool NamesModel(std::string_view upper, std::string_view model) {
            upper[model.size()] == '-' || upper[model.size()] == ' ';
 }
 
+// Phomemo names: "Mr.in_M02", or the model first ("M110-...").
+struct PhomemoModel {
+    std::string_view model;
+    const char* driver;
+};
+constexpr PhomemoModel kPhomemoModels[] = {
+    {"M02", "phomemo_m02"},   {"M02S", "phomemo_m02"},  {"T02", "phomemo_m02"},
+    {"M110", "phomemo_m110"}, {"M120", "phomemo_m110"}, {"M220", "phomemo_m220"},
+};
+
+const char* PhomemoDriver(std::string_view upper) {
+    constexpr std::string_view kPrefix = "MR.IN_";
+    if (upper.starts_with(kPrefix)) upper.remove_prefix(kPrefix.size());
+    for (const PhomemoModel& m : kPhomemoModels)
+        if (NamesModel(upper, m.model)) return m.driver;
+    return nullptr;
+}
+
 std::string Lower(std::string_view s) {
     std::string out(s);
     std::transform(out.begin(), out.end(), out.begin(),
@@ -73,9 +91,14 @@ const BleCharacteristic* Find(const std::vector<BleCharacteristic>& all, const s
     return nullptr;
 }
 
-BleChannel Channel(const BleCharacteristic* write, const BleCharacteristic* notify,
-                   BleFraming framing) {
-    return {write, notify, framing, !Has(*write, "write-without-response")};
+BleChannel Channel(const std::vector<BleCharacteristic>& all, const BleCharacteristic* write,
+                   const BleCharacteristic* notify, BleFraming framing, bool everyNotify) {
+    BleChannel channel{write, notify, framing, !Has(*write, "write-without-response"), {}};
+    if (everyNotify)
+        for (const BleCharacteristic& c : all)
+            if (c.service == write->service && &c != notify && Notifies(c))
+                channel.alsoNotify.push_back(&c);
+    return channel;
 }
 }  // namespace
 
@@ -86,7 +109,8 @@ std::string FullUuid(std::string_view uuid) {
     return u;
 }
 
-std::optional<BleChannel> ChooseChannel(const std::vector<BleCharacteristic>& characteristics) {
+std::optional<BleChannel> ChooseChannel(const std::vector<BleCharacteristic>& characteristics,
+                                        bool everyNotify) {
     for (const KnownPair& pair : kKnownPairs) {
         const std::string service = FullUuid(pair.service);
         const BleCharacteristic* write =
@@ -95,11 +119,12 @@ std::optional<BleChannel> ChooseChannel(const std::vector<BleCharacteristic>& ch
         const std::string notifyUuid = *pair.notify ? FullUuid(pair.notify) : "";
         const BleCharacteristic* notify = Find(characteristics, service, notifyUuid, Notifies);
         if (*pair.notify && !notify) continue;  // the service's other pair may fit
-        return Channel(write, notify, pair.framing);
+        return Channel(characteristics, write, notify, pair.framing, everyNotify);
     }
     for (const BleCharacteristic& c : characteristics)
         if (Writable(c))
-            return Channel(&c, Find(characteristics, c.service, "", Notifies), BleFraming::Plain);
+            return Channel(characteristics, &c, Find(characteristics, c.service, "", Notifies),
+                           BleFraming::Plain, everyNotify);
     return std::nullopt;
 }
 
@@ -111,6 +136,7 @@ const char* SuggestBleDriver(std::string_view name, const std::vector<std::strin
     if (upper.find("PAPERANG") != std::string::npos) return "paperang_203";
     if (NamesModel(upper, "D11") || NamesModel(upper, "D110")) return "niimbot_d11_203";
     if (NamesModel(upper, "B1") || NamesModel(upper, "B21")) return "niimbot_b21_203";
+    if (const char* phomemo = PhomemoDriver(upper)) return phomemo;
     for (const std::string& uuid : uuids) {
         const std::string u = FullUuid(uuid);
         if (u == FullUuid("ae30")) return "cat_203";

@@ -29,6 +29,9 @@ struct BleChannel {
     const BleCharacteristic* notify = nullptr;  // null: the printer has none
     BleFraming framing = BleFraming::Plain;
     bool withResponse = false;  // only "write" is offered, not write-without-response
+    // The service's other notifying characteristics, heard as well when the
+    // printer's answers may come on any of them.
+    std::vector<const BleCharacteristic*> alsoNotify;
 };
 
 // The 128-bit lower-case form of a UUID; short forms ("ae30", "0000ae30")
@@ -37,7 +40,9 @@ std::string FullUuid(std::string_view uuid);
 
 // The write and notify characteristics: a known service's pair first, else
 // the first writable characteristic with a notifying one of its service.
-std::optional<BleChannel> ChooseChannel(const std::vector<BleCharacteristic>& characteristics);
+// With everyNotify, the service's other notifying characteristics too.
+std::optional<BleChannel> ChooseChannel(const std::vector<BleCharacteristic>& characteristics,
+                                        bool everyNotify = false);
 
 // The driver suggested for an advertised name and service UUIDs, or null
 // when nothing says it is a printer we speak to.

@@ -51,6 +51,9 @@ TEST(AutoAdd, PicksTheDriverFromTheDeviceId) {
         {"MFG:Star;CMD:STAR;MDL:TSP143 (STR_T-001);", "star_80"},
         {"MFG:Star;CMD:STAR;MDL:TSP100 58mm;", "star_58"},
         {"MFG:Star Micronics;MDL:mC-Print2;", "star_58"},
+        {"MFG: ;CMD:XPP,XL;MDL:PM-241-BT;CLS:PRINTER;DES:PM-241-BT;", "phomemo_pm241"},
+        {"MFG:Phomemo;MDL:M02S;", "phomemo_m02"},
+        {"MFG:Phomemo;MDL:M120;", "phomemo_m110"},
         {"MFG:DYMO;MDL:LabelWriter 550;", nullptr},
         {"MFG:HP;CMD:PJL,PCL,POSTSCRIPT;MDL:LaserJet 400;", nullptr},
         {"MFG:EPSON;CMD:ESC/P2,ESC/P;MDL:Stylus;", nullptr},
@@ -102,7 +105,7 @@ TEST(AutoAdd, AsksNetworkPrintersWhichLanguageTheySpeak) {
         {"brother-ql", "brother_ql"}, {"dymo", "dymo_lw"},       {"zpl", "zpl_203"},
         {"cat", "cat_203"},           {"cpcl", nullptr},         {"epl", nullptr},
         {"paperang", nullptr},        {"star", "star_58"},       {"niimbot", "niimbot_b21_203"},
-        {"ptouch", "brother_ql"},     {nullptr, nullptr},
+        {"phomemo", nullptr},         {"ptouch", "brother_ql"},  {nullptr, nullptr},
     };
     ASSERT_EQ(std::size(rows), Languages().size() + 1);
     AppServer app;

@@ -77,6 +77,15 @@ TEST(BleServices, ChoosesTheWriteAndNotifyCharacteristics) {
         EXPECT_EQ(channel->framing, r.framing);
     }
     EXPECT_TRUE(ChooseChannel({Char("18f0", "2af1", {"write"})})->withResponse);
+    // Hearing every notifying characteristic of the service written to.
+    const std::vector<BleCharacteristic> phomemo = {
+        Char("ff00", "ff01", kNotify), Char("ff00", "ff02", kWnr), Char("ff00", "ff03", kNotify),
+        Char("ff80", "ff81", kNotify)};
+    EXPECT_TRUE(ChooseChannel(phomemo)->alsoNotify.empty());
+    const auto every = ChooseChannel(phomemo, true);
+    ASSERT_EQ(every->alsoNotify.size(), 1u);
+    EXPECT_EQ(every->notify->uuid, FullUuid("ff01"));
+    EXPECT_EQ(every->alsoNotify[0]->uuid, FullUuid("ff03"));
 }
 
 TEST(BleServices, SuggestsDriversFromNameAndServices) {
@@ -99,6 +108,10 @@ TEST(BleServices, SuggestsDriversFromNameAndServices) {
         {"B1_Label", {}, "niimbot_b21_203"},
         {"B1000", {}, nullptr},  // not a model name
         {"", {kNiimbot}, "niimbot_b21_203"},
+        {"Mr.in_M02", {FullUuid("ff00")}, "phomemo_m02"},
+        {"M110-A1B2", {}, "phomemo_m110"},
+        {"M220_1234", {}, "phomemo_m220"},
+        {"M1100", {"ff00"}, "escpos_58"},  // not a model name
     };
     for (const Row& r : rows) {
         const char* got = SuggestBleDriver(r.name, r.uuids);

@@ -1,6 +1,6 @@
-// Golden bytes of the Brother QL, DYMO LabelWriter, Star raster and Brother
-// P-touch encoders, through the filter with the real PPDs: one table per
-// family of options and pages.
+// Golden bytes of the Brother QL, DYMO LabelWriter, Star raster, Brother
+// P-touch and Phomemo encoders, through the filter with the real PPDs: one
+// table per family of options and pages.
 
 #include <gtest/gtest.h>
 
@@ -240,5 +240,52 @@ TEST(LabelRaster, PtouchGoldenBytes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
         EXPECT_EQ(Print("ptouch-180", c.pages, c.options), Concat(c.bytes));
+    }
+}
+
+// The derived examples of the Phomemo notes, one row each: an M02 receipt of
+// two rows with the left 8 dots black; an M110 label one byte wide, two
+// rows. Then the label header's settings and a page longer than one block
+// (255 rows), which goes out as two blocks of the same page.
+TEST(LabelRaster, PhomemoGoldenBytes) {
+    TestPage receipt = MakePage(384, 2, 0xFF, 1, 203);
+    for (unsigned y = 0; y < 2; y++)
+        for (unsigned x = 0; x < 8; x++) receipt.SetBit(x, y, false);
+    TestPage label = MakePage(8, 2, 0xFF, 1, 203);
+    for (unsigned x : {0u, 1u, 2u, 3u}) label.SetBit(x, 0, false);
+    for (unsigned x : {4u, 5u, 6u, 7u}) label.SetBit(x, 1, false);
+    TestPage tall = MakePage(8, 256, 0xFF, 1, 203);
+    for (unsigned y = 0; y < 256; y++) tall.SetBit(0, y, false);
+    const std::string row = "FF " + Repeat("00", 47);
+    const std::string labelEnd = "1F F0 05 00 1F F0 03 00";
+    struct Case {
+        const char* ppd;
+        const char* options;
+        TestPage page;
+        std::vector<std::string> bytes;
+    };
+    const Case cases[] = {
+        {"phomemo-m02",
+         "",
+         receipt,
+         {"1B 40 1B 61 01 1F 11 02 04", "1D 76 30 00 30 00 02 00", row, row, "1B 64 02 1B 64 02",
+          "1F 11 08 1F 11 0E 1F 11 07 1F 11 09"}},
+        {"phomemo-m110",
+         "",
+         label,
+         {"1B 4E 0D 03 1B 4E 04 08 1F 11 0A", "1D 76 30 00 01 00 02 00 F0 0F", labelEnd}},
+        {"phomemo-m220",
+         "zePrintRate=5 Darkness=14 zeMediaTracking=BLine",
+         label,
+         {"1B 4E 0D 05 1B 4E 04 0F 1F 11 26", "1D 76 30 00 01 00 02 00 F0 0F", labelEnd}},
+        {"phomemo-m110",
+         "zePrintRate=1 Darkness=0 zeMediaTracking=Continuous",
+         tall,
+         {"1B 4E 0D 01 1B 4E 04 01 1F 11 0B", "1D 76 30 00 01 00 FF 00", Repeat("80", 255),
+          "1D 76 30 00 01 00 01 00 80", labelEnd}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.ppd) + " " + c.options);
+        EXPECT_EQ(Print(c.ppd, {c.page}, c.options), Concat(c.bytes));
     }
 }

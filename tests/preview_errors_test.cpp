@@ -51,6 +51,13 @@ std::vector<TwoPages> AllLanguages() {
                     length == firstPage + 9 || length == firstPage + 18 || length == total - 9;
          },
          true, 80},
+        // Settings and the feeds after a label are whole streams.
+        {"Phomemo", PhomemoPage,
+         [](size_t length, size_t firstPage, size_t total) {
+             for (size_t settings : {4u, 8u, 11u})
+                 if (length == settings || length == firstPage + settings) return true;
+             return length == firstPage - 4 || length == firstPage || length == total - 4;
+         }},
     };
 }
 

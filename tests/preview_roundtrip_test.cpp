@@ -185,3 +185,9 @@ TEST(PreviewRoundTripAfterEncoderMerge, Ptouch) {
     RoundTrip(33, PreviewLanguage::Ptouch, {}, true, PtouchTapes());
     RoundTrip(33, PreviewLanguage::Ptouch, kCompressed, true, PtouchTapes());
 }
+
+// A page longer than one GS v 0 block (255 rows) stays one page.
+TEST(PreviewRoundTripAfterEncoderMerge, Phomemo) {
+    RoundTrip(32, PreviewLanguage::Phomemo, {}, false,
+              {PatternPage(100, 300, 0), PatternPage(64, 5, 5)});
+}

@@ -45,6 +45,11 @@ std::string StarReply(char one, char two, char three, char four) {
     return std::string("\x23\x06", 2) + one + two + three + four + std::string(3, '\0');
 }
 
+// Phomemo records before the paper and lid answers.
+std::string PhomemoAnswers(const std::string& before, char paper, char lid) {
+    return before + "\x1A\x06" + paper + "\x1A\x05" + lid;
+}
+
 std::string ZplReply(const char* one, const char* two) {
     return std::string("\x02") + one + "\x03\r\n\x02" + two + "\x03\r\n\x02" + "1234,0\x03\r\n";
 }
@@ -148,6 +153,21 @@ const ReplyCase kReplies[] = {
      true, "Cover or print head open."},
     {31, NiimbotHeartbeat(0, 3, 1, 0x40), false, "No answer from the printer."},  // check wrong
     {31, NiimbotHeartbeat(0, 3, 0, 0x40).substr(0, 12), false, "No answer from the printer."},
+    // Phomemo: 1A tt vv records by their type, the last of each counting;
+    // the answers to an M02 page's own queries (timer, firmware, serial in
+    // ASCII) and the motor-stopped event are stepped over.
+    {32,
+     PhomemoAnswers(std::string("\x1A\x09\x0C\x1A\x07\x01\x00\x00\x1A\x08SN1234\x1A\x04\x5A", 19),
+                    '\x89', '\x98'),
+     true, "Ready."},
+    {32, PhomemoAnswers("\x1A\x04\x5A", '\x88', '\x98'), true, "Out of paper."},
+    // The paper sensor reads out while the lid is open.
+    {32, PhomemoAnswers("\x1A\x04\x5A", '\x88', '\x99'), true, "Cover or print head open."},
+    {32, PhomemoAnswers("\x1A\x04\xA2", '\x89', '\x98'), true, "Battery low."},  // coded 5 %
+    {32, PhomemoAnswers("", '\x89', '\x98') + "\x1A\x0F\x0C\x1A\x05\x99", true,
+     "Cover or print head open."},
+    {32, PhomemoAnswers("\x1A\x04\x5A", '\x89', '\x98').substr(0, 5), false,
+     "No answer from the printer."},
     // Brother P-touch: no tape as an error bit or as width and type 0, the
     // wrong tape for the page as "replace media".
     {33, PtouchReply(0, 0), true, "Ready."},
@@ -263,6 +283,7 @@ TEST(StatusReply, QueriesByModel) {
          "A"},
         {30, "\x1b\x06\x01"},
         {31, "\x55\x55\x40\x01\x08\x49\xAA\xAA\x55\x55\xDC\x01\x01\xDC\xAA\xAA"},
+        {32, "\x1f\x11\x08\x1f\x11\x11\x1f\x11\x12"},
         {33, "\x1biS"},
         {99, nullptr},
     };

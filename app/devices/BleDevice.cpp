@@ -25,6 +25,16 @@ std::atomic<pappl_system_t*> g_system = nullptr;
 std::mutex g_linksMutex;
 std::map<pappl_device_t*, CBleLink*> g_links;
 
+// Addresses of the printers whose links hear every notifying characteristic.
+std::mutex g_everyNotifyMutex;
+std::map<std::string, bool> g_everyNotify;
+
+bool EveryNotify(const std::string& address) {
+    std::lock_guard lock(g_everyNotifyMutex);
+    const auto it = g_everyNotify.find(address);
+    return it != g_everyNotify.end() && it->second;
+}
+
 CBleLink* LinkOf(pappl_device_t* device) {
     return static_cast<CBleLink*>(papplDeviceGetData(device));
 }
@@ -50,7 +60,7 @@ bool OpenBle(pappl_device_t* device, const char* uri, const char*) {
     // No job is known here: a shutdown ends the connect, a cancel waits
     // for it (at most CBleLink::kConnectMs).
     auto shutdown = [] { return papplSystemIsShutdown(g_system.load()); };
-    std::unique_ptr<CBleLink> link = CBleLink::Open(address, error, shutdown);
+    std::unique_ptr<CBleLink> link = CBleLink::Open(address, error, shutdown, EveryNotify(address));
     if (!link) {
         if (!shutdown()) papplDeviceError(device, "%s", error.c_str());
         return false;
@@ -139,6 +149,13 @@ bool BleDeviceLost(pappl_device_t* device) {
     std::lock_guard lock(g_linksMutex);
     const auto it = g_links.find(device);
     return it != g_links.end() && it->second->Lost();
+}
+
+void SetBleEveryNotify(std::string_view deviceUri, bool everyNotify) {
+    const std::string address = BleAddressOf(deviceUri);
+    if (address.empty()) return;
+    std::lock_guard lock(g_everyNotifyMutex);
+    g_everyNotify[address] = everyNotify;
 }
 
 const char* BleDriverOfDeviceId(std::string_view deviceId) {

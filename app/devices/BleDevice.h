@@ -28,6 +28,11 @@ std::string BleDeviceProblem(pappl_device_t* device);
 // True when the device is a Bluetooth LE link that dropped.
 bool BleDeviceLost(pappl_device_t* device);
 
+// Whether the links to the printer at this ble:// device URI hear every
+// notifying characteristic of its service (its driver says so); nothing for
+// other URIs. Set when the printer's driver is set up.
+void SetBleEveryNotify(std::string_view deviceUri, bool everyNotify);
+
 // The driver a scan suggested, from its device ID ("DRV:name;"), or null
 // when it names no driver of ours.
 const char* BleDriverOfDeviceId(std::string_view deviceId);

@@ -24,6 +24,9 @@ struct DriverInfo {
     // Media types beyond labels and continuous, as the printer reports its
     // medium's kind (media-type keywords).
     std::span<const char* const> types{};
+    // Over Bluetooth LE its answers may come on any notifying characteristic
+    // of the service it is written to: all of them are heard.
+    bool bleEveryNotify = false;
 };
 
 // Every language's drivers (languages/<name>/Drivers.cpp), in the order of the

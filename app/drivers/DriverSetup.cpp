@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/devices/BleDevice.h"
 #include "app/devices/DeviceRules.h"
 #include "app/devices/Identify.h"
 #include "app/devices/IdleStatus.h"
@@ -224,6 +225,7 @@ bool SetUpDriver(pappl_system_t* system, const char* driverName, const char* dev
     }
     const DriverInfo* driver = FindDriver(driverName ? driverName : "");
     if (!driver) return false;
+    if (deviceUri) SetBleEveryNotify(deviceUri, driver->bleEveryNotify);
     pappl_pr_driver_data_t& d = *data;
     SetCallbacks(*driver->language, d);
     d.format = driver->language->rawFormat;

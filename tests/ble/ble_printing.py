@@ -79,6 +79,7 @@ PRINTERS = [
     ("PT-210", "AA:BB:CC:00:00:09", "uart", "mtu=185"),
     ("PT-211", "AA:BB:CC:00:00:0A", "uart", "drop_after=3000"),
     ("B21-C2B", "AA:BB:CC:00:00:0B", "niimbot", ""),
+    ("Mr.in_M02", "AA:BB:CC:00:00:0C", "phomemo", "paper_out_after=0"),
 ] + [("POS-%d" % i, "AA:BB:CC:00:01:%02d" % i, "ff00", "mtu=100") for i in range(5)]
 
 
@@ -283,16 +284,15 @@ def start_streaming(bench, name, address):
     return printing[0], before
 
 
-def paper_out_holds_job(bench):
-    name = "ble_paper"
-    bench.add(name, "escpos_58", "ble://AA-BB-CC-00-00-04")
+def paper_out_holds_job(bench, address="AA:BB:CC:00:00:04", driver="escpos_58", name="ble_paper"):
+    bench.add(name, driver, "ble://" + address.replace(":", "-"))
     bench.submit_waiting(name)
     check(wait_until(lambda: "media-empty" in bench.app("status", "-d", name)[1], 30),
           "paper out did not show media-empty: " + bench.app("status", "-d", name)[1])
     check(not [s for s in bench.job_states(name) if s == "completed"], "printed without paper")
-    sim_call(bench, "AA:BB:CC:00:00:04", "LoadPaper")
+    sim_call(bench, address, "LoadPaper")
     check(bench.wait_jobs(name, 1) == ["completed"], "the job did not print after loading paper")
-    check(os.path.exists(os.path.join(bench.dir("AA:BB:CC:00:00:04"), "page-0001.png")),
+    check(os.path.exists(os.path.join(bench.dir(address), "page-0001.png")),
           "no page printed")
     return "held, then printed"
 
@@ -404,7 +404,8 @@ def discovery(bench):
     check(rc == 0, "devices failed: " + out)
     for address, driver in (("AA:BB:CC:00:00:01", "cat_203"), ("AA:BB:CC:00:00:02", "escpos_58"),
                             ("AA:BB:CC:00:00:03", "paperang_203"), ("AA:BB:CC:00:00:04", "escpos_58"),
-                            ("AA:BB:CC:00:00:0B", "niimbot_b21_203")):
+                            ("AA:BB:CC:00:00:0B", "niimbot_b21_203"),
+                            ("AA:BB:CC:00:00:0C", "phomemo_m02")):
         check(("ble://" + address.replace(":", "-")) in out and ("%s, driver %s" % (address, driver)) in out,
               "devices does not list %s with %s:\n%s" % (address, driver, out))
     check("AA:BB:CC:00:00:07" not in out and "AA:BB:CC:00:00:06" not in out,
@@ -504,6 +505,8 @@ SCENARIOS = [
      lambda b: prints_same_bytes(b, "AA:BB:CC:00:00:0B", "niimbot_b21_203", "wire.bin",
                                  niimbot_packet, NIIMBOT_QUERIES)),
     ("paper out holds the job until paper is loaded", paper_out_holds_job),
+    ("Phomemo answering on ff03: paper out holds the job",
+     lambda b: paper_out_holds_job(b, "AA:BB:CC:00:00:0C", "phomemo_m02", "ble_phomemo")),
     ("a dropped link ends the job; the next prints", drop_ends_job),
     ("signals from another bus client neither end nor stall a job", foreign_signals_ignored),
     ("a cancel ends a job within seconds", cancel_within_seconds),

@@ -51,6 +51,9 @@ head_dots() {
         niimbot-d11-203) echo "600 fit" ;;  # turned onto the 96-dot head by the filter
         niimbot-b21-203) echo "384 fit" ;;
         ptouch-180) echo "173 fit" ;;  # 24 mm tape; the encoder prints its middle 128
+        phomemo-m02) echo "384 fill" ;;
+        phomemo-m110) echo "384 fit" ;;
+        phomemo-m220) echo "576 fit" ;;
         *) echo "" ;;
     esac
 }

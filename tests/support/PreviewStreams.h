@@ -112,6 +112,19 @@ inline Bytes EscPosPage(const TestBitmap& bm) {
     return b;
 }
 
+// A Phomemo label: speed, density and media type, one GS v 0 block, the
+// two 1F F0 feeds.
+inline Bytes PhomemoPage(const TestBitmap& bm) {
+    Bytes b;
+    Put(b, {0x1B, 0x4E, 0x0D, 0x03, 0x1B, 0x4E, 0x04, 0x08, 0x1F, 0x11, 0x0A});
+    Put(b, {0x1D, 0x76, 0x30, 0x00, static_cast<int>(bm.rowBytes & 0xFF),
+            static_cast<int>(bm.rowBytes >> 8), static_cast<int>(bm.rows & 0xFF),
+            static_cast<int>(bm.rows >> 8)});
+    Put(b, bm.black);
+    Put(b, {0x1F, 0xF0, 0x05, 0x00, 0x1F, 0xF0, 0x03, 0x00});
+    return b;
+}
+
 inline Bytes PeriPagePage(const TestBitmap& bm, bool compressed) {
     Bytes b;
     Put(b, {0x10, 0xFF, 0xFE, 0x01, 0x10, 0xFF, 0x10, 0x03, 0x01, 0x1B, 0x40, 0x00});

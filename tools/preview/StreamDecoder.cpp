@@ -56,6 +56,12 @@ PreviewLanguage DetectLanguage(const uint8_t* data, size_t size) {
     if (static_cast<size_t>(star - data) + 3 <= size && star[0] == 0x1B && star[1] == '*' &&
         star[2] == 'r')
         return PreviewLanguage::Star;
+    // Phomemo jobs: ESC @ ESC a n then the vendor 1F 11 (M02 class), or the
+    // label printers' speed (ESC N 0D) or a vendor 1F 11 command first.
+    const uint8_t b5 = size > 5 ? data[5] : 0, b6 = size > 6 ? data[6] : 0;
+    if ((b0 == 0x1B && b1 == 0x40 && b2 == 0x1B && b3 == 0x61 && b5 == 0x1F && b6 == 0x11) ||
+        (b0 == 0x1B && b1 == 0x4E && b2 == 0x0D) || (b0 == 0x1F && b1 == 0x11))
+        return PreviewLanguage::Phomemo;
     if (b0 == 0x1B || b0 == 0x1D) return PreviewLanguage::ESCPOS;
     size_t i = 0;
     while (i < size && (data[i] == '\r' || data[i] == '\n' || data[i] == ' ')) i++;

@@ -38,7 +38,7 @@ def full(uuid):
 
 
 UART = '49535343-fe7d-4ae5-8fa9-9fafd205e455'
-# kind: (service, write, notify, flags of the write characteristic)
+# kind: (service, write, notify[, another notifying characteristic that stays silent])
 KINDS = {
     'cat': ('ae30', 'ae01', 'ae02'),
     'paperang': (UART, '49535343-6daa-4d02-abf6-19569aca69fe', '49535343-1e4d-4bd9-ba61-23c647249616'),
@@ -47,6 +47,8 @@ KINDS = {
     # NIIMBOT: one characteristic for writes and notifications.
     'niimbot': ('e7810a71-73ae-499d-8c15-faa9aef0c3f2', 'bef8d6c9-9c21-4c9e-b632-bd58c1009f9f',
                 'bef8d6c9-9c21-4c9e-b632-bd58c1009f9f'),
+    # Phomemo: answers on ff03; ff01 notifies too but says nothing here.
+    'phomemo': ('ff00', 'ff02', 'ff03', 'ff01'),
     'unknown': ('12345678-0000-4000-8000-00000000abcd', '12345678-0001-4000-8000-00000000abcd',
                 '12345678-0002-4000-8000-00000000abcd'),
 }
@@ -174,7 +176,7 @@ def load_paper(device):
 
 
 def add_printer(mock, desc):
-    service, write, notify_uuid = (full(u) for u in KINDS[desc['kind']])
+    service, write, notify_uuid, *silent = (full(u) for u in KINDS[desc['kind']])
     path = AddDevice(mock, 'hci0', desc['address'], desc['name'])  # noqa: F405
     device = mockobject.objects[path]
     device.props[DEVICE_IFACE]['UUIDs'] = dbus.Array(
@@ -188,6 +190,7 @@ def add_printer(mock, desc):
     chars = (('0011', write, ['write-without-response', 'write']), ('0013', notify_uuid, ['notify']))
     if write == notify_uuid:
         chars = (('0013', write, ['write-without-response', 'notify']),)
+    chars += tuple(('0015', uuid, ['notify']) for uuid in silent)
     for number, uuid, flags in chars:
         mock.AddObject(f'{path}/service0010/char{number}', CHAR_IFACE,
                        {'UUID': uuid, 'Service': dbus.ObjectPath(path + '/service0010'),
