@@ -9,6 +9,7 @@
 
 #include "languages/brother-ql/BrotherQlMedia.h"
 #include "tools/preview/LanguageDecoders.h"
+#include "tools/preview/PackBits.h"
 
 namespace {
 
@@ -153,24 +154,9 @@ bool CBrotherQlDecoder::PrintInformation(size_t at, const uint8_t* n) {
 
 // A PackBits line must expand to exactly one head line.
 bool CBrotherQlDecoder::Unpack(size_t at, const uint8_t* data, size_t size) {
-    size_t out = 0;
-    for (size_t i = 0; i < size;) {
-        const uint8_t h = data[i++];
-        if (h == 128) return m_ctx.Fail(at, "PackBits header 128 in a raster line");
-        const size_t count = h < 128 ? h + 1u : 257u - h;
-        const size_t take = h < 128 ? count : 1;
-        if (i + take > size) return m_ctx.Fail(at, "PackBits run past the end of the raster line");
-        if (out + count > m_line.size())
-            return m_ctx.Fail(
-                at, "PackBits line longer than " + std::to_string(kQlLineBytes) + " bytes");
-        if (h < 128)
-            std::copy(data + i, data + i + count, m_line.begin() + static_cast<long>(out));
-        else
-            std::fill_n(m_line.begin() + static_cast<long>(out), count, data[i]);
-        out += count;
-        i += take;
-    }
-    if (out != m_line.size())
+    const long out = UnpackBitsLine(m_ctx, at, data, size, m_line);
+    if (out < 0) return false;
+    if (out != static_cast<long>(m_line.size()))
         return m_ctx.Fail(at, "PackBits line of " + std::to_string(out) + " bytes, expected " +
                                   std::to_string(kQlLineBytes));
     return true;

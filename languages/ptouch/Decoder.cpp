@@ -11,6 +11,7 @@
 
 #include "languages/ptouch/PtouchTape.h"
 #include "tools/preview/LanguageDecoders.h"
+#include "tools/preview/PackBits.h"
 
 namespace {
 
@@ -160,25 +161,8 @@ bool CPtouchDecoder::PrintInformation(size_t at, const uint8_t* n) {
 // A PackBits line expands to at most one head line; a shorter one is
 // padded with white.
 bool CPtouchDecoder::Unpack(size_t at, const uint8_t* data, size_t size) {
-    size_t out = 0;
     m_line.fill(0);
-    for (size_t i = 0; i < size;) {
-        const uint8_t h = data[i++];
-        if (h == 128) return m_ctx.Fail(at, "PackBits header 128 in a raster line");
-        const size_t count = h < 128 ? h + 1u : 257u - h;
-        const size_t take = h < 128 ? count : 1;
-        if (i + take > size) return m_ctx.Fail(at, "PackBits run past the end of the raster line");
-        if (out + count > m_line.size())
-            return m_ctx.Fail(
-                at, "PackBits line longer than " + std::to_string(kPtouchLineBytes) + " bytes");
-        if (h < 128)
-            std::copy(data + i, data + i + count, m_line.begin() + static_cast<long>(out));
-        else
-            std::fill_n(m_line.begin() + static_cast<long>(out), count, data[i]);
-        out += count;
-        i += take;
-    }
-    return true;
+    return UnpackBitsLine(m_ctx, at, data, size, m_line) >= 0;
 }
 
 bool CPtouchDecoder::Line(size_t& pos) {
