@@ -34,16 +34,21 @@ bool ThinLight(const uint8_t* p, long i, long n, long step) {
            v - std::min(at(i + 1), at(i + 2)) >= kStroke;
 }
 
+// The page's gray dots, for the line-art cut of one row after another.
+struct GrayPage {
+    const uint8_t* first;  // rows follow each other in memory
+    long width, height, stride;
+};
+
 // Whether dot x of row y is white in the line-art cut.
-bool LineArtWhite(const CRasterImage& gray, uint32_t x, uint32_t y) {
-    const uint8_t* row = gray.GetBits(y);
-    const long w = gray.GetWidth(), h = gray.GetHeight();
-    const long stride = long(gray.GetEffWidth());
-    const uint8_t* column = gray.GetBits(0) + x;  // rows follow each other in memory
+bool LineArtWhite(const GrayPage& page, const uint8_t* row, uint32_t x, uint32_t y) {
     const int v = row[x];
+    if (v >= 224) return true;
+    if (v < kStroke) return false;
+    const uint8_t* column = page.first + x;
     if (v >= kMidGray)
-        return v >= 224 || !(ThinDark(row, x, w, 1) || ThinDark(column, y, h, stride));
-    return v >= kStroke && (ThinLight(row, x, w, 1) || ThinLight(column, y, h, stride));
+        return !(ThinDark(row, x, page.width, 1) || ThinDark(column, y, page.height, page.stride));
+    return ThinLight(row, x, page.width, 1) || ThinLight(column, y, page.height, page.stride);
 }
 
 bool Finish(CRasterImage& image, CRasterImage& result) {
@@ -61,11 +66,14 @@ bool Cut(CRasterImage& image, const ContentMap* map, const CRasterImage* dithere
         image.SetLastError(result.GetLastError());
         return false;
     }
+    const GrayPage page{image.GetBits(0), long(image.GetWidth()), long(image.GetHeight()),
+                        long(image.GetEffWidth())};
     for (uint32_t y = 0; y < image.GetHeight(); y++) {
         const uint8_t* dots = dithered ? dithered->GetBits(y) : nullptr;
+        const uint8_t* row = image.GetBits(y);
         PackRow(result.GetBits(y), image.GetWidth(), [&](uint32_t x) {
             if (map && map->IsPhoto(x, y)) return (dots[x / 8] >> (7 - x % 8) & 1) != 0;
-            return LineArtWhite(image, x, y);
+            return LineArtWhite(page, row, x, y);
         });
     }
     return Finish(image, result);

@@ -8,10 +8,33 @@ namespace {
 constexpr int kLightest = 215, kDarkest = 40, kEdgeRange = 80;
 constexpr uint32_t kReach = 2;
 
-// The lowest and highest of each row's dots within kReach across.
-void RowRanges(const CRasterImage& gray, std::vector<uint8_t>& low, std::vector<uint8_t>& high) {
+bool InBand(uint8_t v) {
+    return v >= kDarkest && v <= kLightest;
+}
+
+// Which rows hold a gray between black and white: only those can hold flat
+// grays (a page of black and white alone, as most labels, has none).
+std::vector<uint8_t> GrayRows(const CRasterImage& gray) {
+    std::vector<uint8_t> rows(gray.GetHeight());
+    for (uint32_t y = 0; y < gray.GetHeight(); y++)
+        rows[y] = std::any_of(gray.GetBits(y), gray.GetBits(y) + gray.GetWidth(), InBand);
+    return rows;
+}
+
+bool NearGrayRow(const std::vector<uint8_t>& grayRows, uint32_t y) {
+    const uint32_t from = y >= kReach ? y - kReach : 0;
+    const uint32_t to = std::min<uint32_t>(y + kReach, uint32_t(grayRows.size()) - 1);
+    return std::any_of(grayRows.begin() + from, grayRows.begin() + to + 1,
+                       [](uint8_t g) { return g != 0; });
+}
+
+// The lowest and highest of each row's dots within kReach across, for the
+// rows within kReach of a row with grays (no other row is looked at).
+void RowRanges(const CRasterImage& gray, const std::vector<uint8_t>& grayRows,
+               std::vector<uint8_t>& low, std::vector<uint8_t>& high) {
     const uint32_t w = gray.GetWidth();
     for (uint32_t y = 0; y < gray.GetHeight(); y++) {
+        if (!NearGrayRow(grayRows, y)) continue;
         const uint8_t* in = gray.GetBits(y);
         for (uint32_t x = 0; x < w; x++) {
             const uint32_t from = x >= kReach ? x - kReach : 0, to = std::min(x + kReach, w - 1);
@@ -35,9 +58,12 @@ ContentMap::ContentMap(const CRasterImage& gray)
 
 void ContentMap::CountFlatGrays(const CRasterImage& gray) {
     const uint32_t w = gray.GetWidth(), h = gray.GetHeight();
+    const std::vector<uint8_t> grayRows = GrayRows(gray);
+    if (std::none_of(grayRows.begin(), grayRows.end(), [](uint8_t g) { return g != 0; })) return;
     std::vector<uint8_t> low(size_t(w) * h), high(size_t(w) * h);
-    RowRanges(gray, low, high);
+    RowRanges(gray, grayRows, low, high);
     for (uint32_t y = 0; y < h; y++) {
+        if (!grayRows[y]) continue;
         const uint8_t* in = gray.GetBits(y);
         const uint32_t from = y >= kReach ? y - kReach : 0, to = std::min(y + kReach, h - 1);
         for (uint32_t x = 0; x < w; x++) {

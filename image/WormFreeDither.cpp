@@ -55,6 +55,12 @@ void DiffuseRow(const Rows& r, std::vector<int>& here, std::vector<int>& below,
                 std::vector<uint8_t>& white) {
     for (uint32_t x = 0; x < r.width; x++) {
         const size_t c = x + 1;
+        // Pure white or black with no error to carry prints as it is and
+        // passes nothing on (the threshold does not shake there).
+        if (here[c] == 0 && (r.in[x] == 255 || r.in[x] == 0)) {
+            white[x] = r.in[x] == 255;
+            continue;
+        }
         const int level = std::clamp(r.in[x] * kOne + here[c], 0, kWhite);
         const bool isWhite = level >= Threshold(r, x);
         white[x] = isWhite;

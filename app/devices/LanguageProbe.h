@@ -11,7 +11,7 @@ struct Language;
 inline constexpr int kProbeConnectMs = 2000;  // a network connection
 inline constexpr int kProbeNetworkMs = 500;   // an answer over the network
 inline constexpr int kProbeSerialMs = 1000;   // an answer over a serial line
-inline constexpr int kProbeTotalMs = 8000;    // no query is begun after this
+inline constexpr int kProbeTotalMs = 12000;   // no query is begun after this
 
 struct ProbeResult {
     const Language* language = nullptr;  // null: none answered
