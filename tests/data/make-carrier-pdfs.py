@@ -15,10 +15,10 @@ import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(sys.argv[0]))
-spec = importlib.util.spec_from_file_location(
+sibling = importlib.util.spec_from_file_location(
     "make_pdfs", os.path.join(HERE, "make-pdfs.py"))
-make_pdfs = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(make_pdfs)
+make_pdfs = importlib.util.module_from_spec(sibling)
+sibling.loader.exec_module(make_pdfs)
 
 DPI = 203
 LABEL_W, LABEL_H = 812, 1218          # 4 x 6 in in dots
